@@ -1,0 +1,40 @@
+#include "platform/x11/X11Desktop.h"
+
+#include "platform/x11/X11ClipboardWatch.h"
+#include "platform/x11/XActiveWindow.h"
+#include "platform/x11/XConnection.h"
+#include "platform/x11/XPointer.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace platform {
+
+namespace {
+
+class X11Desktop : public Desktop {
+public:
+    X11Desktop() : m_conn(std::make_shared<x11::XConnection>()) {}
+
+    PointerSnapshot readPointer() override { return x11::readPointer(*m_conn); }
+    QRect activeWindowRect() override { return x11::activeWindowRect(*m_conn); }
+    QSize primaryScreenSize() override {
+        const QScreen* s = QGuiApplication::primaryScreen();
+        return s ? s->geometry().size() : QSize();
+    }
+    std::unique_ptr<ClipboardWatch> createClipboardWatch() override {
+        return std::make_unique<x11::X11ClipboardWatch>(m_conn);
+    }
+
+private:
+    // Shared with the watches, which may outlive this object.
+    std::shared_ptr<x11::XConnection> m_conn;
+};
+
+} // namespace
+
+std::unique_ptr<Desktop> createX11Desktop() {
+    return std::make_unique<X11Desktop>();
+}
+
+} // namespace platform
