@@ -11,7 +11,7 @@ public:
     QStringList notices;
     Answer answer = Answer::Ok;
 
-    Answer ask(const QString& text, Buttons) override {
+    Answer ask(const QString& text, Buttons = Buttons::Ok) override {
         asked << text;
         return answer;
     }

@@ -1,0 +1,31 @@
+#include "app/QtMessageSink.h"
+
+#include <QMessageBox>
+
+namespace {
+const QString kTitle = QStringLiteral("Tolvik");
+// A CR alone separates lines inside the program's messages.
+QString lines(QString text) { return text.replace(u'\r', u'\n'); }
+} // namespace
+
+QtMessageSink::~QtMessageSink() { delete m_notice.data(); }
+
+MessageSink::Answer QtMessageSink::ask(const QString& text, Buttons buttons) {
+    QMessageBox box(QMessageBox::NoIcon, kTitle, lines(text),
+                    buttons == Buttons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel
+                                                 : QMessageBox::Ok);
+    return box.exec() == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
+}
+
+void QtMessageSink::notice(const QString& text) {
+    if (m_notice) {
+        m_notice->setText(m_notice->text() + QStringLiteral("\n\n") + lines(text));
+        m_notice->raise();
+        return;
+    }
+    m_notice = new QMessageBox(QMessageBox::Warning, kTitle, lines(text), QMessageBox::Ok);
+    m_notice->setAttribute(Qt::WA_DeleteOnClose);
+    m_notice->setModal(false);
+    m_notice->setWindowFlag(Qt::WindowStaysOnTopHint);
+    m_notice->show();
+}

@@ -1,0 +1,18 @@
+#pragma once
+#include "app/Messages.h"
+
+#include <QPointer>
+
+class QMessageBox;
+
+// Message boxes with the program's title; notices gather in one box that does not
+// wait for the user.
+class QtMessageSink : public MessageSink {
+public:
+    ~QtMessageSink() override;
+    Answer ask(const QString& text, Buttons buttons = Buttons::Ok) override;
+    void notice(const QString& text) override;
+
+private:
+    QPointer<QMessageBox> m_notice;
+};

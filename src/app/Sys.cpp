@@ -1,0 +1,79 @@
+#include "app/Sys.h"
+
+#include "app/QtMessageSink.h"
+#include "imaging/ImageModel.h"
+#include "mainwindow/fmMain.h"
+#include "platform/Platform.h"
+#include "settings/ToolPathStore.h"
+#include "settings/UserData.h"
+
+#include <QApplication>
+#include <QFileInfo>
+
+namespace Sys {
+
+namespace {
+bool g_shuttingDown = false;
+}
+
+Globals& globals() {
+    static Globals g;
+    return g;
+}
+
+QString programNameFrom(const QString& executablePath) {
+    QString name = QFileInfo(executablePath).completeBaseName();
+    if (name.right(3).toLower() == u"_dv")
+        name.chop(3);
+    return name;
+}
+
+bool FileExists(const QString& path) {
+    const QFileInfo fi(path);
+    return fi.exists() && fi.isFile();
+}
+
+bool shuttingDown() { return g_shuttingDown; }
+
+int Main(QApplication& app) {
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    imaging::raiseImageAllocationLimit();
+    Globals& g = globals();
+    g.ProgramName = programNameFrom(QCoreApplication::applicationFilePath());
+
+    QtMessageSink messages;
+    ToolPathStore toolStore;
+    UserDataEnv env;
+    env.exeFolder = QCoreApplication::applicationDirPath();
+    env.programName = g.ProgramName;
+    env.executablePath = QCoreApplication::applicationFilePath();
+    env.toolStore = &toolStore;
+    env.messages = &messages;
+    QGuiApplication::restoreOverrideCursor(); // a message at start must not show the hourglass
+    const UserDataFolders folders = W_UserData(env);
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    g.UserDataFolder = folders.userDataFolder;
+    g.ProgramDataFolder = folders.programDataFolder;
+    if (!F_ChkSb(g.UserDataFolder, {QStringLiteral("Temp")}))
+        messages.ask(QStringLiteral("作業ﾌｫﾙﾀﾞを作れません\r") + g.UserDataFolder +
+                     QStringLiteral("Temp"));
+
+    const std::unique_ptr<platform::Desktop> desktop = platform::createDesktop();
+    fmMain main(*desktop, messages, g.UserDataFolder);
+    main.Form_Load();
+    main.show();
+    QGuiApplication::restoreOverrideCursor();
+    app.setQuitOnLastWindowClosed(false);
+    const int code = app.exec();
+    g_shuttingDown = true;
+    return code;
+}
+
+void ShutDown() {
+    g_shuttingDown = true;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        w->close();
+    QCoreApplication::exit(0);
+}
+
+} // namespace Sys

@@ -1,0 +1,29 @@
+#pragma once
+// Process-wide state and the entry and exit routines.
+#include <QString>
+
+class QApplication;
+
+namespace Sys {
+
+struct Globals {
+    QString ProgramName;
+    QString UserDataFolder;    // ends with "/"
+    QString ProgramDataFolder; // executable folder + "apData/"
+};
+Globals& globals();
+
+// The executable's base name without extension, less a trailing "_dv" (any case).
+QString programNameFrom(const QString& executablePath);
+
+bool FileExists(const QString& path);
+
+// Prepares the globals and the data folders, shows the main window and runs the
+// event loop; returns the process exit code.
+int Main(QApplication& app);
+
+// Closes every window and ends the event loop; the exit routine ends here.
+void ShutDown();
+bool shuttingDown();
+
+} // namespace Sys

@@ -1,0 +1,142 @@
+#include "imaging/BmpWriter.h"
+
+#include "imaging/DepthCode.h"
+
+#include <QByteArray>
+#include <QtEndian>
+
+#include <vector>
+
+namespace imaging {
+
+namespace {
+
+void put16(QByteArray& b, quint16 v) {
+    char c[2];
+    qToLittleEndian(v, c);
+    b.append(c, 2);
+}
+void put32(QByteArray& b, quint32 v) {
+    char c[4];
+    qToLittleEndian(v, c);
+    b.append(c, 4);
+}
+
+struct Layout {
+    int bits = 0;
+    bool bitfields = false;
+    QList<QRgb> palette;
+};
+
+// Puts the image into the exact in-memory form its rows are copied from.
+QImage prepare(const QImage& src, int code, Layout& lay) {
+    lay.bits = bitsOfDepthCode(code);
+    QImage img = convertToDepthCode(src, code);
+    switch (code) {
+    case 1:
+        lay.palette = img.colorTable();
+        while (lay.palette.size() < 2)
+            lay.palette.append(lay.palette.isEmpty() ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
+        break;
+    case 4:
+    case 40:
+    case 8:
+        lay.palette = img.colorTable();
+        break;
+    case 80: {
+        lay.bits = 8;
+        lay.palette.reserve(256);
+        for (int i = 0; i < 256; ++i)
+            lay.palette.append(qRgb(i, i, i));
+        break;
+    }
+    case 16:
+        lay.bitfields = true; // 5-6-5 needs explicit masks
+        break;
+    case 24:
+        img = img.convertToFormat(QImage::Format_BGR888);
+        break;
+    case 32:
+        // Bytes of ARGB32 on a little-endian machine are already B, G, R, A.
+        if (img.format() != QImage::Format_RGB32 && img.format() != QImage::Format_ARGB32)
+            img = img.convertToFormat(QImage::Format_ARGB32);
+        break;
+    default:
+        break;
+    }
+    return img;
+}
+
+} // namespace
+
+bool writeBmp(QIODevice& dev, const QImage& image, int depthCode) {
+    if (image.isNull() || !isDepthCode(depthCode))
+        return false;
+    Layout lay;
+    const QImage img = prepare(image, depthCode, lay);
+    if (img.isNull())
+        return false;
+    const int w = img.width();
+    const int h = img.height();
+    const qint64 rowBytes = ((qint64(w) * lay.bits + 31) / 32) * 4;
+    const quint32 paletteBytes = quint32(lay.palette.size()) * 4;
+    const quint32 maskBytes = lay.bitfields ? 12 : 0;
+    const quint32 offset = 14 + 40 + maskBytes + paletteBytes;
+    const qint64 fileSize = offset + rowBytes * h;
+
+    QByteArray head;
+    head.reserve(int(offset));
+    head.append("BM", 2);
+    put32(head, fileSize > 0xFFFFFFFFll ? 0u : quint32(fileSize));
+    put32(head, 0);
+    put32(head, offset);
+    put32(head, 40);
+    put32(head, quint32(w));
+    put32(head, quint32(h));
+    put16(head, 1);
+    put16(head, quint16(lay.bits));
+    put32(head, lay.bitfields ? 3u : 0u);
+    put32(head, quint32(rowBytes * h));
+    put32(head, quint32(qMax(0, img.dotsPerMeterX())));
+    put32(head, quint32(qMax(0, img.dotsPerMeterY())));
+    put32(head, paletteBytes / 4);
+    put32(head, 0);
+    if (lay.bitfields) {
+        put32(head, 0xF800);
+        put32(head, 0x07E0);
+        put32(head, 0x001F);
+    }
+    for (QRgb c : lay.palette) {
+        const char bgra[4] = {char(qBlue(c)), char(qGreen(c)), char(qRed(c)), 0};
+        head.append(bgra, 4);
+    }
+    if (dev.write(head) != head.size())
+        return false;
+
+    const qint64 srcRowBytes = (qint64(w) * img.depth() + 7) / 8;
+    std::vector<char> row(size_t(rowBytes), 0);
+    // Rows go bottom-up. Rows whose in-memory form matches the file are written from the
+    // image itself; 4-bit rows are packed into the scratch row first.
+    for (int y = h - 1; y >= 0; --y) {
+        const uchar* s = img.constScanLine(y);
+        if (lay.bits == 4) {
+            for (int x = 0; x < w; x += 2) {
+                const uchar hi = s[x] & 0x0F;
+                const uchar lo = (x + 1 < w) ? (s[x + 1] & 0x0F) : 0;
+                row[size_t(x / 2)] = char((hi << 4) | lo);
+            }
+            if (dev.write(row.data(), rowBytes) != rowBytes)
+                return false;
+        } else if (srcRowBytes == rowBytes) {
+            if (dev.write(reinterpret_cast<const char*>(s), rowBytes) != rowBytes)
+                return false;
+        } else {
+            memcpy(row.data(), s, size_t(srcRowBytes));
+            if (dev.write(row.data(), rowBytes) != rowBytes)
+                return false;
+        }
+    }
+    return true;
+}
+
+} // namespace imaging

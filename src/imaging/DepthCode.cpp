@@ -1,0 +1,120 @@
+#include "imaging/DepthCode.h"
+
+namespace imaging {
+
+bool isDepthCode(int code) {
+    switch (code) {
+    case 1: case 4: case 8: case 16: case 24: case 32: case 40: case 80:
+        return true;
+    default:
+        return false;
+    }
+}
+
+int bitsOfDepthCode(int code) {
+    if (code == 40)
+        return 4;
+    if (code == 80)
+        return 8;
+    return code;
+}
+
+bool isGreyDepthCode(int code) { return code == 40 || code == 80; }
+
+namespace {
+
+bool isGreyTable(const QList<QRgb>& table) {
+    for (QRgb c : table)
+        if (qRed(c) != qGreen(c) || qGreen(c) != qBlue(c))
+            return false;
+    return true;
+}
+
+QList<QRgb> greyTable(int levels) {
+    QList<QRgb> t;
+    t.reserve(levels);
+    for (int i = 0; i < levels; ++i) {
+        const int v = i * 255 / (levels - 1);
+        t.append(qRgb(v, v, v));
+    }
+    return t;
+}
+
+// The 16 colours of the classic 4-bit palette.
+QList<QRgb> vgaTable() {
+    return {qRgb(0, 0, 0),       qRgb(128, 0, 0),   qRgb(0, 128, 0),   qRgb(128, 128, 0),
+            qRgb(0, 0, 128),     qRgb(128, 0, 128), qRgb(0, 128, 128), qRgb(192, 192, 192),
+            qRgb(128, 128, 128), qRgb(255, 0, 0),   qRgb(0, 255, 0),   qRgb(255, 255, 0),
+            qRgb(0, 0, 255),     qRgb(255, 0, 255), qRgb(0, 255, 255), qRgb(255, 255, 255)};
+}
+
+} // namespace
+
+QImage convertToDepthCode(const QImage& src, int code) {
+    if (src.isNull())
+        return {};
+    switch (code) {
+    case 1:
+        return src.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
+    case 4:
+        if (src.format() == QImage::Format_Indexed8 && src.colorCount() <= 16)
+            return src;
+        return src.convertToFormat(QImage::Format_Indexed8, vgaTable(), Qt::ThresholdDither);
+    case 40: {
+        QImage g = src.convertToFormat(QImage::Format_Grayscale8);
+        QImage out(g.size(), QImage::Format_Indexed8);
+        out.setColorTable(greyTable(16));
+        for (int y = 0; y < g.height(); ++y) {
+            const uchar* s = g.constScanLine(y);
+            uchar* d = out.scanLine(y);
+            for (int x = 0; x < g.width(); ++x)
+                d[x] = uchar((s[x] * 15 + 127) / 255);
+        }
+        out.setDotsPerMeterX(src.dotsPerMeterX());
+        out.setDotsPerMeterY(src.dotsPerMeterY());
+        return out;
+    }
+    case 8:
+        if (src.format() == QImage::Format_Indexed8)
+            return src;
+        return src.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
+    case 80:
+        return src.convertToFormat(QImage::Format_Grayscale8);
+    case 16:
+        return src.convertToFormat(QImage::Format_RGB16);
+    case 24:
+        return src.convertToFormat(QImage::Format_RGB888);
+    case 32:
+        return src.convertToFormat(src.hasAlphaChannel() ? QImage::Format_ARGB32
+                                                         : QImage::Format_RGB32);
+    default:
+        return src;
+    }
+}
+
+int depthCodeOf(const QImage& image) {
+    switch (image.format()) {
+    case QImage::Format_Invalid:
+        return 0;
+    case QImage::Format_Mono:
+    case QImage::Format_MonoLSB:
+        return 1;
+    case QImage::Format_Grayscale8:
+        return 80;
+    case QImage::Format_Indexed8:
+        if (image.colorCount() <= 16)
+            return isGreyTable(image.colorTable()) && image.colorCount() > 2 ? 40 : 4;
+        return isGreyTable(image.colorTable()) ? 80 : 8;
+    case QImage::Format_RGB16:
+    case QImage::Format_RGB555:
+    case QImage::Format_RGB444:
+        return 16;
+    case QImage::Format_RGB888:
+    case QImage::Format_BGR888:
+        return 24;
+    default:
+        return 32;
+    }
+}
+
+} // namespace imaging

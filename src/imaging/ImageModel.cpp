@@ -1,0 +1,94 @@
+#include "imaging/ImageModel.h"
+
+#include "imaging/BmpWriter.h"
+#include "imaging/DepthCode.h"
+
+#include <QFile>
+#include <QImageReader>
+
+#include <atomic>
+#include <cmath>
+
+namespace imaging {
+
+namespace {
+std::atomic<quint64> g_nextHandle{1};
+
+int dpmFromDpi(int dpi) { return int(std::lround(dpi / 0.0254)); }
+} // namespace
+
+void raiseImageAllocationLimit() {
+    // 16K x 16K at 32 bits, with room for a converted copy.
+    QImageReader::setAllocationLimit(2048);
+}
+
+void ImageModel::setImage(QImage image) {
+    m_image = std::move(image);
+    m_depthCode = depthCodeOf(m_image);
+    m_handle = g_nextHandle++;
+    refreshInfo();
+}
+
+void ImageModel::clear() {
+    m_image = QImage();
+    m_depthCode = 0;
+    range = {};
+    refreshInfo();
+}
+
+bool ImageModel::load(const QString& path) {
+    QImageReader reader(path);
+    reader.setAutoTransform(false);
+    QImage img;
+    if (!reader.read(&img) || img.isNull())
+        return false;
+    setImage(std::move(img));
+    resolutionX = int(std::lround(m_image.dotsPerMeterX() * 0.0254));
+    resolutionY = int(std::lround(m_image.dotsPerMeterY() * 0.0254));
+    return true;
+}
+
+bool ImageModel::save(const QString& path, int formatCode) const {
+    if (m_image.isNull() || formatCode != Bitmap)
+        return false;
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    const bool ok = saveBmp(f);
+    f.close();
+    return ok && f.error() == QFileDevice::NoError;
+}
+
+bool ImageModel::saveBmp(QIODevice& dev) const { return writeBmp(dev, m_image, m_depthCode); }
+
+void ImageModel::refreshInfo() {
+    m_info.width = m_image.width();
+    m_info.height = m_image.height();
+    m_info.depthCode = m_depthCode;
+    m_info.bitsPerPixel = m_image.isNull() ? 0 : bitsOfDepthCode(m_depthCode);
+    m_info.grey = isGreyDepthCode(m_depthCode) || m_image.isGrayscale();
+}
+
+void ImageModel::applyResolution() {
+    if (m_image.isNull())
+        return;
+    m_image.setDotsPerMeterX(dpmFromDpi(resolutionX));
+    m_image.setDotsPerMeterY(dpmFromDpi(resolutionY));
+}
+
+bool ImageModel::convertDepth(int depthCode) {
+    if (m_image.isNull() || !isDepthCode(depthCode))
+        return false;
+    QImage out = convertToDepthCode(m_image, depthCode);
+    if (out.isNull())
+        return false;
+    out.setDotsPerMeterX(m_image.dotsPerMeterX());
+    out.setDotsPerMeterY(m_image.dotsPerMeterY());
+    m_image = std::move(out);
+    m_depthCode = depthCode;
+    m_handle = g_nextHandle++;
+    refreshInfo();
+    return true;
+}
+
+} // namespace imaging

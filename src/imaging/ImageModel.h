@@ -1,0 +1,75 @@
+#pragma once
+// The headless image model of the view and scratch images: the picture with its
+// depth code, resolution, range and zoom, and every operation that needs no screen.
+#include <QImage>
+#include <QRect>
+#include <QString>
+
+namespace imaging {
+
+// Picture facts as the engine reports them after RefreshInfo.
+struct ImageInfo {
+    int width = 0;
+    int height = 0;
+    int bitsPerPixel = 0;
+    bool grey = false;
+    int depthCode = 0;
+};
+
+// Range in picture pixels, x1 y1 x2 y2; all 0 means no range.
+struct Range {
+    int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    bool isEmpty() const { return x1 == 0 && y1 == 0 && x2 == 0 && y2 == 0; }
+    bool operator==(const Range&) const = default;
+};
+
+class ImageModel {
+public:
+    enum FormatCode { Bitmap = 0 };
+
+    // Image handle: 0 while there is no picture; changes whenever the picture is replaced.
+    quint64 handle() const { return m_image.isNull() ? 0 : m_handle; }
+    const QImage& image() const { return m_image; }
+    void setImage(QImage image);
+    void clear();
+
+    bool load(const QString& path);
+    // Writes the current picture; format code 0 is a bitmap at the picture's depth code.
+    // The file is written in place: callers that need atomic replacement write to a
+    // temporary path and rename.
+    bool save(const QString& path, int formatCode) const;
+    bool saveBmp(QIODevice& dev) const;
+
+    ImageModel duplicate() const { return *this; }
+
+    void refreshInfo();
+    const ImageInfo& info() const { return m_info; }
+
+    int resolutionX = 0;
+    int resolutionY = 0;
+    // Gives the picture the resolution set in resolutionX and resolutionY (dots per inch).
+    void applyResolution();
+
+    bool convertDepth(int depthCode);
+    int depthCode() const { return m_depthCode; }
+
+    Range range;
+    void clearRange() { range = {}; }
+
+    double zoomX = 1.0;
+    double zoomY = 1.0;
+    // Mouse pointer shown over the view: 0 default, 14 busy.
+    int mousePointer = 0;
+
+private:
+    QImage m_image;
+    int m_depthCode = 0;
+    quint64 m_handle = 0;
+    ImageInfo m_info;
+};
+
+// Lets Qt's readers take pictures larger than its default allocation limit
+// (an 8K screenshot at 32 bits is about 130 MB).
+void raiseImageAllocationLimit();
+
+} // namespace imaging

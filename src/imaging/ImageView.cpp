@@ -1,0 +1,138 @@
+#include "imaging/ImageView.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <cmath>
+
+namespace imaging {
+
+ImageView::ImageView(ImageModel& model, QWidget* parent) : QAbstractScrollArea(parent), m_model(model) {
+    viewport()->setBackgroundRole(QPalette::Dark);
+    viewport()->setAutoFillBackground(true);
+    viewport()->setMouseTracking(false);
+}
+
+bool ImageView::display(int mode) {
+    m_mode = (mode == Fit || mode == Zoom) ? mode : Clear;
+    updateScrollBars();
+    viewport()->update();
+    return m_mode != Clear && m_model.handle() != 0;
+}
+
+void ImageView::redraw() { viewport()->update(); }
+
+double ImageView::scaleX() const {
+    const QImage& img = m_model.image();
+    if (img.isNull())
+        return 1.0;
+    if (m_mode == Fit) {
+        const double sx = double(viewport()->width()) / img.width();
+        const double sy = double(viewport()->height()) / img.height();
+        return std::max(1e-6, std::min(sx, sy));
+    }
+    return m_model.zoomX > 0 ? m_model.zoomX : 1.0;
+}
+
+double ImageView::scaleY() const {
+    if (m_mode == Fit)
+        return scaleX();
+    return m_model.zoomY > 0 ? m_model.zoomY : 1.0;
+}
+
+QRectF ImageView::imageRectInViewport() const {
+    const QImage& img = m_model.image();
+    if (img.isNull() || m_mode == Clear)
+        return {};
+    const double w = img.width() * scaleX();
+    const double h = img.height() * scaleY();
+    if (m_mode == Fit)
+        return {0, 0, w, h};
+    return {-double(horizontalScrollBar()->value()), -double(verticalScrollBar()->value()), w, h};
+}
+
+QPointF ImageView::toImage(const QPointF& p) const {
+    const QRectF r = imageRectInViewport();
+    if (r.isEmpty())
+        return {};
+    return {(p.x() - r.x()) / scaleX(), (p.y() - r.y()) / scaleY()};
+}
+
+void ImageView::updateScrollBars() {
+    const QImage& img = m_model.image();
+    if (m_mode != Zoom || img.isNull()) {
+        horizontalScrollBar()->setRange(0, 0);
+        verticalScrollBar()->setRange(0, 0);
+        return;
+    }
+    const int w = int(std::ceil(img.width() * scaleX()));
+    const int h = int(std::ceil(img.height() * scaleY()));
+    horizontalScrollBar()->setRange(0, std::max(0, w - viewport()->width()));
+    verticalScrollBar()->setRange(0, std::max(0, h - viewport()->height()));
+    horizontalScrollBar()->setPageStep(viewport()->width());
+    verticalScrollBar()->setPageStep(viewport()->height());
+}
+
+void ImageView::paintEvent(QPaintEvent*) {
+    QPainter p(viewport());
+    const QRectF target = imageRectInViewport();
+    if (target.isEmpty())
+        return;
+    p.setRenderHint(QPainter::SmoothPixmapTransform, m_mode == Fit);
+    p.drawImage(target, m_model.image());
+    const Range& r = m_model.range;
+    if (!r.isEmpty()) {
+        const QRectF rr(target.x() + r.x1 * scaleX(), target.y() + r.y1 * scaleY(),
+                        (r.x2 - r.x1) * scaleX(), (r.y2 - r.y1) * scaleY());
+        p.setPen(QPen(Qt::white, 1, Qt::SolidLine));
+        p.drawRect(rr);
+        p.setPen(QPen(Qt::black, 1, Qt::DashLine));
+        p.drawRect(rr);
+    }
+}
+
+void ImageView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    updateScrollBars();
+}
+
+void ImageView::scrollContentsBy(int, int) { viewport()->update(); }
+
+void ImageView::setRangeFromDrag(const QPointF& a, const QPointF& b) {
+    const QImage& img = m_model.image();
+    auto clampX = [&](double v) { return std::clamp(int(std::lround(v)), 0, img.width()); };
+    auto clampY = [&](double v) { return std::clamp(int(std::lround(v)), 0, img.height()); };
+    Range r{clampX(std::min(a.x(), b.x())), clampY(std::min(a.y(), b.y())),
+            clampX(std::max(a.x(), b.x())), clampY(std::max(a.y(), b.y()))};
+    if (r.x1 == r.x2 || r.y1 == r.y2)
+        r = {};
+    if (!(r == m_model.range)) {
+        m_model.range = r;
+        emit rangeChanged();
+    }
+    viewport()->update();
+}
+
+void ImageView::mousePressEvent(QMouseEvent* event) {
+    emit mouseButton(event->button() == Qt::LeftButton ? 1 : event->button() == Qt::RightButton ? 2 : 4);
+    if (event->button() != Qt::LeftButton || m_model.handle() == 0 || m_mode == Clear)
+        return;
+    m_dragging = true;
+    m_dragStart = toImage(event->position());
+}
+
+void ImageView::mouseMoveEvent(QMouseEvent* event) {
+    if (m_dragging)
+        setRangeFromDrag(m_dragStart, toImage(event->position()));
+}
+
+void ImageView::mouseReleaseEvent(QMouseEvent* event) {
+    if (m_dragging && event->button() == Qt::LeftButton) {
+        m_dragging = false;
+        setRangeFromDrag(m_dragStart, toImage(event->position()));
+    }
+}
+
+} // namespace imaging

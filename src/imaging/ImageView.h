@@ -1,0 +1,50 @@
+#pragma once
+// The picture view: shows an ImageModel fitted to the view or at its zoom factors,
+// and lets the user drag a range with the left mouse button.
+#include "imaging/ImageModel.h"
+
+#include <QAbstractScrollArea>
+
+namespace imaging {
+
+class ImageView : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    enum DisplayMode { Clear = 0, Fit = 1, Zoom = 3 };
+
+    explicit ImageView(ImageModel& model, QWidget* parent = nullptr);
+
+    // Shows the model's picture in the given mode; false when there is nothing to show.
+    bool display(int mode);
+    void redraw();
+    int displayMode() const { return m_mode; }
+
+    // Picture pixel under a viewport point, and the viewport rectangle a picture takes.
+    QPointF toImage(const QPointF& viewportPos) const;
+    QRectF imageRectInViewport() const;
+
+signals:
+    void rangeChanged();
+    void mouseButton(int button);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    void updateScrollBars();
+    double scaleX() const;
+    double scaleY() const;
+    void setRangeFromDrag(const QPointF& a, const QPointF& b);
+
+    ImageModel& m_model;
+    int m_mode = Clear;
+    bool m_dragging = false;
+    QPointF m_dragStart;
+};
+
+} // namespace imaging

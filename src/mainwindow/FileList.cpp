@@ -1,0 +1,52 @@
+#include "mainwindow/FileList.h"
+
+#include "app/Twips.h"
+
+#include <QDir>
+#include <QSignalBlocker>
+
+FileList::FileList(QWidget* parent) : QListWidget(parent) {
+    setObjectName(QStringLiteral("File1"));
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    resize(twips::toPx(kDesignedWidthTwips), height());
+}
+
+void FileList::setPath(const QString& folder) {
+    m_path = folder;
+    reread();
+}
+
+void FileList::setPattern(const QString& pattern) {
+    m_filters = pattern.split(u';', Qt::SkipEmptyParts);
+    reread();
+}
+
+void FileList::reread() {
+    const QString keep = selectedName();
+    QDir dir(m_path);
+    dir.setNameFilters(m_filters);
+    const QStringList names = dir.entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
+    const QSignalBlocker block(this);
+    clear();
+    addItems(names);
+    if (!keep.isEmpty()) {
+        const auto found = findItems(keep, Qt::MatchExactly);
+        if (!found.isEmpty())
+            setCurrentItem(found.first());
+    }
+}
+
+QString FileList::selectedName() const {
+    const QListWidgetItem* it = currentItem();
+    return it && it->isSelected() ? it->text() : QString();
+}
+
+bool FileList::selectName(const QString& name) {
+    for (int i = 0; i < count(); ++i) {
+        if (item(i)->text().toLower() == name) {
+            setCurrentRow(i);
+            return true;
+        }
+    }
+    return false;
+}

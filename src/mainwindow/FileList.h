@@ -1,0 +1,26 @@
+#pragma once
+// File1: the files of the work folder that match the list pattern.
+#include <QListWidget>
+
+class FileList : public QListWidget {
+    Q_OBJECT
+public:
+    static constexpr int kDesignedWidthTwips = 1260;
+
+    explicit FileList(QWidget* parent = nullptr);
+
+    void setPath(const QString& folder);
+    const QString& path() const { return m_path; }
+    // "*.BMP;*.JPG" style; matched without regard to case.
+    void setPattern(const QString& pattern);
+
+    // Reads the folder again, keeping the selected name when it is still there.
+    void reread();
+    QString selectedName() const;
+    // Selects the item equal to name, ignoring case; false when there is none.
+    bool selectName(const QString& name);
+
+private:
+    QString m_path;
+    QStringList m_filters;
+};

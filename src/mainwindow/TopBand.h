@@ -1,0 +1,24 @@
+#pragma once
+// The top band of the main window: the four menu labels, the place of the toolbar
+// buttons, the two check buttons and the prefix box, at their designed positions.
+#include <QWidget>
+
+#include <array>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+
+class TopBand : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kHeightTwips = 340;
+
+    explicit TopBand(QWidget* parent = nullptr);
+
+    std::array<QLabel*, 4> lbCom{};
+    QWidget* imBtnArea = nullptr; // the eight toolbar buttons go here
+    std::array<QCheckBox*, 2> chDsp{};
+    QLabel* Label1 = nullptr;
+    QLineEdit* Text1 = nullptr;
+};

@@ -1,0 +1,242 @@
+#include "mainwindow/fmMain.h"
+
+#include "app/Messages.h"
+#include "app/Sys.h"
+#include "app/TextCodec.h"
+#include "app/Twips.h"
+#include "capture/CopyIntake.h"
+#include "imaging/ImageView.h"
+#include "mainwindow/FileList.h"
+#include "mainwindow/TopBand.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScreen>
+
+fmMain::fmMain(platform::Desktop& desktop, MessageSink& messages, const QString& userDataFolder,
+               QWidget* parent)
+    : QWidget(parent), m_desktop(desktop), m_messages(messages),
+      m_workFolder(userDataFolder + QStringLiteral("Temp")) {
+    setWindowTitle(QStringLiteral("Tolvik"));
+    setObjectName(QStringLiteral("fmMain"));
+    m_top = new TopBand(this);
+    m_File1 = new FileList(this);
+    m_Rtxt = new QPlainTextEdit(this);
+    m_Rtxt->setObjectName(QStringLiteral("Rtxt"));
+    m_Rtxt->setVisible(false);
+    m_view = new imaging::ImageView(m_ikImg, this);
+    m_view->setObjectName(QStringLiteral("ikImg"));
+    m_intake = std::make_unique<CaptureIntake>(m_ikImg, m_workFolder, m_desktop, m_messages, *this);
+    m_watcher = std::make_unique<ClipboardWatcher>(m_desktop, *this);
+
+    m_Timer1.setInterval(5000);
+    connect(&m_Timer1, &QTimer::timeout, this, &fmMain::Timer1_Timer);
+    connect(m_File1, &QListWidget::itemSelectionChanged, this, &fmMain::File1_Click);
+    for (int i = 0; i < 2; ++i)
+        connect(m_top->chDsp[size_t(i)], &QCheckBox::toggled, this, [this, i] { chDsp_Click(i); });
+    connect(m_top->Text1, &QLineEdit::textEdited, this, &fmMain::Text1_Edited);
+
+    // Designed size; the loaded settings place it.
+    resize(twips::toPx(11400), twips::toPx(7800));
+}
+
+fmMain::~fmMain() { m_watcher->SetCaptureHook(0); }
+
+void fmMain::Form_Load() {
+    m_File1->setPattern(QStringLiteral("*.BMP;*.JPG;*.JPEG;*.GIF;*.TXT"));
+    m_File1->setPath(m_workFolder.path());
+    SetViewState(0);
+    // Until settings are loaded from a file: centred, scale display as designed.
+    if (const QScreen* s = QGuiApplication::primaryScreen()) {
+        const QRect a = s->availableGeometry();
+        move(a.x() + (a.width() - width()) / 2, a.y() + (a.height() - height()) / 2);
+    }
+    SetScaleDisplay(m_top->chDsp[0]->isChecked());
+    LayoutWindow();
+}
+
+void fmMain::Form_Activate() { RefreshFileList(); }
+
+void fmMain::sjClip(int nPsX, int nPsY, const QImage& nCur) { m_intake->sjClip(nPsX, nPsY, nCur); }
+
+void fmMain::sjClp2() {
+    CopyIntake copy(m_ikImg, m_workFolder, m_messages, *this, *m_Rtxt);
+    copy.sjClp2();
+}
+
+void fmMain::pictureTaken(quint64 key) { m_watcher->noteTaken(key); }
+
+void fmMain::SetBusy(int value) {
+    const bool busy = value == 1;
+    m_ikImg.mousePointer = busy ? 14 : 0;
+    if (busy == m_busy)
+        return;
+    m_busy = busy;
+    if (busy)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QGuiApplication::restoreOverrideCursor();
+}
+
+void fmMain::SetViewState(int state) {
+    m_viewState = state;
+    if ((state < 0) != m_textShown) {
+        m_textShown = state < 0;
+        LayoutWindow();
+        m_top->chDsp[0]->setEnabled(!m_textShown);
+    }
+    emit viewStateChanged(state);
+}
+
+bool fmMain::displayPicture() { return m_view->display(m_displayMode); }
+
+void fmMain::LayoutWindow() {
+    if (isMinimized())
+        return;
+    m_top->chDsp[1]->setChecked(false);
+    const int w = width();
+    const int h = height();
+    const int band = twips::toPx(TopBand::kHeightTwips);
+    m_top->setGeometry(0, 0, w, band);
+    m_File1->setVisible(true);
+    m_Timer1.start();
+    const int fw = m_File1->width();
+    m_File1->setGeometry(0, band, fw, std::max(0, h - band));
+    m_Rtxt->setVisible(m_textShown);
+    m_view->setVisible(!m_textShown);
+    QWidget* viewer = m_textShown ? static_cast<QWidget*>(m_Rtxt) : m_view;
+    viewer->setGeometry(fw + 1, band, std::max(0, w - fw - 1), std::max(0, h - band));
+}
+
+void fmMain::Form_Resize() {
+    if (m_eventsHeld)
+        return;
+    if (isMinimized()) {
+        m_top->chDsp[1]->setChecked(true);
+        return;
+    }
+    if (m_top->chDsp[1]->isChecked())
+        m_top->chDsp[1]->setChecked(false);
+    LayoutWindow();
+}
+
+void fmMain::chDsp_Click(int index) {
+    if (index == 0) {
+        SetScaleDisplay(m_top->chDsp[0]->isChecked());
+        return;
+    }
+    const int v = m_top->chDsp[1]->isChecked() ? 1 : 0;
+    m_watcher->SetCaptureHook(v);
+    if (v == 1) {
+        m_eventsHeld = true;
+        if (!isMinimized())
+            showMinimized();
+        m_workFolder.ScanWorkFolder(m_prefix);
+        m_eventsHeld = false;
+    }
+}
+
+void fmMain::SetScaleDisplay(bool on) {
+    m_displayMode = on ? 1 : 3;
+    if (!on) {
+        m_ikImg.zoomX = 1.0;
+        m_ikImg.zoomY = 1.0;
+    }
+    m_view->display(m_displayMode);
+    m_view->redraw();
+}
+
+void fmMain::Timer1_Timer() {
+    if (m_stamp.changed(m_File1->path()))
+        RefreshFileList();
+}
+
+void fmMain::RefreshFileList() {
+    QCoreApplication::processEvents();
+    m_File1->reread();
+    if (m_currentFile.isEmpty())
+        return;
+    const QString name = m_currentFile.mid(m_currentFile.lastIndexOf(u'/') + 1).toLower();
+    const bool held = m_eventsHeld;
+    m_eventsHeld = true;
+    m_File1->selectName(name);
+    m_eventsHeld = held;
+}
+
+void fmMain::File1_Click() {
+    if (m_eventsHeld)
+        return;
+    const QString name = m_File1->selectedName();
+    if (name.isEmpty())
+        return;
+    const QString path = m_File1->path() + u'/' + name;
+    if (Sys::FileExists(path))
+        ShowFile(path);
+}
+
+void fmMain::ShowFile(const QString& path) {
+    if (path.right(4).toLower() == u".txt") {
+        QFile f(path);
+        const QByteArray bytes = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        m_Rtxt->setPlainText(textcodec::decodeTextFile(bytes));
+        SetViewState(-1);
+        m_currentFile = path;
+        return;
+    }
+    if (LoadImageFile(path))
+        m_currentFile = path;
+    SetViewState(1);
+}
+
+bool fmMain::LoadImageFile(const QString& path) {
+    SetBusy(1);
+    m_ikImg.clearRange();
+    // A picture that does not load leaves the shown one and the current file alone.
+    const bool ok = Sys::FileExists(path) && m_ikImg.load(path) && displayPicture();
+    if (ok)
+        m_view->redraw();
+    SetBusy(0);
+    return ok;
+}
+
+void fmMain::Text1_Edited(const QString& text) {
+    const QString why = WorkFolder::prefixProblem(text);
+    if (why.isEmpty()) {
+        m_prefix = text;
+        return;
+    }
+    // Refused: the box goes back to the last usable prefix.
+    m_top->Text1->setText(m_prefix);
+    m_messages.ask(why);
+}
+
+void fmMain::SaveWindowSettings() {
+    m_watcher->SetCaptureHook(0);
+    Sys::ShutDown();
+}
+
+void fmMain::closeEvent(QCloseEvent* event) {
+    // Only a close from the window frame runs the exit routine; a close by code
+    // (the shutdown itself) or by the session does not save.
+    if (event->spontaneous() && !Sys::shuttingDown())
+        SaveWindowSettings();
+    event->accept();
+}
+
+void fmMain::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        Form_Resize();
+    else if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        Form_Activate();
+}
+
+void fmMain::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}

@@ -1,0 +1,114 @@
+#pragma once
+// The main window: composes the top band, the file list, the two viewers, the folder
+// watch, the clipboard watcher and the capture intake, and routes their events.
+#include "capture/CaptureIntake.h"
+#include "capture/ClipboardWatcher.h"
+#include "capture/WorkFolder.h"
+#include "imaging/ImageModel.h"
+#include "mainwindow/FolderStamp.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+
+class FileList;
+class MessageSink;
+class QPlainTextEdit;
+class TopBand;
+namespace imaging {
+class ImageView;
+}
+
+class fmMain : public QWidget, public IntakeTarget, public IntakeHost {
+    Q_OBJECT
+public:
+    fmMain(platform::Desktop& desktop, MessageSink& messages, const QString& userDataFolder,
+           QWidget* parent = nullptr);
+    ~fmMain() override;
+
+    // Runs the load steps: list, view state, settings, layout.
+    void Form_Load();
+    void Form_Activate();
+
+    // Capture options read by the watcher and the intakes.
+    bool bMPnt() const override { return m_bMPnt; }
+    bool bCpyE() const override { return m_bCpyE; }
+    void setMPnt(bool on) { m_bMPnt = on; }
+    void setCpyE(bool on) { m_bCpyE = on; }
+    QString colourReduction() const override { return m_colourReduction; }
+    void setColourReduction(const QString& caption) { m_colourReduction = caption; }
+
+    void sjClip(int nPsX, int nPsY, const QImage& nCur) override;
+    void sjClp2() override;
+
+    void SetBusy(int value) override;
+    void SetViewState(int state) override;
+    bool displayPicture() override;
+    QString prefix() const override { return m_prefix; }
+    void setCurrentFile(const QString& path) override { m_currentFile = path; }
+    void pictureTaken(quint64 key) override;
+
+    void LayoutWindow();
+    void SetScaleDisplay(bool on);
+    void chDsp_Click(int index);
+    void RefreshFileList();
+    void File1_Click();
+    void ShowFile(const QString& path);
+    bool LoadImageFile(const QString& path);
+    void Timer1_Timer();
+
+    // The exit routine: leave capture wait and shut down.
+    void SaveWindowSettings();
+
+    const QString& currentFile() const { return m_currentFile; }
+    const QString& workFolderPath() const { return m_workFolder.path(); }
+    WorkFolder& workFolder() { return m_workFolder; }
+    imaging::ImageModel& ikImg() { return m_ikImg; }
+    ClipboardWatcher& watcher() { return *m_watcher; }
+    CaptureIntake& intake() { return *m_intake; }
+    TopBand& topBand() { return *m_top; }
+    FileList& File1() { return *m_File1; }
+    QPlainTextEdit& Rtxt() { return *m_Rtxt; }
+    imaging::ImageView& view() { return *m_view; }
+    bool textShown() const { return m_textShown; }
+    int displayMode() const { return m_displayMode; }
+    int viewState() const { return m_viewState; }
+
+signals:
+    // Every view state passed to SetViewState; the menus follow it.
+    void viewStateChanged(int state);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void Form_Resize();
+    void Text1_Edited(const QString& text);
+
+    platform::Desktop& m_desktop;
+    MessageSink& m_messages;
+    imaging::ImageModel m_ikImg;
+    WorkFolder m_workFolder;
+    std::unique_ptr<CaptureIntake> m_intake;
+    std::unique_ptr<ClipboardWatcher> m_watcher;
+    TopBand* m_top = nullptr;
+    FileList* m_File1 = nullptr;
+    QPlainTextEdit* m_Rtxt = nullptr;
+    imaging::ImageView* m_view = nullptr;
+    QTimer m_Timer1;
+    FolderStamp m_stamp;
+
+    QString m_prefix;
+    QString m_currentFile;
+    QString m_colourReduction = QStringLiteral("減色しない");
+    bool m_bMPnt = true;
+    bool m_bCpyE = true;
+    bool m_textShown = false;
+    bool m_eventsHeld = false;
+    bool m_busy = false;
+    int m_displayMode = 1;
+    int m_viewState = 0;
+};

@@ -1,0 +1,120 @@
+#include "settings/UserData.h"
+
+#include "app/Messages.h"
+#include "settings/ToolPathStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace {
+
+QString withSlash(QString p) {
+    if (!p.endsWith(u'/'))
+        p += u'/';
+    return p;
+}
+
+bool folderExists(const QString& p) {
+    QFileInfo fi(p);
+    return fi.exists() && fi.isDir();
+}
+
+} // namespace
+
+QString FsGtSpFld(int nFlg) {
+    QString p;
+    if (nFlg == 26)
+        p = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    else if (nFlg == 5)
+        p = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    while (p.size() > 1 && p.endsWith(u'/'))
+        p.chop(1);
+    return p;
+}
+
+bool F_ChkSb(const QString& sPh, const QStringList& Ary) {
+    bool ok = true;
+    for (const QString& name : Ary) {
+        const QString p = sPh + name;
+        if (!folderExists(p) && !QDir().mkdir(p))
+            ok = false;
+    }
+    return ok;
+}
+
+void F_CreateFld(const QString& sFd) {
+    if (folderExists(sFd))
+        return;
+    const QString p = withSlash(sFd);
+    // Walk every separator after the first, so the root itself is never created.
+    for (qsizetype i = p.indexOf(u'/', 1); i > 0; i = p.indexOf(u'/', i + 1)) {
+        const QString prefix = p.left(i);
+        if (prefix.isEmpty())
+            continue;
+        if (!folderExists(prefix))
+            QDir().mkdir(prefix);
+    }
+}
+
+UserDataFolders W_UserData(const UserDataEnv& env) {
+    UserDataFolders out;
+    const QString e = withSlash(env.exeFolder);
+    out.programDataFolder = e + QStringLiteral("apData/");
+
+    if (env.toolStore) {
+        const QString self = env.executablePath.isEmpty() ? e + env.programName : env.executablePath;
+        if (env.toolStore->read(env.programName).toLower() != self.toLower())
+            env.toolStore->write(env.programName, self);
+    }
+
+    auto special = env.specialFolder ? env.specialFolder : FsGtSpFld;
+    const QString sub = QStringLiteral("/Quellen/") + env.programName + u'/';
+    const QString d = special(26) + sub;
+
+    QString setting = QStringLiteral("%applicaion data%");
+    const QString i = e + QStringLiteral("UserData.ini");
+    auto tell = [&](const QString& text) {
+        if (env.messages)
+            env.messages->ask(text);
+    };
+    QFile ini(i);
+    if (ini.exists()) {
+        if (ini.open(QIODevice::ReadOnly)) {
+            const QByteArray bytes = ini.readAll();
+            if (bytes.isEmpty() || bytes.startsWith('\n') || bytes.startsWith("\r\n"))
+                tell(QStringLiteral(" ﾕｰｻﾞｰﾃﾞｰﾀｰﾌｫﾙﾀﾞが定義されていません\r") + d +
+                     QStringLiteral(" を使用します"));
+            else
+                setting = QString::fromLocal8Bit(bytes);
+        }
+    } else {
+        tell(i + QStringLiteral(" が見つかりません\rﾕｰｻﾞｰﾃﾞｰﾀｰﾌｫﾙﾀﾞは　") + d +
+             QStringLiteral(" を使用します"));
+    }
+
+    // Keywords are matched in lower case; a folder keeps its own spelling, since
+    // folder names on this system are case-sensitive.
+    const QString key = setting.toLower();
+    if (key == u"%app%") {
+        out.userDataFolder = e + QStringLiteral("usData/");
+    } else if (key == u"%usr%" || key == u"%applicaion data%") {
+        out.userDataFolder = d;
+    } else if (key == u"%doc" || key == u"%my document%") {
+        out.userDataFolder = special(5) + sub;
+    } else if (key.startsWith(u'%')) {
+        out.userDataFolder = d;
+    } else if (folderExists(setting)) {
+        out.userDataFolder = withSlash(setting);
+    } else {
+        tell(QStringLiteral("ﾌｫﾙﾀﾞ ") + setting +
+             QStringLiteral(" が見つかりません\rﾕｰｻﾞｰﾃﾞｰﾀｰﾌｫﾙﾀﾞは　") + d +
+             QStringLiteral(" を使用します"));
+        out.userDataFolder = d;
+    }
+
+    if (!folderExists(out.userDataFolder))
+        F_CreateFld(out.userDataFolder);
+    return out;
+}

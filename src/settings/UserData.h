@@ -1,0 +1,37 @@
+#pragma once
+// Choice of the per-user data folder from "UserData.ini" beside the executable, the
+// program's self-registration in the tool-path store, and the folder helpers.
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class MessageSink;
+class ToolPathStore;
+
+struct UserDataEnv {
+    QString exeFolder;       // folder of the executable, with or without trailing "/"
+    QString programName;     // ProgramName
+    QString executablePath;  // path registered in the tool-path store
+    ToolPathStore* toolStore = nullptr;
+    MessageSink* messages = nullptr;
+    // Special folder lookup (26 application data, 5 documents); FsGtSpFld by default.
+    std::function<QString(int)> specialFolder;
+};
+
+struct UserDataFolders {
+    QString programDataFolder; // executable folder + "apData/"
+    QString userDataFolder;    // always ends with "/"
+};
+
+UserDataFolders W_UserData(const UserDataEnv& env);
+
+// Special folder path without trailing separator, or empty: 26 = per-user application
+// data, 5 = documents.
+QString FsGtSpFld(int nFlg);
+
+// Creates each missing sub-folder of sPh (one level); false when one could not be made.
+bool F_ChkSb(const QString& sPh, const QStringList& Ary);
+
+// Creates a folder with all its missing parents; failures are left to later use.
+void F_CreateFld(const QString& sFd);
