@@ -18,8 +18,9 @@ template <typename T> using Reply = std::unique_ptr<T, FreeDeleter>;
 
 // The window the window manager calls active, else the one holding the input focus.
 uint32_t activeWindow(XConnection& conn) {
+    // Any 32-bit type: the value is a window id whatever a window manager labels it.
     const auto active =
-        conn.property32(conn.root(), conn.atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW);
+        conn.property32(conn.root(), conn.atom("_NET_ACTIVE_WINDOW"), XCB_GET_PROPERTY_TYPE_ANY);
     if (!active.isEmpty() && active.front() != XCB_NONE) return active.front();
     xcb_connection_t* c = conn.get();
     Reply<xcb_get_input_focus_reply_t> f(

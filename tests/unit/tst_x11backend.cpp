@@ -1,0 +1,287 @@
+// The X11 backend against a private Xvfb: pointer, active window, clipboard owner and the
+// watch's reports. Skipped where Xvfb or the X command-line tools are not installed.
+#include "platform/x11/X11ClipboardWatch.h"
+#include "platform/x11/XActiveWindow.h"
+#include "platform/x11/XClipboardOwner.h"
+#include "platform/x11/XConnection.h"
+#include "platform/x11/XPointer.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace platform;
+
+namespace {
+
+// An Xvfb of our own, started before the application connects to it.
+class PrivateXServer {
+public:
+    bool start() {
+        const QByteArray xvfb = QStandardPaths::findExecutable("Xvfb").toLocal8Bit();
+        int fds[2];
+        if (xvfb.isEmpty() || pipe(fds) != 0) return false;
+        m_pid = fork();
+        if (m_pid == 0) {
+            close(fds[0]);
+            const QByteArray fd = QByteArray::number(fds[1]);
+            execl(xvfb.constData(), "Xvfb", "-displayfd", fd.constData(), "-screen", "0",
+                  "640x480x24", "-nolisten", "tcp", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(fds[1]);
+        char buf[16] = {};
+        const ssize_t n = m_pid > 0 ? read(fds[0], buf, sizeof buf - 1) : -1;
+        close(fds[0]);
+        if (n <= 0) return false;
+        m_display = ":" + QByteArray(buf).trimmed();
+        return true;
+    }
+    ~PrivateXServer() {
+        if (m_pid > 0) {
+            kill(m_pid, SIGTERM);
+            waitpid(m_pid, nullptr, 0);
+        }
+    }
+    QByteArray display() const { return m_display; }
+
+private:
+    pid_t m_pid = -1;
+    QByteArray m_display;
+};
+
+bool g_haveX = false;
+
+} // namespace
+
+class TestX11Backend : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanup();
+    void pointer();
+    void activeWindow();
+    void clipboardOwner();
+    void watchReports();
+    void watchIgnoresOwnAndRepeats();
+
+private:
+    QProcess* start(const QString& program, const QStringList& args);
+    QProcess* offer(const QString& program, const QString& type, const QString& file);
+    QString run(const QString& program, const QStringList& args);
+    QString aliasOfXclip(const QString& name);
+    qint64 ownerPid() { return x11::clipboardOwner(*m_conn).pid; }
+    QString makePng(int seed);
+
+    std::shared_ptr<x11::XConnection> m_conn;
+    QTemporaryDir m_dir;
+    std::vector<std::unique_ptr<QProcess>> m_procs;
+};
+
+void TestX11Backend::initTestCase() {
+    if (!g_haveX) QSKIP("no Xvfb");
+    for (const char* tool : {"xclip", "xdotool", "xprop", "xev", "xwininfo"})
+        if (QStandardPaths::findExecutable(tool).isEmpty())
+            QSKIP(qPrintable(QStringLiteral("%1 not installed").arg(tool)));
+    m_conn = std::make_shared<x11::XConnection>();
+    QVERIFY(m_conn->isValid());
+    QVERIFY(m_conn->hasXFixes());
+    QVERIFY(m_dir.isValid());
+}
+
+void TestX11Backend::cleanup() {
+    for (auto& p : m_procs) {
+        p->kill();
+        p->waitForFinished(2000);
+    }
+    m_procs.clear();
+}
+
+QProcess* TestX11Backend::start(const QString& program, const QStringList& args) {
+    auto p = std::make_unique<QProcess>();
+    p->setStandardOutputFile(QProcess::nullDevice());
+    p->setStandardErrorFile(QProcess::nullDevice());
+    p->start(program, args);
+    if (!p->waitForStarted(5000)) return nullptr;
+    m_procs.push_back(std::move(p));
+    return m_procs.back().get();
+}
+
+QString TestX11Backend::run(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(10000);
+    return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
+}
+
+// xclip in the foreground (-quiet), holding the file until another owner takes over.
+QProcess* TestX11Backend::offer(const QString& program, const QString& type, const QString& file) {
+    return start(program, {"-quiet", "-selection", "clipboard", "-t", type, "-i", file});
+}
+
+// xclip under another name, so that the owner looks like that program.
+QString TestX11Backend::aliasOfXclip(const QString& name) {
+    const QString path = m_dir.filePath(name);
+    if (!QFile::exists(path)) QFile::copy(QStandardPaths::findExecutable("xclip"), path);
+    return path;
+}
+
+QString TestX11Backend::makePng(int seed) {
+    QImage img(40, 30, QImage::Format_RGB32);
+    img.fill(QColor::fromHsv(seed * 40 % 360, 200, 200));
+    const QString path = m_dir.filePath(QStringLiteral("pic%1.png").arg(seed));
+    img.save(path);
+    return path;
+}
+
+void TestX11Backend::pointer() {
+    run("xdotool", {"mousemove", "321", "123"});
+    PointerSnapshot p = x11::readPointer(*m_conn);
+    QCOMPARE(p.pos, QPoint(321, 123));
+    QVERIFY(!p.image.isNull());
+    QCOMPARE(p.image.format(), QImage::Format_ARGB32_Premultiplied);
+    // Some pixel of the pointer is visible.
+    bool opaque = false;
+    for (int y = 0; y < p.image.height() && !opaque; ++y)
+        for (int x = 0; x < p.image.width() && !opaque; ++x)
+            opaque = qAlpha(p.image.pixel(x, y)) > 0;
+    QVERIFY(opaque);
+
+    run("xdotool", {"mousemove", "0", "479"});
+    QCOMPARE(x11::readPointer(*m_conn).pos, QPoint(0, 479));
+}
+
+void TestX11Backend::activeWindow() {
+    // Nothing focused on a bare server.
+    QCOMPARE(x11::activeWindowRect(*m_conn), QRect());
+
+    QVERIFY(start("xev", {"-geometry", "200x100+50+60", "-name", "first"}));
+    QVERIFY(start("xev", {"-geometry", "120x80+300+200", "-name", "second"}));
+    const QString first = run("xdotool", {"search", "--sync", "--name", "^first$"});
+    const QString second = run("xdotool", {"search", "--sync", "--name", "^second$"});
+    QVERIFY(!first.isEmpty() && !second.isEmpty());
+    const QString info = run("xwininfo", {"-id", first});
+    const int bw = info.section("Border width:", 1).section('\n', 0, 0).trimmed().toInt();
+
+    // Without a window manager: the focused window, its border included. X places a
+    // window's outer corner at the position asked for.
+    run("xdotool", {"windowfocus", "--sync", second});
+    QCOMPARE(x11::activeWindowRect(*m_conn), QRect(300, 200, 120 + 2 * bw, 80 + 2 * bw));
+
+    // The window manager's word comes before the focus, and its frame extents widen the rect.
+    run("xprop", {"-root", "-f", "_NET_ACTIVE_WINDOW", "32x", "-set", "_NET_ACTIVE_WINDOW", first});
+    const QRect outer(50, 60, 200 + 2 * bw, 100 + 2 * bw);
+    QCOMPARE(x11::activeWindowRect(*m_conn), outer);
+    run("xprop",
+        {"-id", first, "-f", "_NET_FRAME_EXTENTS", "32c", "-set", "_NET_FRAME_EXTENTS", "1,2,3,4"});
+    QCOMPARE(x11::activeWindowRect(*m_conn), outer.adjusted(-1, -3, 2, 4));
+    run("xprop", {"-root", "-remove", "_NET_ACTIVE_WINDOW"});
+}
+
+void TestX11Backend::clipboardOwner() {
+    QCOMPARE(x11::clipboardOwner(*m_conn).window, 0u);
+    QVERIFY(!x11::processNames(QCoreApplication::applicationPid()).isEmpty());
+
+    QFile text(m_dir.filePath("t.txt"));
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    text.write("hello");
+    text.close();
+    QProcess* p = offer(aliasOfXclip("someowner"), "UTF8_STRING", text.fileName());
+    QVERIFY(p);
+    QTRY_COMPARE(ownerPid(), p->processId());
+    const x11::ClipboardOwner o = x11::clipboardOwner(*m_conn);
+    QVERIFY(o.window != 0);
+    QVERIFY2(o.names.contains("someowner"), qPrintable(o.names.join(',')));
+}
+
+void TestX11Backend::watchReports() {
+    x11::X11ClipboardWatch watch(m_conn);
+    QSignalSpy spy(&watch, &ClipboardWatch::changed);
+
+    // Inactive: nothing.
+    QProcess* p = offer("xclip", "image/png", makePng(1));
+    QTRY_COMPARE(ownerPid(), p->processId());
+    QTest::qWait(300);
+    QCOMPARE(spy.count(), 0);
+
+    watch.setActive(true);
+    watch.setActive(true); // a second switch-on must not double the reports
+    QVERIFY(watch.isActive());
+
+    // A bare picture from an unknown program is a capture.
+    p = offer("xclip", "image/png", makePng(2));
+    QTRY_COMPARE(spy.count(), 1);
+    QCOMPARE(spy.takeFirst().at(0).toInt(), 0);
+
+    // Markup is a copy.
+    QFile html(m_dir.filePath("a.html"));
+    QVERIFY(html.open(QIODevice::WriteOnly));
+    html.write("<b>x</b>");
+    html.close();
+    offer("xclip", "text/html", html.fileName());
+    QTRY_COMPARE(spy.count(), 1);
+    QCOMPARE(spy.takeFirst().at(0).toInt(), 1);
+
+    // The same bare picture from a browser is a copy; the name came from the process.
+    offer(aliasOfXclip("firefox"), "image/png", makePng(3));
+    QTRY_COMPARE(spy.count(), 1);
+    QCOMPARE(spy.takeFirst().at(0).toInt(), 1);
+
+    watch.setActive(false);
+    p = offer("xclip", "image/png", makePng(4));
+    QTRY_COMPARE(ownerPid(), p->processId());
+    QTest::qWait(300);
+    QCOMPARE(spy.count(), 0);
+}
+
+void TestX11Backend::watchIgnoresOwnAndRepeats() {
+    x11::X11ClipboardWatch watch(m_conn);
+    QSignalSpy spy(&watch, &ClipboardWatch::changed);
+    watch.setActive(true);
+
+    QGuiApplication::clipboard()->setImage(QImage(makePng(5)));
+    QVERIFY(QGuiApplication::clipboard()->ownsClipboard());
+    QTest::qWait(300);
+    QCOMPARE(spy.count(), 0);
+
+    const QString png = makePng(6);
+    offer("xclip", "image/png", png);
+    QTRY_COMPARE(spy.count(), 1);
+    spy.clear();
+    // The intake names the picture it took...
+    watch.noteTaken(pictureKey(QGuiApplication::clipboard()->image()));
+
+    // ...so a clipboard manager offering it again is quiet...
+    QProcess* p = offer(aliasOfXclip("copyq"), "image/png", png);
+    QTRY_COMPARE(ownerPid(), p->processId());
+    QTest::qWait(300);
+    QCOMPARE(spy.count(), 0);
+
+    // ...but not for another picture.
+    offer(aliasOfXclip("copyq"), "image/png", makePng(7));
+    QTRY_COMPARE(spy.count(), 1);
+    QCOMPARE(spy.takeFirst().at(0).toInt(), 0);
+}
+
+int main(int argc, char** argv) {
+    // The watch needs Qt's own clipboard on the same server, so the server comes first.
+    PrivateXServer server;
+    g_haveX = server.start();
+    if (g_haveX) {
+        qputenv("DISPLAY", server.display());
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
+    QGuiApplication app(argc, argv);
+    TestX11Backend tc;
+    return QTest::qExec(&tc, argc, argv);
+}
+
+#include "tst_x11backend.moc"
