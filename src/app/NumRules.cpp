@@ -5,86 +5,121 @@
 
 namespace numrules {
 
+namespace {
+
+bool isAsciiDigit(QChar c) {
+    return c.unicode() >= u'0' && c.unicode() <= u'9';
+}
+
+bool isBlank(QChar c) {
+    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
+}
+
+// Writes a finite value rounded to `digits` significant digits in plain notation. The
+// scientific form does the correctly rounded cut; its exponent is then spelled out.
+QString plainDecimal(double value, int digits) {
+    if (!std::isfinite(value) || value == 0.0) return QStringLiteral("0");
+    const QString sci = QString::number(value, 'e', digits - 1);
+    const qsizetype ePos = sci.indexOf(u'e');
+    if (ePos < 0) return sci;
+    const int exp = sci.mid(ePos + 1).toInt();
+    QString mant = sci.left(ePos);
+    const bool negative = mant.startsWith(u'-');
+    if (negative) mant.remove(0, 1);
+    mant.remove(u'.');
+    while (mant.size() > 1 && mant.endsWith(u'0'))
+        mant.chop(1);
+    if (mant == u"0") return QStringLiteral("0");
+
+    QString out;
+    if (exp >= 0) {
+        const qsizetype whole = qsizetype(exp) + 1;
+        if (mant.size() <= whole)
+            out = mant + QString(whole - mant.size(), u'0');
+        else
+            out = mant.left(whole) + u'.' + mant.mid(whole);
+    } else {
+        out = QStringLiteral("0.") + QString(qsizetype(-exp - 1), u'0') + mant;
+    }
+    return negative ? u'-' + out : out;
+}
+
+} // namespace
+
 double leadingNumber(const QString& text) {
-    int i = 0;
-    const int n = int(text.size());
-    while (i < n && (text[i] == u' ' || text[i] == u'\t'))
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n && isBlank(text[i]))
         ++i;
-    const int start = i;
-    if (i < n && (text[i] == u'+' || text[i] == u'-'))
-        ++i;
+    const qsizetype start = i;
+    if (i < n && (text[i] == u'+' || text[i] == u'-')) ++i;
     int digits = 0;
-    while (i < n && text[i].isDigit() && text[i].unicode() < 128) {
+    while (i < n && isAsciiDigit(text[i])) {
         ++i;
         ++digits;
     }
     if (i < n && text[i] == u'.') {
         ++i;
-        while (i < n && text[i].isDigit() && text[i].unicode() < 128) {
+        while (i < n && isAsciiDigit(text[i])) {
             ++i;
             ++digits;
         }
     }
-    if (digits == 0)
-        return 0.0;
-    int end = i;
+    if (digits == 0) return 0.0;
+    qsizetype end = i;
     if (i < n && (text[i] == u'e' || text[i] == u'E')) {
-        int j = i + 1;
-        if (j < n && (text[j] == u'+' || text[j] == u'-'))
+        qsizetype j = i + 1;
+        if (j < n && (text[j] == u'+' || text[j] == u'-')) ++j;
+        const qsizetype expStart = j;
+        while (j < n && isAsciiDigit(text[j]))
             ++j;
-        int expDigits = 0;
-        while (j < n && text[j].isDigit() && text[j].unicode() < 128) {
-            ++j;
-            ++expDigits;
-        }
-        if (expDigits > 0)
-            end = j;
+        if (j > expStart) end = j;
     }
     bool ok = false;
-    const double v = text.mid(start, end - start).toDouble(&ok);
-    if (!ok || !std::isfinite(v))
-        return 0.0;
+    const double v = QStringView(text).mid(start, end - start).toDouble(&ok);
+    if (!ok || !std::isfinite(v)) return 0.0;
     return v;
 }
 
 double roundHalfEven(double value) {
-    if (!std::isfinite(value))
-        return value;
+    if (!std::isfinite(value)) return value;
     return std::nearbyint(value); // the default rounding mode rounds halves to even
 }
 
 qint64 toInteger(double value) {
-    if (std::isnan(value))
-        return 0;
+    if (std::isnan(value)) return 0;
     const double r = roundHalfEven(value);
-    if (r >= 9.2e18)
-        return std::numeric_limits<qint64>::max();
-    if (r <= -9.2e18)
-        return std::numeric_limits<qint64>::min();
+    constexpr double kTwo63 = 9223372036854775808.0;
+    if (r >= kTwo63) return std::numeric_limits<qint64>::max();
+    if (r < -kTwo63) return std::numeric_limits<qint64>::min();
     return qint64(r);
 }
 
 QString format000(qint64 value) {
-    if (value < 0)
-        return u"-"_qs + QString::number(-value).rightJustified(3, u'0');
-    return QString::number(value).rightJustified(3, u'0');
+    // The magnitude as unsigned, so that the lowest value has one too.
+    const quint64 magnitude = value < 0 ? 0 - quint64(value) : quint64(value);
+    const QString digits = QString::number(magnitude).rightJustified(3, u'0');
+    return value < 0 ? u'-' + digits : digits;
 }
 
 QString formatSingle(float value) {
-    if (value == 0.0f)
-        return QStringLiteral("0");
-    QString s = QString::number(double(value), 'g', 7);
-    // Plain decimal notation for the range that seven digits cover.
-    if (s.contains(u'e') && std::fabs(value) < 1e7f && std::fabs(value) >= 1e-5f) {
-        s = QString::number(double(value), 'f', 7);
+    return plainDecimal(double(value), 7);
+}
+
+QString formatDouble(double value) {
+    return plainDecimal(value, 15);
+}
+
+QString formatThousands(qint64 value) {
+    const quint64 magnitude = value < 0 ? 0 - quint64(value) : quint64(value);
+    const QString digits = QString::number(magnitude);
+    QString out;
+    out.reserve(digits.size() + digits.size() / 3 + 1);
+    for (qsizetype i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) out += u',';
+        out += digits[i];
     }
-    if (s.contains(u'.') && !s.contains(u'e')) {
-        while (s.endsWith(u'0'))
-            s.chop(1);
-        if (s.endsWith(u'.'))
-            s.chop(1);
-    }
-    return s;
+    return value < 0 ? u'-' + out : out;
 }
 
 } // namespace numrules

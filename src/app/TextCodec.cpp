@@ -6,21 +6,51 @@
 namespace textcodec {
 
 namespace {
+
 constexpr const char* kCp932 = "windows-31j";
-}
+
+// ICU's windows-31j table follows JIS for these; Windows maps them to the full-width forms.
+struct Remap {
+    char16_t from;
+    char16_t to;
+};
+constexpr Remap kRemaps[] = {
+    {u'\u301C', u'\uFF5E'}, // wave dash -> full-width tilde
+    {u'\u2016', u'\u2225'}, // double vertical line -> parallel to
+    {u'\u2212', u'\uFF0D'}, // minus sign -> full-width hyphen-minus
+    {u'\u00A2', u'\uFFE0'}, // cent sign
+    {u'\u00A3', u'\uFFE1'}, // pound sign
+    {u'\u00AC', u'\uFFE2'}, // not sign
+};
+
+} // namespace
 
 bool cp932Available() {
-    QStringEncoder enc(kCp932);
-    return enc.isValid();
+    QStringEncoder enc(kCp932, QStringConverter::Flag::Stateless);
+    if (!enc.isValid()) return false;
+    // "ｱ" is one byte, "漢" two: both kinds of sequence must come back.
+    const QString probe = QStringLiteral("\uFF71\u6F22");
+    const QByteArray bytes = enc.encode(probe);
+    QStringDecoder dec(kCp932);
+    return !enc.hasError() && bytes == QByteArray("\xB1\x8A\xBF") && dec.decode(bytes) == probe &&
+           !dec.hasError();
+}
+
+QString toCp932Forms(const QString& text) {
+    QString out = text;
+    for (const Remap& r : kRemaps)
+        out.replace(QChar(r.from), QChar(r.to));
+    return out;
 }
 
 QByteArray toCp932(const QString& text, bool* lossless) {
+    const QString forms = toCp932Forms(text);
     QStringEncoder enc(kCp932, QStringConverter::Flag::Stateless);
-    QByteArray out = enc.encode(text);
+    QByteArray out = enc.encode(forms);
     if (lossless) {
         QStringDecoder dec(kCp932);
         const QString back = dec.decode(out);
-        *lossless = enc.isValid() && !enc.hasError() && back == text;
+        *lossless = enc.isValid() && !enc.hasError() && !dec.hasError() && back == forms;
     }
     return out;
 }
@@ -31,8 +61,7 @@ QString fromCp932(const QByteArray& bytes) {
 }
 
 QString decodeTextFile(const QByteArray& bytes) {
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        return QString::fromUtf8(bytes.mid(3));
+    if (bytes.startsWith("\xEF\xBB\xBF")) return QString::fromUtf8(bytes.mid(3));
     return fromCp932(bytes);
 }
 

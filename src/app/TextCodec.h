@@ -5,10 +5,17 @@
 
 namespace textcodec {
 
-// True when code page 932 can be encoded and decoded on this system.
+// True when code page 932 round-trips on this system (half-width katakana and kanji
+// included); checked at start-up, since every stored text file depends on it.
 bool cp932Available();
 
-// Encodes to code page 932; *lossless tells whether every character survived.
+// The text with the JIS-style characters that code page 932 spells differently (wave
+// dash, double vertical line, minus, cent, pound, not) replaced by their code-page-932
+// forms. Encoding applies this first, so those characters are not lost.
+QString toCp932Forms(const QString& text);
+
+// Encodes to code page 932 after toCp932Forms; *lossless tells whether every character
+// of that form survived.
 QByteArray toCp932(const QString& text, bool* lossless = nullptr);
 QString fromCp932(const QByteArray& bytes);
 
