@@ -1,0 +1,80 @@
+#include "app/TextCodec.h"
+
+#include <QTest>
+
+class TestTextCodec : public QObject {
+    Q_OBJECT
+private slots:
+    void available();
+    void halfWidthKatakanaRoundTrip();
+    void jisFormsMapToCp932_data();
+    void jisFormsMapToCp932();
+    void losslessFlag();
+    void decodeTextFile();
+};
+
+void TestTextCodec::available() {
+    QVERIFY(textcodec::cp932Available());
+}
+
+void TestTextCodec::halfWidthKatakanaRoundTrip() {
+    // Every half-width katakana is one byte, 0xA1 to 0xDF, in order.
+    QString all;
+    QByteArray expected;
+    for (char16_t c = 0xFF61; c <= 0xFF9F; ++c) {
+        all += QChar(c);
+        expected += char(0xA1 + (c - 0xFF61));
+    }
+    bool lossless = false;
+    const QByteArray bytes = textcodec::toCp932(all, &lossless);
+    QVERIFY(lossless);
+    QCOMPARE(bytes, expected);
+    QCOMPARE(textcodec::fromCp932(bytes), all);
+
+    const QString mixed = QStringLiteral("ｽｹｰﾙ表示 ﾕｰｻﾞｰ環境ﾌｧｲﾙ L判 \\~");
+    QCOMPARE(textcodec::fromCp932(textcodec::toCp932(mixed)), mixed);
+    QCOMPARE(textcodec::toCp932(QStringLiteral("ﾊｶﾞｷ")), QByteArray("\xCA\xB6\xDE\xB7"));
+}
+
+void TestTextCodec::jisFormsMapToCp932_data() {
+    QTest::addColumn<QString>("jis");
+    QTest::addColumn<QString>("cp932");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("wave dash") << u"\u301C"_qs << u"\uFF5E"_qs << QByteArray("\x81\x60");
+    QTest::newRow("double vertical line") << u"\u2016"_qs << u"\u2225"_qs << QByteArray("\x81\x61");
+    QTest::newRow("minus") << u"\u2212"_qs << u"\uFF0D"_qs << QByteArray("\x81\x7C");
+    QTest::newRow("cent") << u"\u00A2"_qs << u"\uFFE0"_qs << QByteArray("\x81\x91");
+    QTest::newRow("pound") << u"\u00A3"_qs << u"\uFFE1"_qs << QByteArray("\x81\x92");
+    QTest::newRow("not") << u"\u00AC"_qs << u"\uFFE2"_qs << QByteArray("\x81\xCA");
+}
+
+void TestTextCodec::jisFormsMapToCp932() {
+    QFETCH(QString, jis);
+    QFETCH(QString, cp932);
+    QFETCH(QByteArray, bytes);
+    bool lossless = false;
+    QCOMPARE(textcodec::toCp932(u'a' + jis + u'b', &lossless), 'a' + bytes + 'b');
+    QVERIFY(lossless);
+    QCOMPARE(textcodec::toCp932Forms(jis), cp932);
+    QCOMPARE(textcodec::fromCp932(bytes), cp932);
+}
+
+void TestTextCodec::losslessFlag() {
+    bool lossless = true;
+    textcodec::toCp932(QStringLiteral("価格 €5"), &lossless);
+    QVERIFY(!lossless);
+    textcodec::toCp932(QStringLiteral("😀"), &lossless);
+    QVERIFY(!lossless);
+    textcodec::toCp932(QStringLiteral("①Ⅹⅰ髙"), &lossless); // NEC and IBM extensions
+    QVERIFY(lossless);
+    textcodec::toCp932(QString(), &lossless);
+    QVERIFY(lossless);
+}
+
+void TestTextCodec::decodeTextFile() {
+    QCOMPARE(textcodec::decodeTextFile(QByteArray("\xEF\xBB\xBF\xE2\x82\xAC")), u"€"_qs);
+    QCOMPARE(textcodec::decodeTextFile(QByteArray("\xB1\x8A\xBF")), u"ｱ漢"_qs);
+}
+
+QTEST_APPLESS_MAIN(TestTextCodec)
+#include "tst_textcodec.moc"
