@@ -70,6 +70,8 @@ WorkFolder::Stored WorkFolder::store(const QString& prefix, const QString& ext,
         out.error = QStringLiteral("作業ﾌｫﾙﾀﾞを作れません: ") + m_folder;
         return out;
     }
+    if (m_next < 1) // never scanned: continue after what is there
+        ScanWorkFolder(prefix);
     const QString temp = m_folder + QStringLiteral("/.tolvik-%1-%2.part")
                                         .arg(QCoreApplication::applicationPid())
                                         .arg(g_tempSerial++);

@@ -1,0 +1,167 @@
+// Bitmap files at every depth code, picture info, resolution and the view's display modes.
+#include "imaging/BmpWriter.h"
+#include "imaging/DepthCode.h"
+#include "imaging/ImageModel.h"
+#include "imaging/ImageView.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <QtTest>
+
+namespace {
+QImage pattern(int w, int h) {
+    QImage img(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            img.setPixel(x, y, qRgb((x * 37) & 255, (y * 53) & 255, ((x ^ y) * 11) & 255));
+    return img;
+}
+quint16 bitsInHeader(const QByteArray& bmp) { return qFromLittleEndian<quint16>(bmp.constData() + 28); }
+} // namespace
+
+class TestImaging : public QObject {
+    Q_OBJECT
+private slots:
+    void roundTrip_data() {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("bits");
+        for (int code : {1, 4, 40, 8, 80, 16, 24, 32})
+            QTest::newRow(qPrintable(QString::number(code))) << code << imaging::bitsOfDepthCode(code);
+    }
+    void roundTrip() {
+        QFETCH(int, code);
+        QFETCH(int, bits);
+        // Odd width: every row needs padding, and 4-bit rows end in half a byte.
+        const QImage src = pattern(37, 23);
+        imaging::ImageModel m;
+        m.setImage(src);
+        QVERIFY(m.convertDepth(code));
+        QCOMPARE(m.depthCode(), code);
+        QCOMPARE(m.info().bitsPerPixel, bits);
+
+        QTemporaryDir tmp;
+        const QString path = tmp.filePath("x.bmp");
+        QVERIFY(m.save(path, imaging::ImageModel::Bitmap));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        QCOMPARE(bitsInHeader(bytes), quint16(bits));
+
+        imaging::ImageModel back;
+        QVERIFY(back.load(path));
+        QCOMPARE(back.image().size(), src.size());
+        const QImage expected = m.image().convertToFormat(QImage::Format_RGB32);
+        const QImage got = back.image().convertToFormat(QImage::Format_RGB32);
+        // 5- and 6-bit channels may widen back to 8 bits by another rounding.
+        const int tolerance = code == 16 ? 8 : 0;
+        for (int y = 0; y < src.height(); ++y)
+            for (int x = 0; x < src.width(); ++x) {
+                const QRgb a = got.pixel(x, y), b = expected.pixel(x, y);
+                QVERIFY2(qAbs(qRed(a) - qRed(b)) <= tolerance &&
+                             qAbs(qGreen(a) - qGreen(b)) <= tolerance &&
+                             qAbs(qBlue(a) - qBlue(b)) <= tolerance,
+                         qPrintable(QStringLiteral("pixel %1,%2").arg(x).arg(y)));
+            }
+        if (code == 40 || code == 80)
+            QVERIFY(back.info().grey);
+        if (code == 32 || code == 24)
+            QCOMPARE(got, src); // lossless depths keep every pixel of the source
+    }
+
+    void resolutionIsWritten() {
+        imaging::ImageModel m;
+        m.setImage(pattern(4, 4));
+        m.resolutionX = 96;
+        m.resolutionY = 96;
+        m.applyResolution();
+        QBuffer buf;
+        buf.open(QIODevice::WriteOnly);
+        QVERIFY(m.saveBmp(buf));
+        QCOMPARE(qFromLittleEndian<quint32>(buf.data().constData() + 38), 3780u); // 96 dpi
+        QTemporaryDir tmp;
+        QVERIFY(m.save(tmp.filePath("r.bmp"), 0));
+        imaging::ImageModel back;
+        QVERIFY(back.load(tmp.filePath("r.bmp")));
+        QCOMPARE(back.resolutionX, 96);
+    }
+
+    void refusesWhatItCannotDo() {
+        imaging::ImageModel m;
+        QCOMPARE(m.handle(), 0u);
+        QTemporaryDir tmp;
+        QVERIFY(!m.save(tmp.filePath("none.bmp"), 0)); // no picture
+        QVERIFY(!m.load(tmp.filePath("missing.bmp")));
+        m.setImage(pattern(2, 2));
+        QVERIFY(m.handle() != 0);
+        QVERIFY(!m.convertDepth(12));
+        QVERIFY(!m.save(tmp.filePath("x.bmp"), 99)); // unknown format code
+        QVERIFY(!m.save(tmp.filePath("no/such/folder/x.bmp"), 0));
+        QFile broken(tmp.filePath("broken.bmp"));
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write("BM not really");
+        broken.close();
+        const quint64 before = m.handle();
+        QVERIFY(!m.load(tmp.filePath("broken.bmp")));
+        QCOMPARE(m.handle(), before); // a failed load keeps the picture
+    }
+
+    void duplicateIsIndependent() {
+        imaging::ImageModel m;
+        m.setImage(pattern(3, 3));
+        imaging::ImageModel d = m.duplicate();
+        QVERIFY(d.convertDepth(80));
+        QCOMPARE(m.depthCode(), 32);
+        QCOMPARE(m.image().pixel(1, 1), pattern(3, 3).pixel(1, 1));
+    }
+
+    void eightKScreenshotLoads() {
+        imaging::raiseImageAllocationLimit();
+        QImage big(7680, 4320, QImage::Format_RGB32);
+        big.fill(qRgb(10, 20, 30));
+        big.setPixel(7679, 4319, qRgb(1, 2, 3));
+        QTemporaryDir tmp;
+        imaging::ImageModel m;
+        m.setImage(std::move(big));
+        QVERIFY(m.save(tmp.filePath("8k.bmp"), 0));
+        imaging::ImageModel back;
+        QVERIFY(back.load(tmp.filePath("8k.bmp")));
+        QCOMPARE(back.info().width, 7680);
+        QCOMPARE(back.info().height, 4320);
+        QCOMPARE(back.image().pixel(7679, 4319), qRgb(1, 2, 3));
+    }
+
+    void viewModesAndRange() {
+        imaging::ImageModel m;
+        imaging::ImageView v(m);
+        v.resize(220, 120);
+        v.show();
+        QVERIFY(!v.display(1)); // nothing to show yet
+        m.setImage(pattern(400, 200));
+        QVERIFY(v.display(imaging::ImageView::Fit));
+        const QRectF fit = v.imageRectInViewport();
+        QVERIFY(fit.width() <= v.viewport()->width() + 0.5);
+        QVERIFY(fit.height() <= v.viewport()->height() + 0.5);
+        QCOMPARE(fit.width() / fit.height(), 2.0);
+        m.zoomX = 2.0;
+        m.zoomY = 0.5;
+        QVERIFY(v.display(imaging::ImageView::Zoom));
+        QCOMPARE(v.imageRectInViewport().size(), QSizeF(800, 100));
+        QVERIFY(!v.display(imaging::ImageView::Clear));
+        QVERIFY(v.imageRectInViewport().isEmpty());
+
+        // A drag marks a range in picture pixels, limited to the picture.
+        m.zoomX = m.zoomY = 1.0;
+        v.display(imaging::ImageView::Zoom);
+        QSignalSpy changed(&v, &imaging::ImageView::rangeChanged);
+        QTest::mousePress(v.viewport(), Qt::LeftButton, {}, QPoint(10, 20));
+        QTest::mouseMove(v.viewport(), QPoint(60, 70));
+        QTest::mouseRelease(v.viewport(), Qt::LeftButton, {}, QPoint(60, 70));
+        QCOMPARE(m.range, (imaging::Range{10, 20, 60, 70}));
+        QVERIFY(changed.count() >= 1);
+    }
+};
+
+QTEST_MAIN(TestImaging)
+#include "tst_imaging.moc"

@@ -1,0 +1,166 @@
+// Numbering, stored names and the storing routine of the work folder.
+#include "capture/WorkFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+void touch(const QString& path) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("x");
+}
+bool writeText(QIODevice& dev, const QByteArray& bytes) { return dev.write(bytes) == bytes.size(); }
+QStringList visibleFiles(const QString& dir) { return QDir(dir).entryList(QDir::Files | QDir::Hidden); }
+} // namespace
+
+class TestWorkFolder : public QObject {
+    Q_OBJECT
+private slots:
+    void scanRule_data() {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("prefix");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("empty folder") << QStringList{} << "" << "001.bmp";
+        QTest::newRow("mixed prefixes and types")
+            << QStringList{"a005.bmp", "a012.txt", "a100.jpg", "b200.bmp", "A300.bmp"} << "a"
+            << "a013.bmp";
+        QTest::newRow("short number") << QStringList{"a5.bmp"} << "a" << "a006.bmp";
+        QTest::newRow("upper-case extension not counted") << QStringList{"a050.BMP"} << "a"
+                                                          << "a001.bmp";
+        QTest::newRow("gaps are not filled") << QStringList{"001.bmp", "009.txt"} << ""
+                                             << "010.bmp";
+        QTest::newRow("pattern characters are literal")
+            << QStringList{"x040.bmp", "*007.bmp"} << "*" << "*008.bmp";
+        QTest::newRow("past 16 bits") << QStringList{"p32767.bmp"} << "p" << "p32768.bmp";
+        QTest::newRow("fraction rounds half to even") << QStringList{"q2.5.bmp"} << "q" << "q003.bmp";
+    }
+    void scanRule() {
+        QFETCH(QStringList, files);
+        QFETCH(QString, prefix);
+        QFETCH(QString, expected);
+        QTemporaryDir tmp;
+        for (const QString& f : files)
+            touch(tmp.filePath(f));
+        WorkFolder wf(tmp.path());
+        wf.ScanWorkFolder(prefix);
+        QCOMPARE(wf.storedName(prefix, QStringLiteral(".bmp")), tmp.path() + u'/' + expected);
+    }
+
+    void scanCreatesMissingFolder() {
+        QTemporaryDir tmp;
+        const QString folder = tmp.filePath("Temp");
+        WorkFolder wf(folder);
+        wf.ScanWorkFolder(QString());
+        QVERIFY(QFileInfo(folder).isDir());
+        QCOMPARE(wf.nextNumber(), 1);
+    }
+
+    void storeNeverOverwrites() {
+        // The prefix changed since the scan: 001.bmp of the new prefix is already there.
+        QTemporaryDir tmp;
+        touch(tmp.filePath("b001.bmp"));
+        touch(tmp.filePath("b002.bmp"));
+        WorkFolder wf(tmp.path());
+        wf.ScanWorkFolder(QStringLiteral("a"));
+        QCOMPARE(wf.nextNumber(), 1);
+        const auto s = wf.store(QStringLiteral("b"), QStringLiteral(".bmp"),
+                                [](QIODevice& d) { return writeText(d, "new"); });
+        QVERIFY(s.ok);
+        QCOMPARE(s.path, tmp.filePath("b003.bmp"));
+        QCOMPARE(wf.nextNumber(), 4);
+        QFile old(tmp.filePath("b001.bmp"));
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("x"));
+    }
+
+    void storeIsWholeOrNothing() {
+        QTemporaryDir tmp;
+        WorkFolder wf(tmp.path());
+        wf.ScanWorkFolder(QString());
+        const auto failed = wf.store(QString(), QStringLiteral(".txt"), [](QIODevice& d) {
+            d.write("half");
+            return false;
+        });
+        QVERIFY(!failed.ok);
+        QVERIFY(visibleFiles(tmp.path()).isEmpty()); // neither the file nor its temporary
+        QCOMPARE(wf.nextNumber(), 1);                // the number is not spent
+        const auto ok = wf.store(QString(), QStringLiteral(".txt"),
+                                 [](QIODevice& d) { return writeText(d, "whole"); });
+        QVERIFY(ok.ok);
+        QCOMPARE(visibleFiles(tmp.path()), QStringList{"001.txt"});
+    }
+
+    void storeIntoUnwritableFolderFails() {
+        QTemporaryDir tmp;
+        touch(tmp.filePath("file"));
+        WorkFolder wf(tmp.filePath("file/sub")); // a file stands where a folder must be
+        const auto s = wf.store(QString(), QStringLiteral(".bmp"),
+                                [](QIODevice& d) { return writeText(d, "x"); });
+        QVERIFY(!s.ok);
+        QVERIFY(!s.error.isEmpty());
+    }
+
+    void prefixRefusal_data() {
+        QTest::addColumn<QString>("prefix");
+        QTest::addColumn<bool>("allowed");
+        QTest::newRow("plain") << "shot_" << true;
+        QTest::newRow("japanese") << "画面ｷｬﾌﾟﾁｬ" << true;
+        QTest::newRow("single dot") << "v1.2-" << true;
+        QTest::newRow("slash") << "a/b" << false;
+        QTest::newRow("backslash") << "a\\b" << false;
+        QTest::newRow("dot dot") << "..x" << false;
+        QTest::newRow("colon") << "c:" << false;
+        QTest::newRow("star") << "a*" << false;
+        QTest::newRow("question") << "a?" << false;
+        QTest::newRow("quote") << "a\"" << false;
+        QTest::newRow("angle") << "<a>" << false;
+        QTest::newRow("pipe") << "a|b" << false;
+        QTest::newRow("control") << QString("a\tb") << false;
+    }
+    void prefixRefusal() {
+        QFETCH(QString, prefix);
+        QFETCH(bool, allowed);
+        QCOMPARE(WorkFolder::prefixProblem(prefix).isEmpty(), allowed);
+        QTemporaryDir tmp;
+        WorkFolder wf(tmp.path());
+        const auto s = wf.store(prefix, QStringLiteral(".bmp"),
+                                [](QIODevice& d) { return writeText(d, "x"); });
+        QCOMPARE(s.ok, allowed);
+        if (!allowed)
+            QVERIFY(visibleFiles(tmp.path()).isEmpty());
+    }
+
+    void numbersKeepCountingPast32767() {
+        QTemporaryDir tmp;
+        WorkFolder wf(tmp.path());
+        wf.setNextNumber(32767);
+        for (int i = 0; i < 2; ++i)
+            QVERIFY(wf.store(QString(), QStringLiteral(".bmp"),
+                             [](QIODevice& d) { return writeText(d, "x"); })
+                        .ok);
+        QCOMPARE(visibleFiles(tmp.path()), (QStringList{"32767.bmp", "32768.bmp"}));
+        wf.ScanWorkFolder(QString());
+        QCOMPARE(wf.nextNumber(), 32769);
+    }
+
+    void lowerExt_data() {
+        QTest::addColumn<QString>("in");
+        QTest::addColumn<QString>("out");
+        QTest::newRow("upper ext") << "/w/A001.BMP" << "/w/A001.bmp";
+        QTest::newRow("only after last dot") << "/W.X/Pic.Name.JPG" << "/W.X/Pic.Name.jpg";
+        QTest::newRow("no dot") << "/w/NAME" << "/w/NAME";
+        QTest::newRow("leading dot") << ".BMP" << ".bmp";
+    }
+    void lowerExt() {
+        QFETCH(QString, in);
+        QFETCH(QString, out);
+        LowerExt(in);
+        QCOMPARE(in, out);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWorkFolder)
+#include "tst_workfolder.moc"
