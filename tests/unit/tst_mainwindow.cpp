@@ -1,0 +1,163 @@
+// The main window's list, viewers, view state, scale display and capture wait.
+#include "app/TextCodec.h"
+#include "imaging/ImageView.h"
+#include "mainwindow/FileList.h"
+#include "mainwindow/FolderStamp.h"
+#include "mainwindow/TopBand.h"
+#include "mainwindow/fmMain.h"
+#include "platform/null/NullDesktop.h"
+#include "testsupport.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+struct Window {
+    QTemporaryDir data;
+    platform::NullDesktop desktop;
+    RecordingMessages messages;
+    std::unique_ptr<fmMain> w;
+    Window() {
+        QDir().mkpath(data.path() + "/Temp");
+        w = std::make_unique<fmMain>(desktop, messages, data.path() + "/");
+        w->Form_Load();
+        w->show();
+    }
+    QString temp(const QString& name) const { return data.path() + "/Temp/" + name; }
+    void writePicture(const QString& name, QRgb colour) {
+        QImage img(8, 6, QImage::Format_RGB32);
+        img.fill(colour);
+        QVERIFY(img.save(temp(name), "BMP"));
+    }
+    void writeText(const QString& name, const QByteArray& bytes) {
+        QFile f(temp(name));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    QCheckBox& chDsp(int i) { return *w->topBand().chDsp[size_t(i)]; }
+};
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void designedBand() {
+        Window win;
+        QCOMPARE(win.w->windowTitle(), QStringLiteral("Tolvik"));
+        QCOMPARE(win.chDsp(0).text(), QStringLiteral("ｽｹｰﾙ表示"));
+        QCOMPARE(win.chDsp(1).text(), QStringLiteral("ｷｬﾌﾞﾁｬｰ待機"));
+        QCOMPARE(win.chDsp(1).geometry(), QRect(489, 1, 93, 17)); // 7335, 15, 1395, 255 twips
+        QCOMPARE(win.w->topBand().Text1->toolTip(), QStringLiteral("画像を連番で保存時の連番の前部分"));
+        QCOMPARE(win.w->File1().geometry().top(), 23); // 340 twips
+    }
+
+    void showFileSwitchesViewers() {
+        Window win;
+        win.writePicture("001.bmp", qRgb(1, 2, 3));
+        win.writeText("002.TXT", textcodec::toCp932(QStringLiteral("ﾃｷｽﾄ 本文")));
+        win.w->RefreshFileList();
+        QCOMPARE(win.w->File1().count(), 2);
+
+        QVERIFY(win.w->File1().selectName("002.txt"));
+        QVERIFY(win.w->textShown());
+        QCOMPARE(win.w->Rtxt().toPlainText(), QStringLiteral("ﾃｷｽﾄ 本文"));
+        QVERIFY(win.w->Rtxt().isVisible());
+        QVERIFY(!win.w->view().isVisible());
+        QVERIFY(!win.chDsp(0).isEnabled());
+        QCOMPARE(win.w->viewState(), -1);
+
+        QVERIFY(win.w->File1().selectName("001.bmp"));
+        QVERIFY(!win.w->textShown());
+        QVERIFY(win.w->view().isVisible());
+        QVERIFY(win.chDsp(0).isEnabled());
+        QCOMPARE(win.w->currentFile(), win.temp("001.bmp"));
+        QCOMPARE(win.w->ikImg().image().pixel(0, 0), qRgb(1, 2, 3));
+        QCOMPARE(win.w->viewState(), 1);
+    }
+
+    void unreadablePictureKeepsCurrentFile() {
+        Window win;
+        win.writePicture("001.bmp", qRgb(1, 2, 3));
+        win.writeText("002.bmp", "not a picture");
+        win.w->ShowFile(win.temp("001.bmp"));
+        win.w->ShowFile(win.temp("002.bmp"));
+        QCOMPARE(win.w->currentFile(), win.temp("001.bmp"));
+        QCOMPARE(win.w->viewState(), 1);
+        QCOMPARE(win.w->ikImg().image().pixel(0, 0), qRgb(1, 2, 3));
+    }
+
+    void refreshSelectsCurrentFileWithoutShowingIt() {
+        Window win;
+        win.writePicture("A001.BMP", qRgb(5, 5, 5));
+        win.writePicture("b.bmp", qRgb(6, 6, 6));
+        win.w->setCurrentFile(win.temp("a001.bmp")); // case differs from the listed name
+        win.w->RefreshFileList();
+        QCOMPARE(win.w->File1().selectedName(), QStringLiteral("A001.BMP"));
+        QCOMPARE(win.w->ikImg().handle(), 0u); // selected, not loaded again
+    }
+
+    void folderStampSeesNewFiles() {
+        QTemporaryDir tmp;
+        FolderStamp stamp;
+        QVERIFY(stamp.changed(tmp.path())); // the first tick always refreshes
+        QVERIFY(!stamp.changed(tmp.path()));
+        QFile f(tmp.filePath("x.bmp"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        QVERIFY(stamp.changed(tmp.path()));
+        QVERIFY(!stamp.changed(tmp.path()));
+        QVERIFY(stamp.changed(tmp.filePath("gone"))); // unreadable: zeros differ from before
+    }
+
+    void scaleDisplay() {
+        Window win;
+        win.w->ikImg().zoomX = 2.0;
+        win.w->ikImg().zoomY = 3.0;
+        win.chDsp(0).setChecked(true);
+        QCOMPARE(win.w->displayMode(), 1);
+        win.chDsp(0).setChecked(false);
+        QCOMPARE(win.w->displayMode(), 3);
+        QCOMPARE(win.w->ikImg().zoomX, 1.0);
+        QCOMPARE(win.w->ikImg().zoomY, 1.0);
+        win.w->ikImg().zoomX = 2.0;
+        win.chDsp(0).setChecked(true);
+        QCOMPARE(win.w->ikImg().zoomX, 2.0); // turning it on keeps the factors
+    }
+
+    void captureWaitFollowsTheCheckButton() {
+        Window win;
+        win.writePicture("007.bmp", qRgb(0, 0, 0));
+        win.chDsp(1).setChecked(true);
+        QVERIFY(win.w->watcher().hooked());
+        QCOMPARE(win.w->workFolder().nextNumber(), 8); // rescanned on entering
+        win.chDsp(1).setChecked(false);
+        QVERIFY(!win.w->watcher().hooked());
+        win.chDsp(1).setChecked(true); // checking it minimises the window
+        QTRY_VERIFY(win.w->isMinimized());
+        QVERIFY(win.chDsp(1).isChecked());
+        win.w->showNormal(); // restoring leaves capture wait
+        QTRY_VERIFY(!win.chDsp(1).isChecked());
+        QVERIFY(!win.w->watcher().hooked());
+        win.w->showMinimized(); // minimising enters it
+        QTRY_VERIFY(win.w->watcher().hooked());
+        QVERIFY(win.chDsp(1).isChecked());
+    }
+
+    void prefixIsCheckedWhenTyped() {
+        Window win;
+        QLineEdit& box = *win.w->topBand().Text1;
+        QTest::keyClicks(&box, QStringLiteral("ab"));
+        QCOMPARE(win.w->prefix(), QStringLiteral("ab"));
+        QTest::keyClicks(&box, QStringLiteral("/"));
+        QCOMPARE(win.messages.asked.size(), 1);
+        QCOMPARE(box.text(), QStringLiteral("ab"));
+        QCOMPARE(win.w->prefix(), QStringLiteral("ab"));
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
