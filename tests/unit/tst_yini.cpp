@@ -1,0 +1,532 @@
+#include "app/TextCodec.h"
+#include "settings/yIni.h"
+#include "testsupport.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString kDecl = QStringLiteral("<?xml version='1.0' encoding='Shift-JIS' ?>");
+const QString kSkeleton = kDecl + QStringLiteral("\r\n<運用>\r\n</運用>");
+const QString kSample = kDecl + QStringLiteral("\r\n<運用>\r\n"
+                                               "   <ﾌｫｰﾑ>\r\n"
+                                               "      <Left>1200</Left>\r\n"
+                                               "      <Top>900</Top>\r\n"
+                                               "   </ﾌｫｰﾑ>\r\n"
+                                               "</運用>");
+
+QString damagedMessage(const QString& name, const QString& path) {
+    return u'<' + name + QStringLiteral("> の設定が読み込めません\rﾕｰｻﾞｰ環境ﾌｧｲﾙ(") + path +
+           QStringLiteral(") が破損しています");
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray readBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A document with one group "G" holding the given key lines.
+QString docWithGroup(const QString& body) {
+    return kDecl + QStringLiteral("\r\n<運用>\r\n   <G>\r\n") + body +
+           QStringLiteral("   </G>\r\n</運用>");
+}
+
+} // namespace
+
+class TestYIni : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void firstRunCreatesEmptyFileAndWritesExactLayout();
+    void readsTypedValues();
+    void emptyElementGivesDefaultInItsOwnType();
+    void booleansAndDates();
+    void valuesAreWrittenInPlainText();
+    void keysAreMatchedExactlyAndFirstOccurrenceWins();
+    void writeKeepsPositionsAndOrder();
+    void doubleDaggerInValueIsStoredAsItIs();
+    void emptyFileOrEmptyFirstLineIsNoDocument();
+    void dvPathLoadsAndSavesPlainName();
+    void damagedElementsAreReportedOncePerElement();
+    void groupClosedTooNearItsOpenerReadsEmptyAndIsRepaired();
+    void missingRootCloserIsAppended();
+    void tagTextInValuesCannotBreakTheDocument();
+    void oldLayoutFileIsWrittenBackIdentically();
+    void unencodableTextIsWrittenAsUtf8();
+    void unreadableOrUnwritablePathsFail();
+    void noLengthLimit();
+    void processWideInstance();
+
+private:
+    QString path(const QString& name = QStringLiteral("User.xml")) const {
+        return m_dir->filePath(name);
+    }
+    std::unique_ptr<QTemporaryDir> m_dir;
+    RecordingMessages m_msgs;
+};
+
+void TestYIni::init() {
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_msgs = RecordingMessages();
+}
+
+void TestYIni::firstRunCreatesEmptyFileAndWritesExactLayout() {
+    yIni ini(&m_msgs);
+    QVERIFY(!QFile::exists(path()));
+    QVERIFY(ini.GetTxt(path()));
+    QVERIFY(QFile::exists(path()));
+    QCOMPARE(QFileInfo(path()).size(), 0);
+    QCOMPARE(ini.documentText(), kSkeleton);
+
+    ini.GetGtx(QStringLiteral("ﾌｫｰﾑ"));
+    QCOMPARE(ini.vGtVal(QStringLiteral("Left"), QVariant::fromValue<qint16>(0)),
+             QVariant::fromValue<qint16>(0));
+    ini.SetVal(QStringLiteral("Left"), 1200.0f);
+    ini.SetVal(QStringLiteral("Top"), 900.0f);
+    ini.SetGtx();
+    QCOMPARE(QFileInfo(path()).size(), 0); // nothing reaches the disk before SetTxt
+    QVERIFY(ini.SetTxt());
+    QCOMPARE(readBytes(path()), textcodec::toCp932(kSample));
+    QVERIFY(m_msgs.asked.isEmpty());
+}
+
+void TestYIni::readsTypedValues() {
+    writeBytes(path(), textcodec::toCp932(kSample));
+    yIni ini(&m_msgs);
+    QVERIFY(ini.GetTxt(path()));
+    QCOMPARE(ini.documentText(), kSample);
+    ini.GetGtx(QStringLiteral("ﾌｫｰﾑ"));
+    QCOMPARE(ini.groupText(),
+             QStringLiteral("      <Left>1200</Left>\r\n      <Top>900</Top>\r\n"));
+    const QVariant left = ini.vGtVal(QStringLiteral("Left"), QVariant::fromValue<qint16>(0));
+    QCOMPARE(left.metaType().id(), QMetaType::Double); // numbers from text are doubles
+    QCOMPARE(left.toDouble(), 1200.0);
+    QCOMPARE(ini.vGtVal(QStringLiteral("Top"), QStringLiteral("x")), QVariant(u"900"_qs));
+
+    ini.GetGtx(QStringLiteral("ﾕｰｻﾞｰ")); // missing group: no message, defaults
+    QVERIFY(ini.groupText().isEmpty());
+    QCOMPARE(ini.vGtVal(QStringLiteral("Left"), 5), QVariant(5));
+    QVERIFY(m_msgs.asked.isEmpty());
+}
+
+void TestYIni::emptyElementGivesDefaultInItsOwnType() {
+    writeBytes(path(), textcodec::toCp932(docWithGroup(QStringLiteral("      <S>  padded  </S>\r\n"
+                                                                      "      <N>640px</N>\r\n"
+                                                                      "      <X>abc</X>\r\n"
+                                                                      "      <E></E>\r\n"))));
+    yIni ini(&m_msgs);
+    QVERIFY(ini.GetTxt(path()));
+    ini.GetGtx(QStringLiteral("G"));
+    QCOMPARE(ini.vGtVal(QStringLiteral("S"), QString()), QVariant(u"  padded  "_qs));
+    QCOMPARE(ini.vGtVal(QStringLiteral("N"), 0), QVariant(640.0));
+    QCOMPARE(ini.vGtVal(QStringLiteral("X"), 7), QVariant(0.0));
+    QCOMPARE(ini.vGtVal(QStringLiteral("E"), QStringLiteral("d")), QVariant(u"d"_qs));
+    QCOMPARE(ini.vGtVal(QStringLiteral("E"), 2.5f), QVariant(2.5f));
+    QCOMPARE(ini.vGtVal(QStringLiteral("E"), QVariant::fromValue<qint16>(7)),
+             QVariant::fromValue<qint16>(7));
+    QCOMPARE(ini.vGtVal(QStringLiteral("E"), QVariant()), QVariant());
+    QVERIFY(m_msgs.asked.isEmpty());
+}
+
+void TestYIni::booleansAndDates() {
+    writeBytes(path(),
+               textcodec::toCp932(docWithGroup(QStringLiteral("      <T>True</T>\r\n"
+                                                              "      <F>false</F>\r\n"
+                                                              "      <One> 1 </One>\r\n"
+                                                              "      <Zero>0</Zero>\r\n"
+                                                              "      <Bad>yes</Bad>\r\n"
+                                                              "      <E></E>\r\n"
+                                                              "      <D>2024-02-29</D>\r\n"
+                                                              "      <BadD>31/02</BadD>\r\n"))));
+    yIni ini(&m_msgs);
+    QVERIFY(ini.GetTxt(path()));
+    ini.GetGtx(QStringLiteral("G"));
+    QCOMPARE(ini.vGtVal(QStringLiteral("T"), false), QVariant(true));
+    QCOMPARE(ini.vGtVal(QStringLiteral("F"), true), QVariant(false));
+    QCOMPARE(ini.vGtVal(QStringLiteral("One"), false), QVariant(true));
+    QCOMPARE(ini.vGtVal(QStringLiteral("Zero"), true), QVariant(false));
+    // Text that is no boolean gives the default instead of stopping the program.
+    QCOMPARE(ini.vGtVal(QStringLiteral("Bad"), true), QVariant(true));
+    QCOMPARE(ini.vGtVal(QStringLiteral("Bad"), false), QVariant(false));
+    QCOMPARE(ini.vGtVal(QStringLiteral("E"), true), QVariant(true));
+
+    const QDate leap(2024, 2, 29);
+    QCOMPARE(ini.vGtVal(QStringLiteral("D"), QDate(2000, 1, 1)), QVariant(leap));
+    QCOMPARE(ini.vGtVal(QStringLiteral("D"), QDateTime()), QVariant(leap.startOfDay()));
+    QCOMPARE(ini.vGtVal(QStringLiteral("BadD"), QDate(2000, 1, 1)), QVariant(QDate(2000, 1, 1)));
+    QCOMPARE(ini.vGtVal(QStringLiteral("E"), QDate(2000, 1, 1)), QVariant(QDate(2000, 1, 1)));
+
+    ini.SetVal(QStringLiteral("New"), true);
+    ini.SetVal(QStringLiteral("When"), leap);
+    QVERIFY(ini.groupText().endsWith(
+        QStringLiteral("      <New>True</New>\r\n      <When>2024-02-29</When>\r\n")));
+    QCOMPARE(ini.vGtVal(QStringLiteral("New"), false), QVariant(true));
+    QCOMPARE(ini.vGtVal(QStringLiteral("When"), QDate()), QVariant(leap));
+}
+
+void TestYIni::valuesAreWrittenInPlainText() {
+    QCOMPARE(yIni::valueText(1200.0f), u"1200"_qs);
+    QCOMPARE(yIni::valueText(14.85f), u"14.85"_qs);
+    QCOMPARE(yIni::valueText(1.0e8f), u"100000000"_qs);
+    QCOMPARE(yIni::valueText(0.1), u"0.1"_qs);
+    QCOMPARE(yIni::valueText(-5), u"-5"_qs);
+    QCOMPARE(yIni::valueText(QVariant::fromValue<qint16>(-32768)), u"-32768"_qs);
+    QCOMPARE(yIni::valueText(QVariant::fromValue<quint64>(18446744073709551615ull)),
+             u"18446744073709551615"_qs);
+    QCOMPARE(yIni::valueText(false), u"False"_qs);
+    QCOMPARE(yIni::valueText(QStringLiteral(" a ")), u" a "_qs);
+    QCOMPARE(yIni::valueText(QVariant()), QString());
+}
+
+void TestYIni::keysAreMatchedExactlyAndFirstOccurrenceWins() {
+    writeBytes(path(),
+               textcodec::toCp932(docWithGroup(QStringLiteral("      <A>1</A>\r\n"
+                                                              "      <A>2</A>\r\n"
+                                                              "      <Left>3</Left>\r\n"))));
+    yIni ini(&m_msgs);
+    QVERIFY(ini.GetTxt(path()));
+    ini.GetGtx(QStringLiteral("G"));
+    QCOMPARE(ini.vGtVal(QStringLiteral("A"), 0), QVariant(1.0));
+    QCOMPARE(ini.vGtVal(QStringLiteral("left"), 9), QVariant(9));
+    QCOMPARE(ini.vGtVal(QStringLiteral("Left"), 9), QVariant(3.0));
+    ini.SetVal(QStringLiteral("A"), 5);
+    QCOMPARE(ini.groupText(), QStringLiteral("      <A>5</A>\r\n"
+                                             "      <A>2</A>\r\n"
+                                             "      <Left>3</Left>\r\n"));
+    ini.GetGtx(QStringLiteral("g"));
+    QVERIFY(ini.groupText().isEmpty());
+}
+
+void TestYIni::writeKeepsPositionsAndOrder() {
+    writeBytes(path(), textcodec::toCp932(kSample));
+    yIni ini(&m_msgs);
+    QVERIFY(ini.GetTxt(path()));
+    ini.GetGtx(QStringLiteral("ﾌｫｰﾑ"));
+    ini.SetVal(QStringLiteral("Width"), 640);
+    ini.SetVal(QStringLiteral("Left"), 10); // existing: stays in front of Top
+    ini.SetGtx();
+    ini.GetGtx(QStringLiteral("ﾕｰｻﾞｰ"));
+    ini.SetVal(QStringLiteral("QN_RNG"), QStringLiteral("A4,21,29.7,cm"));
+    ini.SetGtx();
+    ini.GetGtx(QStringLiteral("ﾌｫｰﾑ")); // committing again keeps the group where it is
+    ini.SetVal(QStringLiteral("Top"), 20);
+    ini.SetGtx();
+    QVERIFY(ini.SetTxt());
+    const QString expected = kDecl + QStringLiteral("\r\n<運用>\r\n"
+                                                    "   <ﾌｫｰﾑ>\r\n"
+                                                    "      <Left>10</Left>\r\n"
+                                                    "      <Top>20</Top>\r\n"
+                                                    "      <Width>640</Width>\r\n"
+                                                    "   </ﾌｫｰﾑ>\r\n"
+                                                    "   <ﾕｰｻﾞｰ>\r\n"
+                                                    "      <QN_RNG>A4,21,29.7,cm</QN_RNG>\r\n"
+                                                    "   </ﾕｰｻﾞｰ>\r\n"
+                                                    "</運用>");
+    QCOMPARE(ini.documentText(), expected);
+    QCOMPARE(readBytes(path()), textcodec::toCp932(expected));
+}
+
+void TestYIni::doubleDaggerInValueIsStoredAsItIs() {
+    yIni ini(&m_msgs);
+    QVERIFY(ini.GetTxt(path()));
+    ini.GetGtx(QStringLiteral("G"));
+    ini.SetVal(QStringLiteral("New"), QStringLiteral("a‡b"));
+    ini.SetVal(QStringLiteral("Old"), QStringLiteral("x"));
+    ini.SetVal(QStringLiteral("Old"), QStringLiteral("c‡d"));
+    QCOMPARE(ini.groupText(), QStringLiteral("      <New>a‡b</New>\r\n      <Old>c‡d</Old>\r\n"));
+    ini.SetGtx();
+    QVERIFY(ini.SetTxt());
+
+    yIni again(&m_msgs);
+    QVERIFY(again.GetTxt(path()));
+    again.GetGtx(QStringLiteral("G"));
+    QCOMPARE(again.vGtVal(QStringLiteral("New"), QString()), QVariant(u"a‡b"_qs));
+    QCOMPARE(again.vGtVal(QStringLiteral("Old"), QString()), QVariant(u"c‡d"_qs));
+}
+
+void TestYIni::emptyFileOrEmptyFirstLineIsNoDocument() {
+    for (const QByteArray& content :
+         {QByteArray(), QByteArray("\r\n<運用>junk"), QByteArray("\nfoo")}) {
+        writeBytes(path(), content);
+        yIni ini(&m_msgs);
+        QVERIFY(ini.GetTxt(path()));
+        QCOMPARE(ini.documentText(), kSkeleton);
+        ini.GetGtx(QStringLiteral("G"));
+        ini.SetVal(QStringLiteral("K"), 1);
+        ini.SetGtx();
+        QVERIFY(ini.SetTxt());
+        QCOMPARE(textcodec::fromCp932(readBytes(path())),
+                 docWithGroup(QStringLiteral("      <K>1</K>\r\n")));
+    }
+}
+
+void TestYIni::dvPathLoadsAndSavesPlainName() {
+    yIni ini(&m_msgs);
+    QVERIFY(ini.GetTxt(path(QStringLiteral("User_dV.XmL"))));
+    QCOMPARE(ini.filePath(), path(QStringLiteral("User.xml")));
+    QVERIFY(QFile::exists(path(QStringLiteral("User.xml"))));
+    QVERIFY(!QFile::exists(path(QStringLiteral("User_dV.XmL"))));
+    QVERIFY(ini.SetTxt());
+    QCOMPARE(readBytes(path(QStringLiteral("User.xml"))), textcodec::toCp932(kSkeleton));
+    QVERIFY(ini.GetTxt(path(QStringLiteral("Other.xml"))));
+    QCOMPARE(ini.filePath(), path(QStringLiteral("Other.xml")));
+}
+
+void TestYIni::damagedElementsAreReportedOncePerElement() {
+    const QString doc = kDecl + QStringLiteral("\r\n<運用>\r\n"
+                                               "   <Open>\r\n"
+                                               "      <K>1</K>\r\n"
+                                               "   </Back>\r\n"
+                                               "   <Back>\r\n"
+                                               "   <G>\r\n"
+                                               "      <Cut>12\r\n"
+                                               "      <Ok>3</Ok>\r\n"
+                                               "   </G>\r\n"
+                                               "</運用>");
+    writeBytes(path(), textcodec::toCp932(doc));
+    yIni ini(&m_msgs);
+    QVERIFY(ini.GetTxt(path()));
+
+    ini.GetGtx(QStringLiteral("Open")); // opening tag only
+    QVERIFY(ini.groupText().isEmpty());
+    QCOMPARE(ini.vGtVal(QStringLiteral("K"), 4), QVariant(4));
+    ini.GetGtx(QStringLiteral("Open"));
+    QCOMPARE(m_msgs.asked, QStringList{damagedMessage(QStringLiteral("Open"), path())});
+
+    ini.GetGtx(QStringLiteral("Back")); // closing tag before the opening tag
+    QVERIFY(ini.groupText().isEmpty());
+    QCOMPARE(m_msgs.asked.size(), 2);
+    QCOMPARE(m_msgs.asked.last(), damagedMessage(QStringLiteral("Back"), path()));
+
+    ini.GetGtx(QStringLiteral("G"));
+    QCOMPARE(ini.vGtVal(QStringLiteral("Cut"), 8), QVariant(8));
+    QCOMPARE(ini.vGtVal(QStringLiteral("Cut"), 8), QVariant(8));
+    QCOMPARE(ini.vGtVal(QStringLiteral("Ok"), 8), QVariant(3.0));
+    QCOMPARE(m_msgs.asked.size(), 3);
+    QCOMPARE(m_msgs.asked.last(), damagedMessage(QStringLiteral("Cut"), path()));
+
+    // A group with only its opening tag is added whole when committed.
+    ini.GetGtx(QStringLiteral("Open"));
+    ini.SetVal(QStringLiteral("K"), 2);
+    ini.SetGtx();
+    QVERIFY(ini.documentText().endsWith(
+        QStringLiteral("   <Open>\r\n      <K>2</K>\r\n   </Open>\r\n</運用>")));
+    QVERIFY(ini.SetTxt());
+
+    // A fresh load reports again.
+    QVERIFY(ini.GetTxt(path()));
+    ini.GetGtx(QStringLiteral("Back"));
+    QCOMPARE(m_msgs.asked.size(), 4);
+}
+
+void TestYIni::groupClosedTooNearItsOpenerReadsEmptyAndIsRepaired() {
+    for (const QString& squeezed :
+         {QStringLiteral("<A></A>"), QStringLiteral("<A>x</A>"), QStringLiteral("<A>\r\n</A>"),
+          QStringLiteral("<A>\r\n  </A>")}) {
+        const QString doc =
+            kDecl + QStringLiteral("\r\n<運用>\r\n   ") + squeezed + QStringLiteral("\r\n</運用>");
+        writeBytes(path(), textcodec::toCp932(doc));
+        yIni ini(&m_msgs);
+        QVERIFY(ini.GetTxt(path()));
+        ini.GetGtx(QStringLiteral("A"));
+        QVERIFY2(ini.groupText().isEmpty(), qPrintable(squeezed));
+        ini.SetVal(QStringLiteral("K"), QStringLiteral("v"));
+        ini.SetGtx();
+        QCOMPARE(ini.documentText().count(QStringLiteral("<A>")), 1);
+        ini.GetGtx(QStringLiteral("A"));
+        QCOMPARE(ini.vGtVal(QStringLiteral("K"), QString()), QVariant(u"v"_qs));
+    }
+    QVERIFY(m_msgs.asked.isEmpty());
+}
+
+void TestYIni::missingRootCloserIsAppended() {
+    for (const QString& tail : {QStringLiteral("   </A>\r\n"), QStringLiteral("   </A>")}) {
+        writeBytes(path(), textcodec::toCp932(kDecl +
+                                              QStringLiteral("\r\n<運用>\r\n   <A>\r\n"
+                                                             "      <K>1</K>\r\n") +
+                                              tail));
+        yIni ini(&m_msgs);
+        QVERIFY(ini.GetTxt(path()));
+        ini.GetGtx(QStringLiteral("B"));
+        ini.SetVal(QStringLiteral("K"), 2);
+        ini.SetGtx();
+        QVERIFY(ini.documentText().endsWith(
+            QStringLiteral("   </A>\r\n   <B>\r\n      <K>2</K>\r\n   </B>\r\n</運用>")));
+        QVERIFY(ini.SetTxt());
+        QVERIFY(ini.GetTxt(path()));
+        ini.GetGtx(QStringLiteral("A"));
+        QCOMPARE(ini.vGtVal(QStringLiteral("K"), 0), QVariant(1.0));
+        ini.GetGtx(QStringLiteral("B"));
+        QCOMPARE(ini.vGtVal(QStringLiteral("K"), 0), QVariant(2.0));
+    }
+}
+
+void TestYIni::tagTextInValuesCannotBreakTheDocument() {
+    const QStringList values = {QStringLiteral("</K>"),
+                                QStringLiteral("<運用></運用>"),
+                                QStringLiteral("   </G>\r\n</運用>"),
+                                QStringLiteral("a & b"),
+                                QStringLiteral("&lt;literal&gt;&amp;"),
+                                QStringLiteral("<")};
+    yIni ini(&m_msgs);
+    QVERIFY(ini.GetTxt(path()));
+    ini.GetGtx(QStringLiteral("G"));
+    for (int i = 0; i < values.size(); ++i)
+        ini.SetVal(u'K' + QString::number(i), values[i]);
+    ini.SetVal(QStringLiteral("Last"), 1);
+    ini.SetGtx();
+    ini.GetGtx(QStringLiteral("H"));
+    ini.SetVal(QStringLiteral("K"), 2);
+    ini.SetGtx();
+    QVERIFY(ini.SetTxt());
+    const QString stored = textcodec::fromCp932(readBytes(path()));
+    QVERIFY(stored.contains(QStringLiteral("<K0>&lt;/K&gt;</K0>")));
+    QVERIFY(stored.contains(QStringLiteral("<K4>&amp;lt;literal&amp;gt;&amp;amp;</K4>")));
+
+    yIni again(&m_msgs);
+    QVERIFY(again.GetTxt(path()));
+    again.GetGtx(QStringLiteral("G"));
+    for (int i = 0; i < values.size(); ++i)
+        QCOMPARE(again.vGtVal(u'K' + QString::number(i), QString()), QVariant(values[i]));
+    QCOMPARE(again.vGtVal(QStringLiteral("Last"), 0), QVariant(1.0));
+    again.GetGtx(QStringLiteral("H"));
+    QCOMPARE(again.vGtVal(QStringLiteral("K"), 0), QVariant(2.0));
+    QVERIFY(m_msgs.asked.isEmpty());
+}
+
+void TestYIni::oldLayoutFileIsWrittenBackIdentically() {
+    // Old files stored values raw; a "<" that is no tag still reads as it was.
+    const QString doc = kDecl + QStringLiteral("\r\n<運用>\r\n"
+                                               "   <ﾕｰｻﾞｰ>\r\n"
+                                               "      <ｽｹｰﾙ表示>1</ｽｹｰﾙ表示>\r\n"
+                                               "      <QN_RNG>Temporary,640,480,px:A4 50%,10.5,"
+                                               "14.85,cm</QN_RNG>\r\n"
+                                               "      <減色>減色しない</減色>\r\n"
+                                               "      <Raw>1<2</Raw>\r\n"
+                                               "   </ﾕｰｻﾞｰ>\r\n"
+                                               "</運用>");
+    const QByteArray bytes = textcodec::toCp932(doc);
+    writeBytes(path(), bytes);
+    yIni ini(&m_msgs);
+    QVERIFY(ini.GetTxt(path()));
+    ini.GetGtx(QStringLiteral("ﾕｰｻﾞｰ"));
+    QCOMPARE(ini.vGtVal(QStringLiteral("Raw"), QString()), QVariant(u"1<2"_qs));
+    ini.SetVal(QStringLiteral("ｽｹｰﾙ表示"), 1);
+    ini.SetVal(QStringLiteral("減色"), QStringLiteral("減色しない"));
+    ini.SetGtx();
+    QVERIFY(ini.SetTxt());
+    QCOMPARE(readBytes(path()), bytes);
+}
+
+void TestYIni::unencodableTextIsWrittenAsUtf8() {
+    const QString euro = QStringLiteral("価格 € 😀");
+    yIni ini(&m_msgs);
+    QVERIFY(ini.GetTxt(path()));
+    ini.GetGtx(QStringLiteral("G"));
+    ini.SetVal(QStringLiteral("K"), euro);
+    ini.SetGtx();
+    QVERIFY(ini.SetTxt());
+    const QByteArray utf8 = readBytes(path());
+    QVERIFY(utf8.startsWith("<?xml version='1.0' encoding='UTF-8' ?>\r\n<"));
+    QVERIFY(utf8.contains(euro.toUtf8()));
+    // The document in memory is what the file holds.
+    QCOMPARE(ini.documentText().toUtf8(), utf8);
+
+    yIni again(&m_msgs);
+    QVERIFY(again.GetTxt(path()));
+    again.GetGtx(QStringLiteral("G"));
+    QCOMPARE(again.vGtVal(QStringLiteral("K"), QString()), QVariant(euro));
+
+    // Once the text fits code page 932 again the file goes back to it. The wave dash
+    // is stored in its code-page-932 form.
+    again.SetVal(QStringLiteral("K"), QStringLiteral("ｽｹｰﾙ〜"));
+    again.SetGtx();
+    QVERIFY(again.SetTxt());
+    const QByteArray cp932 = readBytes(path());
+    QVERIFY(cp932.startsWith(kDecl.toLatin1() + "\r\n"));
+    QVERIFY(cp932.contains("\xBD\xB9\xB0\xD9\x81\x60"));
+    QCOMPARE(textcodec::toCp932(again.documentText()), cp932);
+    QVERIFY(again.documentText().contains(u"ｽｹｰﾙ～"_qs));
+    QVERIFY(again.GetTxt(path()));
+    again.GetGtx(QStringLiteral("G"));
+    QCOMPARE(again.vGtVal(QStringLiteral("K"), QString()), QVariant(u"ｽｹｰﾙ～"_qs));
+
+    // Either declaration style reads, and so does a byte-order mark.
+    writeBytes(path(), "<?xml version=\"1.0\" encoding = \"utf-8\"?>\r\n<運用>\r\n   <G>\r\n"
+                       "      <K>€</K>\r\n   </G>\r\n</運用>");
+    QVERIFY(again.GetTxt(path()));
+    again.GetGtx(QStringLiteral("G"));
+    QCOMPARE(again.vGtVal(QStringLiteral("K"), QString()), QVariant(u"€"_qs));
+    writeBytes(path(), "\xEF\xBB\xBF<運用>\r\n   <G>\r\n      <K>€</K>\r\n   </G>\r\n</運用>");
+    QVERIFY(again.GetTxt(path()));
+    again.GetGtx(QStringLiteral("G"));
+    QCOMPARE(again.vGtVal(QStringLiteral("K"), QString()), QVariant(u"€"_qs));
+    QVERIFY(again.SetTxt()); // no declaration to change: the mark keeps it UTF-8
+    QVERIFY(readBytes(path()).startsWith("\xEF\xBB\xBF<"));
+}
+
+void TestYIni::unreadableOrUnwritablePathsFail() {
+    yIni ini(&m_msgs);
+    QVERIFY(!ini.GetTxt(m_dir->filePath(QStringLiteral("missing/User.xml"))));
+    QVERIFY(ini.documentText().isEmpty());
+    ini.GetGtx(QStringLiteral("G"));
+    QCOMPARE(ini.vGtVal(QStringLiteral("K"), 3), QVariant(3));
+    ini.SetVal(QStringLiteral("K"), 1);
+    ini.SetGtx(); // an empty document gets its skeleton first
+    QCOMPARE(ini.documentText(), docWithGroup(QStringLiteral("      <K>1</K>\r\n")));
+    QVERIFY(!ini.SetTxt());
+    QVERIFY(!QDir(m_dir->filePath(QStringLiteral("missing"))).exists());
+
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("folder.xml")));
+    QVERIFY(!ini.GetTxt(path(QStringLiteral("folder.xml"))));
+    QVERIFY(!ini.SetTxt());
+
+    yIni never;
+    QVERIFY(!never.SetTxt()); // no GetTxt yet: nowhere to write
+
+    // A successful save leaves no temporary file behind.
+    QVERIFY(ini.GetTxt(path()));
+    QVERIFY(ini.SetTxt());
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{u"User.xml"_qs});
+}
+
+void TestYIni::noLengthLimit() {
+    const QString big(40000, u'ｱ');
+    yIni ini(&m_msgs);
+    QVERIFY(ini.GetTxt(path()));
+    for (int g = 0; g < 50; ++g) {
+        ini.GetGtx(u'G' + QString::number(g));
+        ini.SetVal(QStringLiteral("K"), big + QString::number(g));
+        ini.SetGtx();
+    }
+    QVERIFY(ini.SetTxt());
+    QVERIFY(ini.documentText().size() > 2000000);
+    yIni again(&m_msgs);
+    QVERIFY(again.GetTxt(path()));
+    again.GetGtx(QStringLiteral("G49"));
+    QCOMPARE(again.vGtVal(QStringLiteral("K"), QString()), QVariant(big + QStringLiteral("49")));
+}
+
+void TestYIni::processWideInstance() {
+    yIni& first = yIni::instance();
+    QVERIFY(first.GetTxt(path()));
+    QCOMPARE(&yIni::instance(), &first);
+    QCOMPARE(yIni::instance().filePath(), path());
+    yIni::releaseInstance();
+    QVERIFY(yIni::instance().filePath().isEmpty());
+    yIni::releaseInstance();
+}
+
+QTEST_GUILESS_MAIN(TestYIni)
+#include "tst_yini.moc"
