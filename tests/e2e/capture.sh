@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# Screen captures taken in while minimised: numbered bitmaps with the pointer drawn in; a
+# copy of markup and picture is not taken as a capture; restoring ends the capture wait.
+source "$(dirname "$0")/lib.sh"
+
+# Where the pointer stands and where its image lands in a full-screen capture.
+PX=200
+PY=150
+DX=$((PX - 6))
+DY=$((PY - 8))
+# The largest pointer image we allow for, and slack around its corner.
+CURSOR_MAX=64
+SLACK=8
+
+# check_capture STORED.bmp OFFERED.png: equal except for the pointer, which must be there.
+check_capture() {
+    local stored=$1 offered=$2 out
+    out=$("$IMGTOOL" diff "$stored" "$offered") || fail "imgtool could not compare $stored"
+    note "$(basename "$stored") vs $(basename "$offered"): $out"
+    # shellcheck disable=SC2086
+    set -- $out
+    case $1 in
+    same) fail "$(basename "$stored") has no pointer drawn in (identical to the offered picture)" ;;
+    size) fail "$(basename "$stored") is $2, the offered picture $3" ;;
+    diff) ;;
+    *) fail "unexpected imgtool answer: $out" ;;
+    esac
+    local x1=$2 y1=$3 x2=$4 y2=$5
+    if [ "$x1" -lt $((DX - SLACK)) ] || [ "$y1" -lt $((DY - SLACK)) ] ||
+        [ "$x2" -gt $((DX + CURSOR_MAX)) ] || [ "$y2" -gt $((DY + CURSOR_MAX)) ]; then
+        fail "$(basename "$stored") differs from the offered picture outside the pointer" \
+            "area near ($DX,$DY): box ($x1,$y1)-($x2,$y2)"
+    fi
+}
+
+start_x
+start_tolvik
+
+"$IMGTOOL" make "$SCREEN_W" "$SCREEN_H" "$E2E_TMP/shot1.png" 1
+"$IMGTOOL" make "$SCREEN_W" "$SCREEN_H" "$E2E_TMP/shot2.png" 2
+"$IMGTOOL" make 320 200 "$E2E_TMP/shot3.png" 3
+"$IMGTOOL" make "$SCREEN_W" "$SCREEN_H" "$E2E_TMP/shot4.png" 4
+printf '<p>Hello <b>there</b></p>\n' >"$E2E_TMP/page.html"
+[ "$(bmp_count)" -eq 0 ] || fail "the work folder is not empty at start"
+
+timeout 10 xdotool windowminimize --sync "$TOLVIK_WIN" || fail "could not minimise the window"
+wait_for 10 "the window to be iconified" is_hidden "$TOLVIK_WIN"
+# The program switches to capture wait on its own state-change event.
+sleep 1
+tolvik_alive
+timeout 10 xdotool mousemove --sync "$PX" "$PY" || fail "could not move the pointer"
+
+note "first capture"
+xclip_offer image/png "$E2E_TMP/shot1.png"
+wait_for_file "$WORK_DIR/001.bmp" 10
+check_capture "$WORK_DIR/001.bmp" "$E2E_TMP/shot1.png"
+
+note "second capture"
+xclip_offer image/png "$E2E_TMP/shot2.png"
+wait_for_file "$WORK_DIR/002.bmp" 10
+check_capture "$WORK_DIR/002.bmp" "$E2E_TMP/shot2.png"
+[ "$(bmp_count)" -eq 2 ] || fail "expected 2 stored pictures, found $(bmp_count)"
+
+note "copy of markup and picture"
+# With copy events on it may be stored, but as the picture it is: no pointer drawn in.
+# (The pointer lies inside this smaller picture, as no window is active while minimised.)
+clipoffer_offer --html "$E2E_TMP/page.html" --png "$E2E_TMP/shot3.png"
+sleep 4
+tolvik_alive
+case $(bmp_count) in
+2) note "the copy was not stored as a picture" ;;
+3)
+    [ -s "$WORK_DIR/003.bmp" ] || fail "the third picture is not 003.bmp: $(ls "$WORK_DIR")"
+    wait_for_file "$WORK_DIR/003.bmp" 5
+    out=$("$IMGTOOL" diff "$WORK_DIR/003.bmp" "$E2E_TMP/shot3.png") ||
+        fail "imgtool could not compare 003.bmp"
+    [ "$out" = same ] ||
+        fail "the copy of markup and picture was taken as a capture (003.bmp vs offer: $out)"
+    note "the copy was stored as a copy: 003.bmp equals the offered picture"
+    ;;
+*) fail "a copy of markup and picture gave $(($(bmp_count) - 2)) pictures: $(ls "$WORK_DIR")" ;;
+esac
+stored=$(bmp_count)
+
+note "restore"
+timeout 10 xdotool windowactivate --sync "$TOLVIK_WIN" ||
+    timeout 10 xdotool windowmap --sync "$TOLVIK_WIN" || fail "could not restore the window"
+wait_for 10 "the window to be shown again" is_viewable "$TOLVIK_WIN"
+is_hidden "$TOLVIK_WIN" && fail "the restored window is still marked hidden"
+[ "$(xdotool getwindowname "$TOLVIK_WIN")" = "Tolvik" ] ||
+    fail "the window title is '$(xdotool getwindowname "$TOLVIK_WIN")', not 'Tolvik'"
+
+# Restored, the capture wait is over: a new picture on the clipboard stays there.
+xclip_offer image/png "$E2E_TMP/shot4.png"
+sleep 3
+tolvik_alive
+[ "$(bmp_count)" -eq "$stored" ] ||
+    fail "a capture was taken in after restoring: $(ls "$WORK_DIR")"
+
+note "PASS"

@@ -1,0 +1,74 @@
+// Test pictures for the end-to-end runs.
+//   imgtool make W H OUT.png [SEED]  a picture whose every pixel is known and varies
+//   imgtool diff A B                 "same", "diff X1 Y1 X2 Y2 COUNT" (inclusive bounding box
+//                                    of the differing pixels) or "size WxH WxH"
+// Only colour is compared: a stored bitmap has no alpha channel. Exit 2 on bad use or files.
+#include <QImage>
+#include <QString>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+int make(int w, int h, const char* out, int seed) {
+    if (w <= 0 || h <= 0) return 2;
+    QImage img(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < w; ++x)
+            row[x] = qRgb((x + 3 * seed) & 255, (2 * y + 5 * seed) & 255,
+                          (((x * y) >> 3) + 29 * seed) & 255);
+    }
+    if (!img.save(QString::fromLocal8Bit(out), "PNG")) {
+        std::fprintf(stderr, "imgtool: cannot write %s\n", out);
+        return 2;
+    }
+    return 0;
+}
+
+QImage load(const char* path) {
+    QImage img(QString::fromLocal8Bit(path));
+    if (img.isNull()) std::fprintf(stderr, "imgtool: cannot read %s\n", path);
+    return img.convertToFormat(QImage::Format_RGB32);
+}
+
+int diff(const char* a, const char* b) {
+    const QImage ia = load(a), ib = load(b);
+    if (ia.isNull() || ib.isNull()) return 2;
+    if (ia.size() != ib.size()) {
+        std::printf("size %dx%d %dx%d\n", ia.width(), ia.height(), ib.width(), ib.height());
+        return 0;
+    }
+    int x1 = ia.width(), y1 = ia.height(), x2 = -1, y2 = -1;
+    long count = 0;
+    for (int y = 0; y < ia.height(); ++y) {
+        const auto* ra = reinterpret_cast<const QRgb*>(ia.constScanLine(y));
+        const auto* rb = reinterpret_cast<const QRgb*>(ib.constScanLine(y));
+        for (int x = 0; x < ia.width(); ++x) {
+            if ((ra[x] & 0xffffff) == (rb[x] & 0xffffff)) continue;
+            ++count;
+            x1 = std::min(x1, x);
+            y1 = std::min(y1, y);
+            x2 = std::max(x2, x);
+            y2 = std::max(y2, y);
+        }
+    }
+    if (count == 0)
+        std::printf("same\n");
+    else
+        std::printf("diff %d %d %d %d %ld\n", x1, y1, x2, y2, count);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const QString cmd = argc > 1 ? QString::fromLatin1(argv[1]) : QString();
+    if (cmd == QLatin1String("make") && (argc == 5 || argc == 6))
+        return make(atoi(argv[2]), atoi(argv[3]), argv[4], argc == 6 ? atoi(argv[5]) : 0);
+    if (cmd == QLatin1String("diff") && argc == 4) return diff(argv[2], argv[3]);
+    std::fprintf(stderr, "usage: imgtool make W H OUT.png [SEED] | imgtool diff A B\n");
+    return 2;
+}

@@ -1,0 +1,143 @@
+# shellcheck shell=bash
+# Shared set-up of the end-to-end runs, sourced by each scenario: a private Xvfb with openbox,
+# a scratch home, and Tolvik started in it. Everything started here is stopped on exit.
+# Needs TOLVIK_BIN, CLIPOFFER and IMGTOOL (set by CTest). No input, no DISPLAY needed.
+set -euo pipefail
+
+E2E_NAME=$(basename "$0" .sh)
+SCREEN_W=1280
+SCREEN_H=800
+
+fail() {
+    echo "FAIL [$E2E_NAME]: $*" >&2
+    exit 1
+}
+note() { echo "[$E2E_NAME] $*"; }
+
+for tool in Xvfb openbox xdotool xclip xprop xwininfo; do
+    command -v "$tool" >/dev/null || fail "'$tool' is not installed (scripts/deps.sh installs it)"
+done
+: "${TOLVIK_BIN:=}" "${CLIPOFFER:=}" "${IMGTOOL:=}"
+for var in TOLVIK_BIN CLIPOFFER IMGTOOL; do
+    [ -x "${!var:-}" ] || fail "$var must name an executable (got '${!var:-}')"
+done
+
+E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/tolvik-e2e.XXXXXX")
+_pids=()
+
+_cleanup() {
+    local rc=$?
+    # Newest first, so the program goes before its X server.
+    local i
+    for ((i = ${#_pids[@]} - 1; i >= 0; i--)); do
+        kill "${_pids[i]}" 2>/dev/null || true
+    done
+    for ((i = ${#_pids[@]} - 1; i >= 0; i--)); do
+        wait "${_pids[i]}" 2>/dev/null || true
+    done
+    if [ "$rc" -ne 0 ]; then
+        echo "--- work folder ---" >&2
+        ls -l "${WORK_DIR:-/nonexistent}" >&2 2>/dev/null || echo "(none)" >&2
+        for log in "$E2E_TMP"/*.log; do
+            [ -s "$log" ] || continue
+            echo "--- $(basename "$log") (last lines) ---" >&2
+            tail -n 30 "$log" >&2
+        done
+    fi
+    rm -rf "$E2E_TMP"
+    exit "$rc"
+}
+trap _cleanup EXIT
+trap 'exit 130' INT TERM
+
+# Runs a command in the background, output to $E2E_TMP/NAME.log; its pid is in LAST_PID.
+spawn() {
+    local name=$1
+    shift
+    "$@" >"$E2E_TMP/$name.log" 2>&1 &
+    LAST_PID=$!
+    _pids+=("$LAST_PID")
+}
+
+# wait_for SECONDS DESCRIPTION COMMAND...: polls COMMAND every 0.1 s until it succeeds.
+wait_for() {
+    local secs=$1 what=$2
+    shift 2
+    local end=$((SECONDS + secs))
+    until "$@"; do
+        [ "$SECONDS" -lt "$end" ] || fail "timed out after ${secs} s waiting for $what"
+        sleep 0.1
+    done
+}
+
+start_x() {
+    unset WAYLAND_DISPLAY XAUTHORITY
+    export HOME="$E2E_TMP/home"
+    export XDG_DATA_HOME="$HOME/.local/share" XDG_CONFIG_HOME="$HOME/.config"
+    export XDG_CACHE_HOME="$HOME/.cache" XDG_RUNTIME_DIR="$E2E_TMP/run"
+    mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME"
+    mkdir -p "$XDG_RUNTIME_DIR"
+    chmod 700 "$XDG_RUNTIME_DIR"
+
+    # Xvfb picks a free display and writes its number to fd 3 once it accepts clients.
+    "Xvfb" -displayfd 3 -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -nolisten tcp -noreset \
+        3>"$E2E_TMP/display" >"$E2E_TMP/xvfb.log" 2>&1 &
+    _pids+=("$!")
+    wait_for 20 "Xvfb to start" grep -q '^[0-9]' "$E2E_TMP/display"
+    DISPLAY=":$(head -n 1 "$E2E_TMP/display")"
+    export DISPLAY
+
+    spawn openbox openbox --sm-disable
+    wait_for 20 "openbox to manage the screen" \
+        bash -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"'
+    note "X server $DISPLAY with openbox"
+}
+
+# Starts the program; its window id is in TOLVIK_WIN, its work folder in WORK_DIR.
+start_tolvik() {
+    WORK_DIR="$XDG_DATA_HOME/Quellen/$(basename "$TOLVIK_BIN")/Temp"
+    spawn tolvik env QT_QPA_PLATFORM=xcb "$TOLVIK_BIN"
+    TOLVIK_PID=$LAST_PID
+    TOLVIK_WIN=$(timeout 30 xdotool search --sync --onlyvisible --name '^Tolvik$' | head -n 1) ||
+        true
+    [ -n "$TOLVIK_WIN" ] || fail "no visible window named 'Tolvik' within 30 s"
+    tolvik_alive
+    [ -d "$WORK_DIR" ] || fail "the work folder $WORK_DIR was not created"
+    note "Tolvik window $TOLVIK_WIN, work folder $WORK_DIR"
+}
+
+tolvik_alive() {
+    kill -0 "$TOLVIK_PID" 2>/dev/null || fail "Tolvik is no longer running"
+}
+
+# True while the window is iconified.
+is_hidden() { xprop -id "$1" _NET_WM_STATE | grep -q _NET_WM_STATE_HIDDEN; }
+is_viewable() { xwininfo -id "$1" | grep -q 'Map State: IsViewable'; }
+
+# Puts FILE on the clipboard as MIME type TYPE through xclip, which holds it until replaced.
+xclip_offer() {
+    spawn "xclip-$(basename "$2")" xclip -quiet -selection clipboard -t "$1" -i "$2"
+}
+
+# Offers formats through clipoffer (its arguments as given) and waits until it owns them.
+clipoffer_offer() {
+    local log="clipoffer-$RANDOM"
+    spawn "$log" "$CLIPOFFER" "$@"
+    wait_for 10 "clipoffer to own the clipboard" grep -q '^ready$' "$E2E_TMP/$log.log"
+}
+
+# Number of stored pictures in the work folder.
+bmp_count() { find "$WORK_DIR" -maxdepth 1 -name '*.bmp' | wc -l; }
+
+# Waits until FILE exists and its size has stopped changing.
+wait_for_file() {
+    local file=$1 secs=$2
+    wait_for "$secs" "$(basename "$file") to be stored" test -s "$file"
+    local before=-1 now
+    now=$(stat -c %s "$file")
+    while [ "$now" != "$before" ]; do
+        sleep 0.3
+        before=$now
+        now=$(stat -c %s "$file")
+    done
+}
