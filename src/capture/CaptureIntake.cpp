@@ -62,27 +62,37 @@ bool CaptureIntake::takePicture(QImage picture, int& nPsX, int& nPsY, const QIma
 
 void CaptureIntake::sjClip(int nPsX, int nPsY, const QImage& nCur) {
     m_host.SetBusy(1);
-    if (TakeClipboardPicture(nPsX, nPsY, nCur)) {
-        m_host.pictureTaken(m_takenKey);
-        m_img.resolutionX = 96;
-        m_img.resolutionY = 96;
-        m_img.applyResolution();
-        m_host.displayPicture();
-        const QString reduction = m_host.colourReduction();
-        if (const int code = depthCodeForReduction(reduction); code != 0) {
-            m_img.convertDepth(code);
-            m_host.displayPicture();
-        }
-        const WorkFolder::Stored s = m_folder.store(
-            m_host.prefix(), QStringLiteral(".bmp"),
-            [this](QIODevice& dev) { return m_img.saveBmp(dev); });
-        if (s.ok)
-            m_host.setCurrentFile(s.path);
-        else
-            m_messages.notice(QStringLiteral("ｷｬﾌﾟﾁｬｰを保存できませんでした") + u'\r' +
-                              m_folder.storedName(m_host.prefix(), QStringLiteral(".bmp")) +
-                              u'\r' + s.error);
-    }
+    if (TakeClipboardPicture(nPsX, nPsY, nCur))
+        storeCapture();
     m_host.SetViewState(1);
     m_host.SetBusy(0);
+}
+
+void CaptureIntake::takeIn(QImage picture, int nPsX, int nPsY, const QImage& nCur) {
+    m_host.SetBusy(1);
+    if (takePicture(std::move(picture), nPsX, nPsY, nCur))
+        storeCapture();
+    m_host.SetViewState(1);
+    m_host.SetBusy(0);
+}
+
+void CaptureIntake::storeCapture() {
+    m_host.pictureTaken(m_takenKey);
+    m_img.resolutionX = 96;
+    m_img.resolutionY = 96;
+    m_img.applyResolution();
+    m_host.displayPicture();
+    if (const int code = depthCodeForReduction(m_host.colourReduction()); code != 0) {
+        m_img.convertDepth(code);
+        m_host.displayPicture();
+    }
+    const WorkFolder::Stored s =
+        m_folder.store(m_host.prefix(), QStringLiteral(".bmp"),
+                       [this](QIODevice& dev) { return m_img.saveBmp(dev); });
+    if (s.ok)
+        m_host.setCurrentFile(s.path);
+    else
+        m_messages.notice(QStringLiteral("ｷｬﾌﾟﾁｬｰを保存できませんでした") + u'\r' +
+                          m_folder.storedName(m_host.prefix(), QStringLiteral(".bmp")) + u'\r' +
+                          s.error);
 }

@@ -44,7 +44,12 @@ public:
     // Same, from a given picture instead of the clipboard.
     bool takePicture(QImage picture, int& nPsX, int& nPsY, const QImage& nCur);
 
+    // The whole intake for a picture already in memory.
+    void takeIn(QImage picture, int nPsX, int nPsY, const QImage& nCur);
+
 private:
+    void storeCapture();
+
     imaging::ImageModel& m_img;
     WorkFolder& m_folder;
     platform::Desktop& m_desktop;

@@ -3,9 +3,16 @@
 #include "imaging/DepthCode.h"
 
 #include <QByteArray>
+#include <QFileDevice>
 #include <QtEndian>
 
 #include <vector>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <climits>
+#include <sys/uio.h>
+#endif
 
 namespace imaging {
 
@@ -67,6 +74,52 @@ QImage prepare(const QImage& src, int code, Layout& lay) {
     return img;
 }
 
+#ifdef Q_OS_UNIX
+// Writes every buffer, following short writes.
+bool writeAllv(int fd, iovec* iov, int count) {
+    while (count > 0) {
+        const ssize_t n = ::writev(fd, iov, count);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        size_t left = size_t(n);
+        while (count > 0 && left >= iov->iov_len) {
+            left -= iov->iov_len;
+            ++iov;
+            --count;
+        }
+        if (count > 0) {
+            iov->iov_base = static_cast<char*>(iov->iov_base) + left;
+            iov->iov_len -= left;
+        }
+    }
+    return true;
+}
+
+// Rows that are stored as they lie in memory go to a file in a few gathered writes
+// straight from the picture: as fast as writing one ready buffer.
+bool writeRowsGathered(QIODevice& dev, const QImage& img, qint64 rowBytes) {
+    auto* file = qobject_cast<QFileDevice*>(&dev);
+    if (!file || file->handle() < 0 || !file->flush())
+        return false;
+    const int fd = file->handle();
+    std::vector<iovec> iov;
+    iov.reserve(IOV_MAX);
+    for (int y = img.height() - 1; y >= 0; --y) {
+        iov.push_back({const_cast<uchar*>(img.constScanLine(y)), size_t(rowBytes)});
+        if (iov.size() == size_t(IOV_MAX) || y == 0) {
+            if (!writeAllv(fd, iov.data(), int(iov.size())))
+                return false;
+            iov.clear();
+        }
+    }
+    // Keep the device's position in step with what went past it.
+    return file->seek(file->size());
+}
+#endif
+
 } // namespace
 
 bool writeBmp(QIODevice& dev, const QImage& image, int depthCode) {
@@ -114,6 +167,11 @@ bool writeBmp(QIODevice& dev, const QImage& image, int depthCode) {
         return false;
 
     const qint64 srcRowBytes = (qint64(w) * img.depth() + 7) / 8;
+#ifdef Q_OS_UNIX
+    if (lay.bits != 4 && srcRowBytes == rowBytes && img.bytesPerLine() >= rowBytes &&
+        qobject_cast<QFileDevice*>(&dev))
+        return writeRowsGathered(dev, img, rowBytes);
+#endif
     std::vector<char> row(size_t(rowBytes), 0);
     // Rows go bottom-up. Rows whose in-memory form matches the file are written from the
     // image itself; 4-bit rows are packed into the scratch row first.

@@ -66,7 +66,8 @@ void ImageModel::refreshInfo() {
     m_info.height = m_image.height();
     m_info.depthCode = m_depthCode;
     m_info.bitsPerPixel = m_image.isNull() ? 0 : bitsOfDepthCode(m_depthCode);
-    m_info.grey = isGreyDepthCode(m_depthCode) || m_image.isGrayscale();
+    // From the form alone: scanning every pixel of a large capture costs too much here.
+    m_info.grey = isGreyDepthCode(m_depthCode) || m_image.format() == QImage::Format_Grayscale8;
 }
 
 void ImageModel::applyResolution() {
