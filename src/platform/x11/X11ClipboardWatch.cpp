@@ -57,13 +57,22 @@ std::optional<qint32> X11ClipboardWatch::classifyCurrent() {
 
 void X11ClipboardWatch::onClipboardChanged() {
     // Reading the clipboard runs a nested event loop; a change that arrives meanwhile is
-    // dropped rather than classified inside this one.
-    if (!m_active || m_inHandler) return;
-    m_inHandler = true;
-    const std::optional<qint32> value = classifyCurrent();
-    m_inHandler = false;
-    // Emitted outside the guard: what happens during the intake is the intake's business.
-    if (value && m_active) emit changed(*value);
+    // classified right after this one, never inside it, and never dropped.
+    if (!m_active)
+        return;
+    if (m_inHandler) {
+        m_again = true;
+        return;
+    }
+    do {
+        m_again = false;
+        m_inHandler = true;
+        const std::optional<qint32> value = classifyCurrent();
+        m_inHandler = false;
+        // Emitted outside the guard: what happens during the intake is the intake's business.
+        if (value && m_active)
+            emit changed(*value);
+    } while (m_again && m_active);
 }
 
 } // namespace platform::x11

@@ -32,6 +32,7 @@ private:
     QMetaObject::Connection m_hook;
     bool m_active = false;
     bool m_inHandler = false;
+    bool m_again = false;
     quint64 m_lastTaken = 0;
 };
 
