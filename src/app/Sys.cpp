@@ -1,11 +1,13 @@
 #include "app/Sys.h"
 
 #include "app/QtMessageSink.h"
+#include "app/TextCodec.h"
 #include "imaging/ImageModel.h"
 #include "mainwindow/fmMain.h"
 #include "platform/Platform.h"
 #include "settings/ToolPathStore.h"
 #include "settings/UserData.h"
+#include "settings/yIni.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -59,13 +61,20 @@ int Main(QApplication& app) {
                      QStringLiteral("Temp"));
 
     const std::unique_ptr<platform::Desktop> desktop = platform::createDesktop();
+    // Settings and stored texts are code page 932; without a converter they would be lost.
+    if (!textcodec::cp932Available())
+        messages.ask(QStringLiteral("Shift-JIS (ｺｰﾄﾞﾍﾟｰｼﾞ 932) の変換が使えません\r"
+                                    "設定とﾃｷｽﾄは UTF-8 で保存します"));
+    yIni::instance().setMessages(&messages);
     fmMain main(*desktop, messages, g.UserDataFolder);
+    main.setSettings(&yIni::instance(), g.UserDataFolder + QStringLiteral("User.xml"));
     main.Form_Load();
     main.show();
     QGuiApplication::restoreOverrideCursor();
     app.setQuitOnLastWindowClosed(false);
     const int code = app.exec();
     g_shuttingDown = true;
+    yIni::releaseInstance();
     return code;
 }
 

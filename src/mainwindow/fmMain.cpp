@@ -8,6 +8,7 @@
 #include "imaging/ImageView.h"
 #include "mainwindow/FileList.h"
 #include "mainwindow/TopBand.h"
+#include "settings/WindowSettings.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -51,12 +52,14 @@ void fmMain::Form_Load() {
     m_File1->setPattern(QStringLiteral("*.BMP;*.JPG;*.JPEG;*.GIF;*.TXT"));
     m_File1->setPath(m_workFolder.path());
     SetViewState(0);
-    // Until settings are loaded from a file: centred, scale display as designed.
-    if (const QScreen* s = QGuiApplication::primaryScreen()) {
+    if (m_ini) {
+        LoadWindowSettings(*this, *m_ini, m_settingsFile);
+    } else if (const QScreen* s = QGuiApplication::primaryScreen()) {
         const QRect a = s->availableGeometry();
         move(a.x() + (a.width() - width()) / 2, a.y() + (a.height() - height()) / 2);
+        SetScaleDisplay(m_top->chDsp[0]->isChecked());
     }
-    SetScaleDisplay(m_top->chDsp[0]->isChecked());
+    noteRestoredGeometry();
     LayoutWindow();
 }
 
@@ -217,6 +220,9 @@ void fmMain::Text1_Edited(const QString& text) {
 
 void fmMain::SaveWindowSettings() {
     m_watcher->SetCaptureHook(0);
+    // A settings file that cannot be written does not keep the program from ending.
+    if (m_ini)
+        WriteWindowSettings(*this, *m_ini);
     Sys::ShutDown();
 }
 
@@ -238,5 +244,16 @@ void fmMain::changeEvent(QEvent* event) {
 
 void fmMain::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    noteRestoredGeometry();
     Form_Resize();
+}
+
+void fmMain::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    noteRestoredGeometry();
+}
+
+void fmMain::noteRestoredGeometry() {
+    if (!isMinimized() && !isMaximized() && !isFullScreen())
+        m_restored = QRect(pos(), size());
 }

@@ -14,6 +14,7 @@
 
 class FileList;
 class MessageSink;
+class yIni;
 class QPlainTextEdit;
 class TopBand;
 namespace imaging {
@@ -26,6 +27,13 @@ public:
     fmMain(platform::Desktop& desktop, MessageSink& messages, const QString& userDataFolder,
            QWidget* parent = nullptr);
     ~fmMain() override;
+
+    // The settings document and file that load and the exit routine use; none in tests
+    // that do not need them.
+    void setSettings(yIni* ini, const QString& file) {
+        m_ini = ini;
+        m_settingsFile = file;
+    }
 
     // Runs the load steps: list, view state, settings, layout.
     void Form_Load();
@@ -61,6 +69,11 @@ public:
     // The exit routine: leave capture wait and shut down.
     void SaveWindowSettings();
 
+    const QString& rangeList() const { return m_rangeList; }
+    void setRangeList(const QString& list) { m_rangeList = list; }
+    // Frame position and size of the window as last seen neither minimised nor maximised.
+    QRect restoredGeometry() const { return m_restored; }
+
     const QString& currentFile() const { return m_currentFile; }
     const QString& workFolderPath() const { return m_workFolder.path(); }
     WorkFolder& workFolder() { return m_workFolder; }
@@ -83,8 +96,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
+    void noteRestoredGeometry();
     void Form_Resize();
     void Text1_Edited(const QString& text);
 
@@ -101,6 +116,10 @@ private:
     QTimer m_Timer1;
     FolderStamp m_stamp;
 
+    yIni* m_ini = nullptr;
+    QString m_settingsFile;
+    QString m_rangeList;
+    QRect m_restored;
     QString m_prefix;
     QString m_currentFile;
     QString m_colourReduction = QStringLiteral("減色しない");
