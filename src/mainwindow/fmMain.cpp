@@ -253,6 +253,12 @@ void fmMain::moveEvent(QMoveEvent* event) {
     noteRestoredGeometry();
 }
 
+QRect fmMain::restoredGeometry() const {
+    if (!isMinimized() && !isMaximized() && !isFullScreen())
+        return QRect(pos(), size());
+    return m_restored;
+}
+
 void fmMain::noteRestoredGeometry() {
     if (!isMinimized() && !isMaximized() && !isFullScreen())
         m_restored = QRect(pos(), size());

@@ -72,7 +72,7 @@ public:
     const QString& rangeList() const { return m_rangeList; }
     void setRangeList(const QString& list) { m_rangeList = list; }
     // Frame position and size of the window as last seen neither minimised nor maximised.
-    QRect restoredGeometry() const { return m_restored; }
+    QRect restoredGeometry() const;
 
     const QString& currentFile() const { return m_currentFile; }
     const QString& workFolderPath() const { return m_workFolder.path(); }
