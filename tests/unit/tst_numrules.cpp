@@ -30,27 +30,21 @@ void TestNumRules::leadingNumber_data() {
     QTest::addColumn<double>("value");
     QTest::newRow("plain") << "1200" << 1200.0;
     QTest::newRow("leading zeros") << "0468" << 468.0;
-    QTest::newRow("fraction") << "12.50" << 12.5;
     QTest::newRow("grouping stops") << "1,024" << 1.0;
     QTest::newRow("letters after") << "640px" << 640.0;
     QTest::newRow("blanks before") << " \t 7" << 7.0;
     QTest::newRow("line end before") << "\r\n9" << 9.0;
     QTest::newRow("blank inside stops") << "1 2" << 1.0;
     QTest::newRow("sign") << "-3.5" << -3.5;
-    QTest::newRow("plus sign") << "+4" << 4.0;
     QTest::newRow("only fraction") << ".5" << 0.5;
     QTest::newRow("trailing point") << "5." << 5.0;
-    QTest::newRow("second point stops") << "1.2.3" << 1.2;
     QTest::newRow("exponent") << "1.5e3" << 1500.0;
     QTest::newRow("negative exponent") << "25E-1" << 2.5;
     QTest::newRow("exponent without digits") << "3e" << 3.0;
-    QTest::newRow("exponent sign without digits") << "3e+x" << 3.0;
     QTest::newRow("empty") << "" << 0.0;
     QTest::newRow("no number") << "abc" << 0.0;
     QTest::newRow("sign only") << "-" << 0.0;
-    QTest::newRow("point only") << "." << 0.0;
     QTest::newRow("full-width digits are not digits") << u"１２"_qs << 0.0;
-    QTest::newRow("comma is no decimal point") << "2,5" << 2.0;
 }
 
 void TestNumRules::leadingNumber() {
@@ -72,8 +66,6 @@ void TestNumRules::roundHalfEven_data() {
     QTest::newRow("1.5") << 1.5 << 2.0;
     QTest::newRow("2.5") << 2.5 << 2.0;
     QTest::newRow("-2.5") << -2.5 << -2.0;
-    QTest::newRow("-3.5") << -3.5 << -4.0;
-    QTest::newRow("2.4999") << 2.4999 << 2.0;
     QTest::newRow("387.9527") << 387.9527 << 388.0;
 }
 
@@ -98,10 +90,7 @@ void TestNumRules::format000_data() {
     QTest::addColumn<QString>("text");
     QTest::newRow("0") << qint64(0) << "000";
     QTest::newRow("7") << qint64(7) << "007";
-    QTest::newRow("42") << qint64(42) << "042";
-    QTest::newRow("999") << qint64(999) << "999";
     QTest::newRow("1234") << qint64(1234) << "1234";
-    QTest::newRow("32767") << qint64(32767) << "32767";
     QTest::newRow("-5") << qint64(-5) << "-005";
     QTest::newRow("lowest") << std::numeric_limits<qint64>::min() << "-9223372036854775808";
 }
@@ -117,21 +106,17 @@ void TestNumRules::formatSingle_data() {
     QTest::addColumn<QString>("text");
     QTest::newRow("whole") << 21.0f << "21";
     QTest::newRow("two decimals") << 14.85f << "14.85";
-    QTest::newRow("half size") << 10.5f << "10.5";
     QTest::newRow("scaled preset") << float(320 * 33 / 100.0) << "105.6";
     QTest::newRow("cm to px") << float(21 / 2.54 * 96) << "793.7008";
-    QTest::newRow("twips") << 28800.0f << "28800";
     QTest::newRow("negative") << -1200.5f << "-1200.5";
     QTest::newRow("zero") << 0.0f << "0";
     QTest::newRow("negative zero") << -0.0f << "0";
-    QTest::newRow("seven digits") << 1234567.0f << "1234567";
     // Above seven digits the value is rounded, but never written with an exponent.
     QTest::newRow("eight digits") << 12345678.0f << "12345680";
     QTest::newRow("large") << 1e10f << "10000000000";
     QTest::newRow("small") << 0.0001f << "0.0001";
     // Seven significant digits, not seven decimals.
     QTest::newRow("small with digits") << 1.234567e-5f << "0.00001234567";
-    QTest::newRow("tenth") << 0.1f << "0.1";
     QTest::newRow("infinite") << std::numeric_limits<float>::infinity() << "0";
     QTest::newRow("nan") << std::numeric_limits<float>::quiet_NaN() << "0";
 }
@@ -173,7 +158,6 @@ void TestNumRules::formatThousands_data() {
     QTest::addColumn<QString>("text");
     QTest::newRow("small") << qint64(768) << "768";
     QTest::newRow("four digits") << qint64(1920) << "1,920";
-    QTest::newRow("six digits") << qint64(100000) << "100,000";
     QTest::newRow("seven digits") << qint64(1234567) << "1,234,567";
     QTest::newRow("zero") << qint64(0) << "0";
     QTest::newRow("negative") << qint64(-1024) << "-1,024";
