@@ -51,13 +51,15 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     imaging::raiseImageAllocationLimit();
-    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("benchmarks.md");
+    const QString out =
+        argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("benchmarks.md");
     const int runs = 7;
     struct Size {
         int w, h;
         const char* name;
     };
-    const Size sizes[] = {{1920, 1080, "1920 x 1080"}, {3840, 2160, "3840 x 2160"}, {7680, 4320, "7680 x 4320"}};
+    const Size sizes[] = {
+        {1920, 1080, "1920 x 1080"}, {3840, 2160, "3840 x 2160"}, {7680, 4320, "7680 x 4320"}};
 
     QTemporaryDir data(QDir::currentPath() + QStringLiteral("/bench-XXXXXX"));
     QDir().mkpath(data.path() + QStringLiteral("/Temp"));
@@ -85,8 +87,7 @@ int main(int argc, char** argv) {
             w.intake().takeIn(std::move(fresh), 100, 100, cursor);
             intake.push_back(t.nsecsElapsed() / 1e6);
             QFile stored(w.currentFile());
-            if (!stored.open(QIODevice::ReadOnly))
-                return 1;
+            if (!stored.open(QIODevice::ReadOnly)) return 1;
             const QByteArray bytes = stored.readAll();
             fileSize = bytes.size();
             stored.close();
@@ -94,8 +95,7 @@ int main(int argc, char** argv) {
             const QString rawPath = data.path() + QStringLiteral("/Temp/raw.bin");
             t.restart();
             QFile f(rawPath);
-            if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-                return 1;
+            if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) return 1;
             f.close();
             raw.push_back(t.nsecsElapsed() / 1e6);
             QFile::remove(rawPath);
@@ -107,15 +107,17 @@ int main(int argc, char** argv) {
         std::printf("%s: intake %.1f ms, raw %.1f ms\n", s.name, a, b);
     }
     QFile md(out);
-    if (!md.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return 1;
+    if (!md.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 1;
     QTextStream o(&md);
     o << "# Benchmarks\n\n"
       << "## Capture intake\n\n"
-      << "From a 32-bit picture as the clipboard hands it over (in memory, decoded) to the stored bitmap in the work folder "
+      << "From a 32-bit picture as the clipboard hands it over (in memory, decoded) to the stored "
+         "bitmap in the work folder "
          "(pointer drawn in, resolution set, written to a temporary name and renamed), "
          "against writing the same file bytes to the same folder in one write. Median of "
-      << runs << " runs each, page cache warm, no fsync in either. Made by `build/bin/tolvik_bench docs/benchmarks.md`.\n\n"
+      << runs
+      << " runs each, page cache warm, no fsync in either. Made by `build/bin/tolvik_bench "
+         "docs/benchmarks.md`.\n\n"
       << table
       << "\nThe intake reads the picture twice: once for its content key (so that a clipboard "
          "manager offering the same picture again is not taken in twice) and once when the "

@@ -5,10 +5,14 @@
 namespace {
 const QString kTitle = QStringLiteral("Tolvik");
 // A CR alone separates lines inside the program's messages.
-QString lines(QString text) { return text.replace(u'\r', u'\n'); }
+QString lines(QString text) {
+    return text.replace(u'\r', u'\n');
+}
 } // namespace
 
-QtMessageSink::~QtMessageSink() { delete m_notice.data(); }
+QtMessageSink::~QtMessageSink() {
+    delete m_notice.data();
+}
 
 MessageSink::Answer QtMessageSink::ask(const QString& text, Buttons buttons) {
     QMessageBox box(QMessageBox::NoIcon, kTitle, lines(text),

@@ -25,8 +25,7 @@ Globals& globals() {
 
 QString programNameFrom(const QString& executablePath) {
     QString name = QFileInfo(executablePath).completeBaseName();
-    if (name.right(3).toLower() == u"_dv")
-        name.chop(3);
+    if (name.right(3).toLower() == u"_dv") name.chop(3);
     return name;
 }
 
@@ -35,7 +34,9 @@ bool FileExists(const QString& path) {
     return fi.exists() && fi.isFile();
 }
 
-bool shuttingDown() { return g_shuttingDown; }
+bool shuttingDown() {
+    return g_shuttingDown;
+}
 
 int Main(QApplication& app) {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);

@@ -8,17 +8,17 @@ ClipboardWatcher::ClipboardWatcher(platform::Desktop& desktop, IntakeTarget& tar
             &ClipboardWatcher::ClipboardWndProc);
 }
 
-ClipboardWatcher::~ClipboardWatcher() { SetCaptureHook(0); }
+ClipboardWatcher::~ClipboardWatcher() {
+    SetCaptureHook(0);
+}
 
 void ClipboardWatcher::SetCaptureHook(int value) {
     if (value == 1) {
-        if (m_hooked)
-            return;
+        if (m_hooked) return;
         m_watch->setActive(true);
         m_hooked = true;
     } else {
-        if (!m_hooked)
-            return;
+        if (!m_hooked) return;
         m_watch->setActive(false);
         m_hooked = false;
         m_pending = false;
@@ -53,8 +53,7 @@ void ClipboardWatcher::handle(qint32 wParam) {
         if (isCaptureValue(wParam)) {
             int x = 0, y = 0;
             QImage cursor;
-            if (m_target.bMPnt())
-                ReadMouseCursor(cursor, x, y);
+            if (m_target.bMPnt()) ReadMouseCursor(cursor, x, y);
             m_target.sjClip(x, y, cursor);
         } else if (m_target.bCpyE()) {
             m_target.sjClp2();
@@ -70,4 +69,6 @@ void ClipboardWatcher::ReadMouseCursor(QImage& cursor, int& x, int& y) {
     y = p.pos.y() - 8;
 }
 
-void ClipboardWatcher::noteTaken(quint64 pictureKey) { m_watch->noteTaken(pictureKey); }
+void ClipboardWatcher::noteTaken(quint64 pictureKey) {
+    m_watch->noteTaken(pictureKey);
+}

@@ -26,6 +26,7 @@ public:
 signals:
     void rangeChanged();
     void mouseButton(int button);
+    void rightReleased();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -3,6 +3,7 @@
 #include "app/Twips.h"
 
 #include <QDir>
+#include <QMouseEvent>
 #include <QSignalBlocker>
 
 FileList::FileList(QWidget* parent) : QListWidget(parent) {
@@ -31,8 +32,7 @@ void FileList::reread() {
     addItems(names);
     if (!keep.isEmpty()) {
         const auto found = findItems(keep, Qt::MatchExactly);
-        if (!found.isEmpty())
-            setCurrentItem(found.first());
+        if (!found.isEmpty()) setCurrentItem(found.first());
     }
 }
 
@@ -49,4 +49,9 @@ bool FileList::selectName(const QString& name) {
         }
     }
     return false;
+}
+
+void FileList::mouseReleaseEvent(QMouseEvent* event) {
+    QListWidget::mouseReleaseEvent(event);
+    if (event->button() == Qt::RightButton) emit rightReleased();
 }

@@ -20,6 +20,12 @@ public:
     // Selects the item equal to name, ignoring case; false when there is none.
     bool selectName(const QString& name);
 
+signals:
+    void rightReleased();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
 private:
     QString m_path;
     QStringList m_filters;

@@ -6,6 +6,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpression>
 
 namespace {
 void place(QWidget* w, int left, int top, int width, int height) {
@@ -20,7 +21,11 @@ TopBand::TopBand(QWidget* parent) : QWidget(parent) {
     for (int i = 0; i < 4; ++i) {
         lbCom[size_t(i)] = new QLabel(QString::fromUtf16(captions[i]), this);
         lbCom[size_t(i)]->setObjectName(QStringLiteral("lbCom%1").arg(i));
-        lbCom[size_t(i)]->setTextFormat(Qt::PlainText);
+        QString shown = QString::fromUtf16(captions[i]);
+        shown.replace(QRegularExpression(QStringLiteral("&(.)")), QStringLiteral("<u>\\1</u>"));
+        lbCom[size_t(i)]->setText(shown);
+        lbCom[size_t(i)]->setTextFormat(Qt::RichText);
+        lbCom[size_t(i)]->setCursor(Qt::PointingHandCursor);
         place(lbCom[size_t(i)], lefts[i], 45, 750, 255);
     }
     imBtnArea = new QWidget(this);

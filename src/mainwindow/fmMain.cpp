@@ -4,18 +4,23 @@
 #include "app/Sys.h"
 #include "app/TextCodec.h"
 #include "app/Twips.h"
+#include "capture/ClipFormat.h"
 #include "capture/CopyIntake.h"
+#include "commands/spPic.h"
 #include "imaging/ImageView.h"
 #include "mainwindow/FileList.h"
 #include "mainwindow/TopBand.h"
 #include "settings/WindowSettings.h"
+#include "sizes/RangeList.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFile>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScreen>
 
@@ -34,6 +39,19 @@ fmMain::fmMain(platform::Desktop& desktop, MessageSink& messages, const QString&
     m_view->setObjectName(QStringLiteral("ikImg"));
     m_intake = std::make_unique<CaptureIntake>(m_ikImg, m_workFolder, m_desktop, m_messages, *this);
     m_watcher = std::make_unique<ClipboardWatcher>(m_desktop, *this);
+    m_menus = std::make_unique<spPic>();
+    m_commands = std::make_unique<CommandTable>(*m_menus, *this);
+    m_menus->onPointerOption = [this](bool on) { m_bMPnt = on; };
+    m_menus->onCopyOption = [this](bool on) { m_bCpyE = on; };
+    m_menus->canPasteImage = [] {
+        const int f = ClipFormat();
+        return f == clipformat::kBitmap || f == clipformat::kDib || f == clipformat::kMetafile;
+    };
+    connect(this, &fmMain::viewStateChanged, m_menus.get(), &spPic::applyViewState);
+    for (QLabel* label : m_top->lbCom)
+        label->installEventFilter(this);
+    connect(m_File1, &FileList::rightReleased, this, [this] { m_commands->ShowMenu(0); });
+    connect(m_view, &imaging::ImageView::rightReleased, this, [this] { m_commands->ShowMenu(1); });
 
     m_Timer1.setInterval(5000);
     connect(&m_Timer1, &QTimer::timeout, this, &fmMain::Timer1_Timer);
@@ -46,7 +64,9 @@ fmMain::fmMain(platform::Desktop& desktop, MessageSink& messages, const QString&
     resize(twips::toPx(11400), twips::toPx(7800));
 }
 
-fmMain::~fmMain() { m_watcher->SetCaptureHook(0); }
+fmMain::~fmMain() {
+    m_watcher->SetCaptureHook(0);
+}
 
 void fmMain::Form_Load() {
     m_File1->setPattern(QStringLiteral("*.BMP;*.JPG;*.JPEG;*.GIF;*.TXT"));
@@ -59,26 +79,56 @@ void fmMain::Form_Load() {
         move(a.x() + (a.width() - width()) / 2, a.y() + (a.height() - height()) / 2);
         SetScaleDisplay(m_top->chDsp[0]->isChecked());
     }
+    showOptionMarks();
     noteRestoredGeometry();
     LayoutWindow();
 }
 
-void fmMain::Form_Activate() { RefreshFileList(); }
+void fmMain::showOptionMarks() {
+    m_menus->SetCptC(m_colourReduction);
+    m_menus->showPointerOption(m_bMPnt);
+    m_menus->showCopyOption(m_bCpyE);
+}
 
-void fmMain::sjClip(int nPsX, int nPsY, const QImage& nCur) { m_intake->sjClip(nPsX, nPsY, nCur); }
+void fmMain::setRangeList(const QString& list) {
+    const sizes::RangeMenu menu = sizes::BuildRangeMenu(list);
+    m_rangeList = menu.list;
+    m_menus->setRangeItems(menu.captions);
+}
+
+bool fmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        for (size_t i = 0; i < m_top->lbCom.size(); ++i)
+            if (watched == m_top->lbCom[i]) {
+                m_commands->lbCom_Click(int(i));
+                return true;
+            }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void fmMain::Form_Activate() {
+    RefreshFileList();
+}
+
+void fmMain::sjClip(int nPsX, int nPsY, const QImage& nCur) {
+    m_intake->sjClip(nPsX, nPsY, nCur);
+}
 
 void fmMain::sjClp2() {
     CopyIntake copy(m_ikImg, m_workFolder, m_messages, *this, *m_Rtxt);
     copy.sjClp2();
 }
 
-void fmMain::pictureTaken(quint64 key) { m_watcher->noteTaken(key); }
+void fmMain::pictureTaken(quint64 key) {
+    m_watcher->noteTaken(key);
+}
 
 void fmMain::SetBusy(int value) {
     const bool busy = value == 1;
     m_ikImg.mousePointer = busy ? 14 : 0;
-    if (busy == m_busy)
-        return;
+    if (busy == m_busy) return;
     m_busy = busy;
     if (busy)
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
@@ -96,11 +146,12 @@ void fmMain::SetViewState(int state) {
     emit viewStateChanged(state);
 }
 
-bool fmMain::displayPicture() { return m_view->display(m_displayMode); }
+bool fmMain::displayPicture() {
+    return m_view->display(m_displayMode);
+}
 
 void fmMain::LayoutWindow() {
-    if (isMinimized())
-        return;
+    if (isMinimized()) return;
     m_top->chDsp[1]->setChecked(false);
     const int w = width();
     const int h = height();
@@ -117,14 +168,12 @@ void fmMain::LayoutWindow() {
 }
 
 void fmMain::Form_Resize() {
-    if (m_eventsHeld)
-        return;
+    if (m_eventsHeld) return;
     if (isMinimized()) {
         m_top->chDsp[1]->setChecked(true);
         return;
     }
-    if (m_top->chDsp[1]->isChecked())
-        m_top->chDsp[1]->setChecked(false);
+    if (m_top->chDsp[1]->isChecked()) m_top->chDsp[1]->setChecked(false);
     LayoutWindow();
 }
 
@@ -137,8 +186,7 @@ void fmMain::chDsp_Click(int index) {
     m_watcher->SetCaptureHook(v);
     if (v == 1) {
         m_eventsHeld = true;
-        if (!isMinimized())
-            showMinimized();
+        if (!isMinimized()) showMinimized();
         m_workFolder.ScanWorkFolder(m_prefix);
         m_eventsHeld = false;
     }
@@ -155,15 +203,13 @@ void fmMain::SetScaleDisplay(bool on) {
 }
 
 void fmMain::Timer1_Timer() {
-    if (m_stamp.changed(m_File1->path()))
-        RefreshFileList();
+    if (m_stamp.changed(m_File1->path())) RefreshFileList();
 }
 
 void fmMain::RefreshFileList() {
     QCoreApplication::processEvents();
     m_File1->reread();
-    if (m_currentFile.isEmpty())
-        return;
+    if (m_currentFile.isEmpty()) return;
     const QString name = m_currentFile.mid(m_currentFile.lastIndexOf(u'/') + 1).toLower();
     const bool held = m_eventsHeld;
     m_eventsHeld = true;
@@ -172,14 +218,11 @@ void fmMain::RefreshFileList() {
 }
 
 void fmMain::File1_Click() {
-    if (m_eventsHeld)
-        return;
+    if (m_eventsHeld) return;
     const QString name = m_File1->selectedName();
-    if (name.isEmpty())
-        return;
+    if (name.isEmpty()) return;
     const QString path = m_File1->path() + u'/' + name;
-    if (Sys::FileExists(path))
-        ShowFile(path);
+    if (Sys::FileExists(path)) ShowFile(path);
 }
 
 void fmMain::ShowFile(const QString& path) {
@@ -191,8 +234,7 @@ void fmMain::ShowFile(const QString& path) {
         m_currentFile = path;
         return;
     }
-    if (LoadImageFile(path))
-        m_currentFile = path;
+    if (LoadImageFile(path)) m_currentFile = path;
     SetViewState(1);
 }
 
@@ -201,8 +243,7 @@ bool fmMain::LoadImageFile(const QString& path) {
     m_ikImg.clearRange();
     // A picture that does not load leaves the shown one and the current file alone.
     const bool ok = Sys::FileExists(path) && m_ikImg.load(path) && displayPicture();
-    if (ok)
-        m_view->redraw();
+    if (ok) m_view->redraw();
     SetBusy(0);
     return ok;
 }
@@ -221,16 +262,14 @@ void fmMain::Text1_Edited(const QString& text) {
 void fmMain::SaveWindowSettings() {
     m_watcher->SetCaptureHook(0);
     // A settings file that cannot be written does not keep the program from ending.
-    if (m_ini)
-        WriteWindowSettings(*this, *m_ini);
+    if (m_ini) WriteWindowSettings(*this, *m_ini);
     Sys::ShutDown();
 }
 
 void fmMain::closeEvent(QCloseEvent* event) {
     // Only a close from the window frame runs the exit routine; a close by code
     // (the shutdown itself) or by the session does not save.
-    if (event->spontaneous() && !Sys::shuttingDown())
-        SaveWindowSettings();
+    if (event->spontaneous() && !Sys::shuttingDown()) SaveWindowSettings();
     event->accept();
 }
 
@@ -254,12 +293,10 @@ void fmMain::moveEvent(QMoveEvent* event) {
 }
 
 QRect fmMain::restoredGeometry() const {
-    if (!isMinimized() && !isMaximized() && !isFullScreen())
-        return QRect(pos(), size());
+    if (!isMinimized() && !isMaximized() && !isFullScreen()) return QRect(pos(), size());
     return m_restored;
 }
 
 void fmMain::noteRestoredGeometry() {
-    if (!isMinimized() && !isMaximized() && !isFullScreen())
-        m_restored = QRect(pos(), size());
+    if (!isMinimized() && !isMaximized() && !isFullScreen()) m_restored = QRect(pos(), size());
 }

@@ -4,6 +4,7 @@
 #include "capture/CaptureIntake.h"
 #include "capture/ClipboardWatcher.h"
 #include "capture/WorkFolder.h"
+#include "commands/CommandTable.h"
 #include "imaging/ImageModel.h"
 #include "mainwindow/FolderStamp.h"
 
@@ -17,11 +18,12 @@ class MessageSink;
 class yIni;
 class QPlainTextEdit;
 class TopBand;
+class spPic;
 namespace imaging {
 class ImageView;
 }
 
-class fmMain : public QWidget, public IntakeTarget, public IntakeHost {
+class fmMain : public QWidget, public IntakeTarget, public IntakeHost, public CommandHost {
     Q_OBJECT
 public:
     fmMain(platform::Desktop& desktop, MessageSink& messages, const QString& userDataFolder,
@@ -45,7 +47,7 @@ public:
     void setMPnt(bool on) { m_bMPnt = on; }
     void setCpyE(bool on) { m_bCpyE = on; }
     QString colourReduction() const override { return m_colourReduction; }
-    void setColourReduction(const QString& caption) { m_colourReduction = caption; }
+    void setColourReduction(const QString& caption) override { m_colourReduction = caption; }
 
     void sjClip(int nPsX, int nPsY, const QImage& nCur) override;
     void sjClp2() override;
@@ -66,11 +68,24 @@ public:
     bool LoadImageFile(const QString& path);
     void Timer1_Timer();
 
-    // The exit routine: leave capture wait and shut down.
-    void SaveWindowSettings();
+    // The exit routine: leave capture wait, write the settings and shut down.
+    void SaveWindowSettings() override;
+
+    // Text, clipboard and work-folder commands.
+    bool textShown() const override { return m_textShown; }
+    void PasteText() override;
+    void CopyText(bool minimize) override;
+    void SaveToWorkFolder() override;
+    void EmptyWorkFolder() override;
+    void EraseImage() override;
+    void ClearRange() override;
+
+    // Puts the check marks of the settings popup on the current option values.
+    void showOptionMarks();
 
     const QString& rangeList() const { return m_rangeList; }
-    void setRangeList(const QString& list) { m_rangeList = list; }
+    // Keeps the valid entries of a range list and rebuilds the range menu from them.
+    void setRangeList(const QString& list);
     // Frame position and size of the window as last seen neither minimised nor maximised.
     QRect restoredGeometry() const;
 
@@ -84,7 +99,8 @@ public:
     FileList& File1() { return *m_File1; }
     QPlainTextEdit& Rtxt() { return *m_Rtxt; }
     imaging::ImageView& view() { return *m_view; }
-    bool textShown() const { return m_textShown; }
+    spPic& menus() { return *m_menus; }
+    CommandTable& commands() { return *m_commands; }
     int displayMode() const { return m_displayMode; }
     int viewState() const { return m_viewState; }
 
@@ -102,6 +118,7 @@ private:
     void noteRestoredGeometry();
     void Form_Resize();
     void Text1_Edited(const QString& text);
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     platform::Desktop& m_desktop;
     MessageSink& m_messages;
@@ -109,6 +126,8 @@ private:
     WorkFolder m_workFolder;
     std::unique_ptr<CaptureIntake> m_intake;
     std::unique_ptr<ClipboardWatcher> m_watcher;
+    std::unique_ptr<spPic> m_menus;
+    std::unique_ptr<CommandTable> m_commands;
     TopBand* m_top = nullptr;
     FileList* m_File1 = nullptr;
     QPlainTextEdit* m_Rtxt = nullptr;

@@ -8,8 +8,7 @@
 namespace platform {
 
 quint64 pictureKey(const QImage& image) {
-    if (image.isNull())
-        return 0;
+    if (image.isNull()) return 0;
     // Four independent multiply-xor lanes over the pixel rows (not the padding), so the
     // pass runs at memory speed on a large capture.
     constexpr quint64 kMul = 0x9E3779B97F4A7C15ull;
@@ -36,8 +35,7 @@ quint64 pictureKey(const QImage& image) {
 }
 
 std::unique_ptr<Desktop> createDesktop() {
-    if (QGuiApplication::platformName() == QLatin1String("xcb"))
-        return createX11Desktop();
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) return createX11Desktop();
     return std::make_unique<NullDesktop>();
 }
 

@@ -10,9 +10,9 @@ class MessageSink;
 class ToolPathStore;
 
 struct UserDataEnv {
-    QString exeFolder;       // folder of the executable, with or without trailing "/"
-    QString programName;     // ProgramName
-    QString executablePath;  // path registered in the tool-path store
+    QString exeFolder;      // folder of the executable, with or without trailing "/"
+    QString programName;    // ProgramName
+    QString executablePath; // path registered in the tool-path store
     ToolPathStore* toolStore = nullptr;
     MessageSink* messages = nullptr;
     // Special folder lookup (26 application data, 5 documents); FsGtSpFld by default.

@@ -22,7 +22,8 @@ const QString kTake = QStringLiteral("取込");
 // Rounded halves to even and kept inside 32 bits, so a damaged number cannot overflow.
 int toInt32(double v) {
     const qint64 r = numrules::toInteger(v);
-    return int(std::clamp<qint64>(r, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+    return int(
+        std::clamp<qint64>(r, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 int readInt(yIni& ini, const QString& key) {
@@ -42,14 +43,15 @@ void centre(fmMain& w) {
 
 bool onSomeScreen(const QRect& r) {
     for (const QScreen* s : QGuiApplication::screens())
-        if (s->availableGeometry().intersects(r))
-            return true;
+        if (s->availableGeometry().intersects(r)) return true;
     return false;
 }
 
 } // namespace
 
-QString optionText(bool on) { return on ? kTake : QStringLiteral("取込まない"); }
+QString optionText(bool on) {
+    return on ? kTake : QStringLiteral("取込まない");
+}
 
 void LoadWindowSettings(fmMain& w, yIni& ini, const QString& file) {
     int displayMode = 1;
@@ -68,8 +70,7 @@ void LoadWindowSettings(fmMain& w, yIni& ini, const QString& file) {
             w.resize(r.size());
             w.move(r.topLeft());
             // A place left behind on a screen that is gone would hide the window.
-            if (!onSomeScreen(r))
-                centre(w);
+            if (!onSomeScreen(r)) centre(w);
         }
         ini.GetGtx(kUser);
         displayMode = readInt(ini, QStringLiteral("ｽｹｰﾙ表示"));
@@ -82,8 +83,7 @@ void LoadWindowSettings(fmMain& w, yIni& ini, const QString& file) {
     }
     // Anything but 1 ends as 3 through the check button's own handling.
     QCheckBox& scale = *w.topBand().chDsp[0];
-    if (scale.isChecked() == (displayMode == 1))
-        w.SetScaleDisplay(displayMode == 1);
+    if (scale.isChecked() == (displayMode == 1)) w.SetScaleDisplay(displayMode == 1);
     scale.setChecked(displayMode == 1);
 }
 

@@ -18,7 +18,9 @@ QImage pattern(int w, int h) {
             img.setPixel(x, y, qRgb((x * 37) & 255, (y * 53) & 255, ((x ^ y) * 11) & 255));
     return img;
 }
-quint16 bitsInHeader(const QByteArray& bmp) { return qFromLittleEndian<quint16>(bmp.constData() + 28); }
+quint16 bitsInHeader(const QByteArray& bmp) {
+    return qFromLittleEndian<quint16>(bmp.constData() + 28);
+}
 } // namespace
 
 class TestImaging : public QObject {
@@ -28,7 +30,8 @@ private slots:
         QTest::addColumn<int>("code");
         QTest::addColumn<int>("bits");
         for (int code : {1, 4, 40, 8, 80, 16, 24, 32})
-            QTest::newRow(qPrintable(QString::number(code))) << code << imaging::bitsOfDepthCode(code);
+            QTest::newRow(qPrintable(QString::number(code)))
+                << code << imaging::bitsOfDepthCode(code);
     }
     void roundTrip() {
         QFETCH(int, code);
@@ -64,8 +67,7 @@ private slots:
                              qAbs(qBlue(a) - qBlue(b)) <= tolerance,
                          qPrintable(QStringLiteral("pixel %1,%2").arg(x).arg(y)));
             }
-        if (code == 40 || code == 80)
-            QVERIFY(back.info().grey);
+        if (code == 40 || code == 80) QVERIFY(back.info().grey);
         if (code == 32 || code == 24)
             QCOMPARE(got, src); // lossless depths keep every pixel of the source
     }

@@ -14,7 +14,7 @@
 namespace {
 struct Fixture {
     QTemporaryDir root;
-    QString exe;   // executable folder
+    QString exe; // executable folder
     QString appData;
     QString docs;
     RecordingMessages messages;
@@ -52,11 +52,16 @@ private slots:
     void programName_data() {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("name");
-        QTest::newRow("plain") << "/opt/x/tolvik" << "tolvik";
-        QTest::newRow("dv suffix any case") << "/opt/x/Tolvik_DV" << "Tolvik";
-        QTest::newRow("dv before extension") << "C:/x/Tolvik_dv.exe" << "Tolvik";
-        QTest::newRow("dvx kept") << "/opt/Tolvik_dvx" << "Tolvik_dvx";
-        QTest::newRow("only suffix") << "/opt/_dv" << "";
+        QTest::newRow("plain") << "/opt/x/tolvik"
+                               << "tolvik";
+        QTest::newRow("dv suffix any case") << "/opt/x/Tolvik_DV"
+                                            << "Tolvik";
+        QTest::newRow("dv before extension") << "C:/x/Tolvik_dv.exe"
+                                             << "Tolvik";
+        QTest::newRow("dvx kept") << "/opt/Tolvik_dvx"
+                                  << "Tolvik_dvx";
+        QTest::newRow("only suffix") << "/opt/_dv"
+                                     << "";
     }
     void programName() {
         QFETCH(QString, path);
@@ -88,8 +93,7 @@ private slots:
         expected.replace(QLatin1String("{D}"), fx.defaultFolder().chopped(1))
             .replace(QLatin1String("{E}"), fx.exe)
             .replace(QLatin1String("{M}"), fx.docs);
-        if (!expected.endsWith(u'/'))
-            expected += u'/';
+        if (!expected.endsWith(u'/')) expected += u'/';
         QCOMPARE(out.userDataFolder, expected);
         QCOMPARE(out.programDataFolder, fx.exe + "/apData/");
         QCOMPARE(fx.messages.asked.size(), messages);
@@ -108,9 +112,8 @@ private slots:
             Fixture fx;
             fx.writeIni("");
             W_UserData(fx.env());
-            QCOMPARE(fx.messages.asked,
-                     QStringList{" ﾕｰｻﾞｰﾃﾞｰﾀｰﾌｫﾙﾀﾞが定義されていません\r" + fx.defaultFolder() +
-                                 " を使用します"});
+            QCOMPARE(fx.messages.asked, QStringList{" ﾕｰｻﾞｰﾃﾞｰﾀｰﾌｫﾙﾀﾞが定義されていません\r" +
+                                                    fx.defaultFolder() + " を使用します"});
         }
         {
             Fixture fx;

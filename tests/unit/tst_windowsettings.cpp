@@ -91,10 +91,14 @@ private slots:
         QTest::addColumn<QString>("pointer");
         QTest::addColumn<int>("mode");
         QTest::addColumn<bool>("mpnt");
-        QTest::newRow("3 and other text") << "3" << "はい" << 3 << false;
-        QTest::newRow("0 and empty") << "0" << "" << 3 << true;
-        QTest::newRow("7 and exact") << "7" << "取込" << 3 << true;
-        QTest::newRow("1.4 rounds to 1") << "1.4" << "取込まない" << 1 << false;
+        QTest::newRow("3 and other text") << "3"
+                                          << "はい" << 3 << false;
+        QTest::newRow("0 and empty") << "0"
+                                     << "" << 3 << true;
+        QTest::newRow("7 and exact") << "7"
+                                     << "取込" << 3 << true;
+        QTest::newRow("1.4 rounds to 1") << "1.4"
+                                         << "取込まない" << 1 << false;
     }
     void oddValues() {
         QFETCH(QString, scale);
@@ -111,9 +115,12 @@ private slots:
 
     void badGeometryCentres_data() {
         QTest::addColumn<QString>("form");
-        QTest::newRow("zero width") << key("Left", "1500") + key("Top", "750") + key("Width", "0") + key("Height", "6000");
-        QTest::newRow("beyond 32 bits") << key("Left", "1e30") + key("Top", "-1e30") + key("Width", "9000") + key("Height", "6000");
-        QTest::newRow("off every screen") << key("Left", "9000000") + key("Top", "9000000") + key("Width", "9000") + key("Height", "6000");
+        QTest::newRow("zero width")
+            << key("Left", "1500") + key("Top", "750") + key("Width", "0") + key("Height", "6000");
+        QTest::newRow("beyond 32 bits") << key("Left", "1e30") + key("Top", "-1e30") +
+                                               key("Width", "9000") + key("Height", "6000");
+        QTest::newRow("off every screen") << key("Left", "9000000") + key("Top", "9000000") +
+                                                 key("Width", "9000") + key("Height", "6000");
     }
     void badGeometryCentres() {
         QFETCH(QString, form);
@@ -145,7 +152,8 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray bytes = f.readAll();
         const QString expected =
-            QStringLiteral("<?xml version='1.0' encoding='Shift-JIS' ?>\r\n<運用>\r\n   <ﾌｫｰﾑ>\r\n") +
+            QStringLiteral(
+                "<?xml version='1.0' encoding='Shift-JIS' ?>\r\n<運用>\r\n   <ﾌｫｰﾑ>\r\n") +
             key("Left", "450") + key("Top", "675") + key("Width", "9000") + key("Height", "6300") +
             QStringLiteral("   </ﾌｫｰﾑ>\r\n   <ﾕｰｻﾞｰ>\r\n") + key("ｽｹｰﾙ表示", "3") +
             key("QN_RNG", "a,1,2,pixel") + key("減色", "減色しない") + key("ﾏｳｽﾎﾟｲﾝﾀ", "取込") +
@@ -165,9 +173,10 @@ private slots:
 
     void otherGroupsSurvive() {
         Window win;
-        win.write(userXml(QString(), key("ｽｹｰﾙ表示", "1")).replace(
-            textcodec::toCp932(QStringLiteral("</運用>")),
-            textcodec::toCp932(QStringLiteral("   <他>\r\n      <x>1</x>\r\n   </他>\r\n</運用>"))));
+        win.write(userXml(QString(), key("ｽｹｰﾙ表示", "1"))
+                      .replace(textcodec::toCp932(QStringLiteral("</運用>")),
+                               textcodec::toCp932(QStringLiteral(
+                                   "   <他>\r\n      <x>1</x>\r\n   </他>\r\n</運用>"))));
         win.load();
         QVERIFY(WriteWindowSettings(*win.w, win.ini));
         QFile f(win.file());

@@ -12,8 +12,12 @@ void touch(const QString& path) {
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write("x");
 }
-bool writeText(QIODevice& dev, const QByteArray& bytes) { return dev.write(bytes) == bytes.size(); }
-QStringList visibleFiles(const QString& dir) { return QDir(dir).entryList(QDir::Files | QDir::Hidden); }
+bool writeText(QIODevice& dev, const QByteArray& bytes) {
+    return dev.write(bytes) == bytes.size();
+}
+QStringList visibleFiles(const QString& dir) {
+    return QDir(dir).entryList(QDir::Files | QDir::Hidden);
+}
 } // namespace
 
 class TestWorkFolder : public QObject {
@@ -23,19 +27,24 @@ private slots:
         QTest::addColumn<QStringList>("files");
         QTest::addColumn<QString>("prefix");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("empty folder") << QStringList{} << "" << "001.bmp";
+        QTest::newRow("empty folder") << QStringList{} << ""
+                                      << "001.bmp";
         QTest::newRow("mixed prefixes and types")
             << QStringList{"a005.bmp", "a012.txt", "a100.jpg", "b200.bmp", "A300.bmp"} << "a"
             << "a013.bmp";
-        QTest::newRow("short number") << QStringList{"a5.bmp"} << "a" << "a006.bmp";
+        QTest::newRow("short number") << QStringList{"a5.bmp"} << "a"
+                                      << "a006.bmp";
         QTest::newRow("upper-case extension not counted") << QStringList{"a050.BMP"} << "a"
                                                           << "a001.bmp";
         QTest::newRow("gaps are not filled") << QStringList{"001.bmp", "009.txt"} << ""
                                              << "010.bmp";
         QTest::newRow("pattern characters are literal")
-            << QStringList{"x040.bmp", "*007.bmp"} << "*" << "*008.bmp";
-        QTest::newRow("past 16 bits") << QStringList{"p32767.bmp"} << "p" << "p32768.bmp";
-        QTest::newRow("fraction rounds half to even") << QStringList{"q2.5.bmp"} << "q" << "q003.bmp";
+            << QStringList{"x040.bmp", "*007.bmp"} << "*"
+            << "*008.bmp";
+        QTest::newRow("past 16 bits") << QStringList{"p32767.bmp"} << "p"
+                                      << "p32768.bmp";
+        QTest::newRow("fraction rounds half to even") << QStringList{"q2.5.bmp"} << "q"
+                                                      << "q003.bmp";
     }
     void scanRule() {
         QFETCH(QStringList, files);
@@ -129,8 +138,7 @@ private slots:
         const auto s = wf.store(prefix, QStringLiteral(".bmp"),
                                 [](QIODevice& d) { return writeText(d, "x"); });
         QCOMPARE(s.ok, allowed);
-        if (!allowed)
-            QVERIFY(visibleFiles(tmp.path()).isEmpty());
+        if (!allowed) QVERIFY(visibleFiles(tmp.path()).isEmpty());
     }
 
     void numbersKeepCountingPast32767() {
@@ -138,9 +146,9 @@ private slots:
         WorkFolder wf(tmp.path());
         wf.setNextNumber(32767);
         for (int i = 0; i < 2; ++i)
-            QVERIFY(wf.store(QString(), QStringLiteral(".bmp"),
-                             [](QIODevice& d) { return writeText(d, "x"); })
-                        .ok);
+            QVERIFY(wf.store(QString(), QStringLiteral(".bmp"), [](QIODevice& d) {
+                          return writeText(d, "x");
+                      }).ok);
         QCOMPARE(visibleFiles(tmp.path()), (QStringList{"32767.bmp", "32768.bmp"}));
         wf.ScanWorkFolder(QString());
         QCOMPARE(wf.nextNumber(), 32769);
@@ -149,10 +157,14 @@ private slots:
     void lowerExt_data() {
         QTest::addColumn<QString>("in");
         QTest::addColumn<QString>("out");
-        QTest::newRow("upper ext") << "/w/A001.BMP" << "/w/A001.bmp";
-        QTest::newRow("only after last dot") << "/W.X/Pic.Name.JPG" << "/W.X/Pic.Name.jpg";
-        QTest::newRow("no dot") << "/w/NAME" << "/w/NAME";
-        QTest::newRow("leading dot") << ".BMP" << ".bmp";
+        QTest::newRow("upper ext") << "/w/A001.BMP"
+                                   << "/w/A001.bmp";
+        QTest::newRow("only after last dot") << "/W.X/Pic.Name.JPG"
+                                             << "/W.X/Pic.Name.jpg";
+        QTest::newRow("no dot") << "/w/NAME"
+                                << "/w/NAME";
+        QTest::newRow("leading dot") << ".BMP"
+                                     << ".bmp";
     }
     void lowerExt() {
         QFETCH(QString, in);

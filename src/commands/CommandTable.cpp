@@ -1,0 +1,69 @@
+#include "commands/CommandTable.h"
+
+#include "commands/spPic.h"
+
+#include <QAction>
+
+#include <vector>
+
+CommandTable::CommandTable(spPic& menus, CommandHost& host) : m_menus(menus), m_host(host) {
+    // Operations join this table as they are built; a caption without an entry does nothing.
+    add(QStringLiteral("作業ﾌｫﾙﾀﾞに保存"), [this] { m_host.SaveToWorkFolder(); });
+    add(QStringLiteral("作業ﾌｫﾙﾀﾞを空にする"), [this] { m_host.EmptyWorkFolder(); });
+    add(QStringLiteral("終了"), [this] { m_host.SaveWindowSettings(); });
+    add(QStringLiteral("ｸﾘｯﾌﾟﾎﾞｰﾄﾞから貼付"), [this] {
+        if (m_host.textShown()) m_host.PasteText();
+    });
+    add(QStringLiteral("ｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰ"), [this] {
+        if (m_host.textShown()) m_host.CopyText(false);
+    });
+    add(QStringLiteral("ｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰ・最小化"), [this] {
+        if (m_host.textShown()) m_host.CopyText(true);
+    });
+    add(QStringLiteral("範囲のｸﾘｱ"), [this] { m_host.ClearRange(); });
+    add(QStringLiteral("画像の消去"), [this] { m_host.EraseImage(); });
+}
+
+void CommandTable::add(const QString& caption, std::function<void()> run) {
+    m_table.insert(caption, std::move(run));
+}
+
+QString CommandTable::commandText(const QString& group, const QString& caption) {
+    if (group == u"Edt" || group == u"Rng") return caption;
+    const qsizetype p = caption.indexOf(u'(');
+    return p >= 0 ? caption.left(p) : caption;
+}
+
+void CommandTable::ShowMenu(int menuIndex) {
+    if (menuIndex < 0 || menuIndex > 2) return;
+    m_menus.sCap.clear();
+    // Check marks that follow the picture are not the user's to flip by clicking.
+    std::vector<std::pair<QAction*, bool>> marks{{m_menus.mnEdt[7], m_menus.mnEdt[7]->isChecked()}};
+    for (QAction* a : m_menus.mnColr)
+        if (a) marks.emplace_back(a, a->isChecked());
+    m_menus.popup(m_menus.mnJb[size_t(menuIndex)]);
+    for (const auto& [a, checked] : marks)
+        a->setChecked(checked);
+
+    const QString cap = m_menus.sCap;
+    const QString grp = m_menus.sGrp;
+    if (cap.isEmpty()) return;
+    if (grp == u"UsHn" || grp == u"Color" || grp == u"Zoom")
+        return; // their operations run here once they exist
+    if (grp == u"CptC") {
+        QString choice = cap;
+        m_menus.SetCptC(choice);
+        m_host.setColourReduction(choice);
+        return;
+    }
+    RunCommand(commandText(grp, cap));
+}
+
+void CommandTable::RunCommand(const QString& caption) {
+    const auto it = m_table.constFind(caption);
+    if (it != m_table.constEnd()) it.value()();
+}
+
+void CommandTable::lbCom_Click(int index) {
+    if (index >= 0 && index <= 2) ShowMenu(index);
+}

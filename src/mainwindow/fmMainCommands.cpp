@@ -1,0 +1,76 @@
+// The main window's text, clipboard and work-folder commands.
+#include "app/Messages.h"
+#include "imaging/ImageView.h"
+#include "mainwindow/FileList.h"
+#include "mainwindow/fmMain.h"
+
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QPlainTextEdit>
+#include <QTextDocumentFragment>
+
+void fmMain::PasteText() {
+    const QString t = QGuiApplication::clipboard()->text();
+    if (t.isEmpty()) return;
+    SetBusy(1);
+    m_Rtxt->insertPlainText(t); // replaces the selection, or goes in at the caret
+    SetBusy(0);
+}
+
+void fmMain::CopyText(bool minimize) {
+    SetBusy(1);
+    const QString s = m_Rtxt->textCursor().selection().toPlainText();
+    if (!s.isEmpty()) QGuiApplication::clipboard()->setText(s);
+    SetBusy(0);
+    // The copy is placed before capture wait begins, so it is not taken back in.
+    if (minimize) showMinimized();
+}
+
+void fmMain::SaveToWorkFolder() {
+    SetBusy(1);
+    m_workFolder.ScanWorkFolder(m_prefix);
+    if (m_ikImg.handle() != 0) {
+        const WorkFolder::Stored s =
+            m_workFolder.store(m_prefix, QStringLiteral(".bmp"),
+                               [this](QIODevice& dev) { return m_ikImg.saveBmp(dev); });
+        if (s.ok) {
+            QCoreApplication::processEvents();
+            m_File1->reread();
+            m_currentFile = s.path;
+            SetViewState(1);
+            RefreshFileList();
+        } else {
+            m_messages.notice(QStringLiteral("作業ﾌｫﾙﾀﾞに保存できませんでした\r") + s.error);
+        }
+    }
+    SetBusy(0);
+}
+
+void fmMain::EmptyWorkFolder() {
+    if (m_messages.ask(QStringLiteral("作業ﾌｫﾙﾀﾞを空にして良いですが"),
+                       MessageSink::Buttons::OkCancel) != MessageSink::Answer::Ok)
+        return;
+    // Files that cannot be deleted stay; sub-folders are not touched.
+    QDir dir(m_workFolder.path());
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
+        QFile::remove(dir.filePath(name));
+    m_File1->reread();
+    EraseImage();
+}
+
+void fmMain::EraseImage() {
+    m_view->display(imaging::ImageView::Clear);
+    // The picture goes too, so a later save cannot store what is no longer shown.
+    m_ikImg.clear();
+    m_currentFile.clear();
+    ClearRange();
+    SetViewState(0);
+}
+
+void fmMain::ClearRange() {
+    m_ikImg.clearRange();
+    m_view->redraw();
+}
