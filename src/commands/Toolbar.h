@@ -1,0 +1,38 @@
+#pragma once
+// The eight picture buttons of the top band. Each button stands for one command text;
+// a click only reports the button's index, the main window runs the command.
+#include <QObject>
+#include <QString>
+
+#include <array>
+
+class QToolButton;
+class QWidget;
+
+class Toolbar : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kCount = 8;
+    static constexpr int kTopTwips = 15;
+    static constexpr int kSizeTwips = 240;
+    static constexpr std::array<int, kCount> kLeftTwips{3270, 3600, 3930, 4275,
+                                                        4710, 5040, 5370, 5715};
+
+    // Creates the buttons as children of `host`. `hostLeftTwips` is the host's own left edge
+    // within the top band (0 when the host is the band itself), so the buttons land on the
+    // same pixels either way.
+    explicit Toolbar(QWidget* host, int hostLeftTwips = 0);
+
+    QToolButton* button(int index) const;
+
+    // The command text a button runs; empty outside 0..7.
+    static QString commandText(int index);
+    static QString toolTip(int index);
+    static QString iconPath(int index);
+
+signals:
+    void clicked(int index);
+
+private:
+    std::array<QToolButton*, kCount> imBtn_{};
+};

@@ -1,0 +1,140 @@
+#include "app/Twips.h"
+#include "commands/Toolbar.h"
+
+#include <QIcon>
+#include <QImage>
+#include <QPixmap>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+
+class TestToolbar : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void buttons_data();
+    void buttons();
+    void sameScreenPositionsInsideAnOffsetHost();
+    void outOfRangeIndexes();
+    void clickReportsTheIndex();
+    void pictures();
+
+private:
+    QWidget* band_ = nullptr;
+    Toolbar* bar_ = nullptr;
+};
+
+void TestToolbar::init() {
+    band_ = new QWidget;
+    band_->resize(700, twips::toPx(340));
+    bar_ = new Toolbar(band_);
+}
+
+void TestToolbar::cleanup() {
+    delete band_; // owns the toolbar and its buttons
+    band_ = nullptr;
+    bar_ = nullptr;
+}
+
+void TestToolbar::buttons_data() {
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QRect>("geometry");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("tip");
+    // Left edges 3270, 3600, 3930, 4275, 4710, 5040, 5370, 5715 twips; top 15; 240 square.
+    QTest::newRow("0 open") << 0 << QRect(218, 1, 16, 16) << u"開く"_qs
+                            << u"Ctrl+O 画像ﾌｧｲﾙを開きます"_qs;
+    QTest::newRow("1 save") << 1 << QRect(240, 1, 16, 16) << u"上書保存"_qs
+                            << u"Ctrl+S 上書き保存"_qs;
+    QTest::newRow("2 save to work folder")
+        << 2 << QRect(262, 1, 16, 16) << u"作業ﾌｫﾙﾀﾞに保存"_qs << u"Ctrl+W 作業ﾌｫﾙﾀﾞに保存"_qs;
+    QTest::newRow("3 explore") << 3 << QRect(285, 1, 16, 16) << u"作業ﾌｫﾙﾀﾞをｴｸｽﾌﾟﾛｰﾗｰで開く"_qs
+                               << u"Ctrl+W 作業ﾌｫﾙﾀﾞをｴｸｽﾌﾟﾛｰﾗｰで開きます"_qs;
+    QTest::newRow("4 paste") << 4 << QRect(314, 1, 16, 16) << u"ｸﾘｯﾌﾟﾎﾞｰﾄﾞから貼付"_qs
+                             << u"Ctrl+C 現在の画像をｸﾘｯﾌﾟﾎﾞｰﾄﾞに貼り付けます"_qs;
+    QTest::newRow("5 trim") << 5 << QRect(336, 1, 16, 16) << u"ﾄﾘﾐﾝｸﾞ"_qs
+                            << u"Ctrl+X 画像をﾄﾘﾐﾝｸﾞします"_qs;
+    QTest::newRow("6 fold rows") << 6 << QRect(358, 1, 16, 16) << u"縦方向"_qs
+                                 << u"Ctrl+T 縦方向に綴じこめます"_qs;
+    QTest::newRow("7 fold columns")
+        << 7 << QRect(381, 1, 16, 16) << u"横方向"_qs << u"Ctrl+Y 横方向に綴じこめます"_qs;
+}
+
+void TestToolbar::buttons() {
+    QFETCH(int, index);
+    QFETCH(QRect, geometry);
+    QFETCH(QString, command);
+    QFETCH(QString, tip);
+
+    QToolButton* b = bar_->button(index);
+    QVERIFY(b);
+    QCOMPARE(band_->findChild<QToolButton*>(QStringLiteral("imBtn%1").arg(index)), b);
+    QCOMPARE(b->parentWidget(), band_);
+    QCOMPARE(b->geometry(), geometry);
+    QVERIFY(b->geometry().bottom() < band_->height()); // fits the 23-px band
+    QCOMPARE(b->toolTip(), tip);
+    QCOMPARE(Toolbar::commandText(index), command);
+    QVERIFY(b->autoRaise());
+    QVERIFY(b->text().isEmpty());
+    QCOMPARE(b->iconSize(), QSize(16, 16));
+    QVERIFY(b->isEnabled());
+}
+
+void TestToolbar::sameScreenPositionsInsideAnOffsetHost() {
+    // The band may hand over a sub-area that starts at 3240 twips instead of itself.
+    QWidget band;
+    auto* area = new QWidget(&band);
+    area->setGeometry(twips::toPx(3240), 0, twips::toPx(1305), twips::toPx(340));
+    Toolbar inArea(area, 3240);
+    for (int i = 0; i < Toolbar::kCount; ++i) {
+        QToolButton* b = inArea.button(i);
+        QCOMPARE(b->parentWidget(), area);
+        QCOMPARE(QRect(b->mapTo(&band, QPoint(0, 0)), b->size()), bar_->button(i)->geometry());
+    }
+}
+
+void TestToolbar::outOfRangeIndexes() {
+    for (int i : {-1, Toolbar::kCount}) {
+        QCOMPARE(bar_->button(i), nullptr);
+        QVERIFY(Toolbar::commandText(i).isEmpty());
+        QVERIFY(Toolbar::toolTip(i).isEmpty());
+    }
+}
+
+void TestToolbar::clickReportsTheIndex() {
+    band_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(band_));
+    QSignalSpy spy(bar_, &Toolbar::clicked);
+    for (int i : {3, 0, 7, 4}) {
+        QTest::mouseClick(bar_->button(i), Qt::LeftButton);
+        QCOMPARE(spy.size(), 1);
+        QCOMPARE(spy.takeFirst().at(0).toInt(), i);
+    }
+    // Nothing reaches the main window for a press dragged off the button.
+    QTest::mousePress(bar_->button(1), Qt::LeftButton);
+    QTest::mouseRelease(band_, Qt::LeftButton, {}, QPoint(5, 5));
+    QCOMPARE(spy.size(), 0);
+}
+
+void TestToolbar::pictures() {
+    QList<QImage> seen;
+    for (int i = 0; i < Toolbar::kCount; ++i) {
+        const QString path = Toolbar::iconPath(i);
+        QVERIFY2(path.startsWith(QStringLiteral(":/icons/")), qPrintable(path));
+        const QPixmap pm(path);
+        QVERIFY2(!pm.isNull(), qPrintable(path));
+        QCOMPARE(pm.size(), QSize(16, 16));
+        const QImage img = pm.toImage();
+        QVERIFY2(img.hasAlphaChannel(), qPrintable(path)); // the band shows through
+        QVERIFY2(!seen.contains(img), qPrintable(path + " repeats another picture"));
+        seen << img;
+
+        const QIcon icon = bar_->button(i)->icon();
+        QVERIFY(!icon.isNull());
+        QCOMPARE(icon.pixmap(16, 16).toImage().convertToFormat(img.format()), img);
+    }
+}
+
+QTEST_MAIN(TestToolbar)
+#include "tst_toolbar.moc"
