@@ -1,0 +1,151 @@
+// Text, clipboard and work-folder commands of the main window.
+#include "commands/spPic.h"
+#include "imaging/ImageView.h"
+#include "mainwindow/FileList.h"
+#include "mainwindow/fmMain.h"
+#include "platform/null/NullDesktop.h"
+#include "testsupport.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QDir>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+struct Window {
+    QTemporaryDir data;
+    platform::NullDesktop desktop;
+    RecordingMessages messages;
+    std::unique_ptr<fmMain> w;
+    Window() {
+        QDir().mkpath(data.path() + "/Temp");
+        w = std::make_unique<fmMain>(desktop, messages, data.path() + "/");
+        w->Form_Load();
+    }
+    QString temp(const QString& name) const { return data.path() + "/Temp/" + name; }
+    QStringList files() const { return QDir(data.path() + "/Temp").entryList(QDir::Files); }
+    void showPicture() {
+        QImage img(10, 8, QImage::Format_RGB32);
+        img.fill(qRgb(20, 40, 60));
+        w->ikImg().setImage(img);
+        w->SetViewState(1);
+    }
+};
+} // namespace
+
+class TestFolderCommands : public QObject {
+    Q_OBJECT
+private slots:
+    void pasteText() {
+        Window win;
+        win.w->Rtxt().setPlainText(QStringLiteral("abcdef"));
+        QTextCursor c = win.w->Rtxt().textCursor();
+        c.setPosition(2);
+        c.setPosition(4, QTextCursor::KeepAnchor); // "cd" selected
+        win.w->Rtxt().setTextCursor(c);
+        QGuiApplication::clipboard()->setText(QStringLiteral("XY"));
+        win.w->PasteText();
+        QCOMPARE(win.w->Rtxt().toPlainText(), QStringLiteral("abXYef"));
+        QGuiApplication::clipboard()->clear();
+        win.w->PasteText(); // nothing on the clipboard: nothing changes
+        QCOMPARE(win.w->Rtxt().toPlainText(), QStringLiteral("abXYef"));
+    }
+
+    void copyText() {
+        Window win;
+        win.w->Rtxt().setPlainText(QStringLiteral("一行目\n二行目"));
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+        win.w->CopyText(false); // empty selection: the clipboard stays
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+        win.w->Rtxt().selectAll();
+        win.w->CopyText(false);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("一行目\n二行目"));
+        win.w->show();
+        win.w->CopyText(true);
+        QTRY_VERIFY(win.w->isMinimized());
+        QTRY_VERIFY(win.w->watcher().hooked()); // minimising starts capture wait
+    }
+
+    void saveToWorkFolderRescansEachTime() {
+        Window win;
+        win.w->SaveToWorkFolder(); // no picture: only the rescan
+        QVERIFY(win.files().isEmpty());
+        QCOMPARE(win.w->workFolder().nextNumber(), 1);
+        win.showPicture();
+        // Prefix "x", as typed into the box.
+        QTest::keyClicks(win.w->findChild<QLineEdit*>(QStringLiteral("Text1")), QStringLiteral("x"));
+        win.w->SaveToWorkFolder();
+        win.w->SaveToWorkFolder();
+        QCOMPARE(win.files(), (QStringList{"x001.bmp", "x002.bmp"}));
+        QCOMPARE(win.w->currentFile(), win.temp("x002.bmp"));
+        QCOMPARE(win.w->viewState(), 1);
+        QCOMPARE(win.w->File1().selectedName(), QStringLiteral("x002.bmp"));
+        QCOMPARE(QImage(win.temp("x002.bmp")).pixel(3, 3), qRgb(20, 40, 60));
+        QFile::remove(win.temp("x002.bmp")); // the next rescan takes the freed number again
+        win.w->SaveToWorkFolder();
+        QVERIFY(QFile::exists(win.temp("x002.bmp")));
+    }
+
+    void failedSaveToWorkFolderKeepsCurrentFile() {
+        Window win;
+        win.showPicture();
+        win.w->setCurrentFile(win.temp("kept.bmp"));
+        QDir(win.data.path()).rename("Temp", "away");
+        QFile blocker(win.data.path() + "/Temp");
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        win.w->SaveToWorkFolder();
+        QCOMPARE(win.w->currentFile(), win.temp("kept.bmp"));
+        QCOMPARE(win.messages.notices.size(), 1);
+    }
+
+    void emptyWorkFolder() {
+        Window win;
+        win.showPicture();
+        win.w->SaveToWorkFolder();
+        QDir().mkpath(win.temp("sub"));
+        win.messages.answer = MessageSink::Answer::Cancel;
+        win.w->EmptyWorkFolder();
+        QCOMPARE(win.messages.asked, QStringList{"作業ﾌｫﾙﾀﾞを空にして良いですが"});
+        QCOMPARE(win.files().size(), 1); // cancelled
+        win.messages.answer = MessageSink::Answer::Ok;
+        win.w->EmptyWorkFolder();
+        QVERIFY(win.files().isEmpty());
+        QVERIFY(QFileInfo(win.temp("sub")).isDir()); // sub-folders stay
+        QCOMPARE(win.w->File1().count(), 0);
+        QCOMPARE(win.w->viewState(), 0);
+        QVERIFY(win.w->currentFile().isEmpty());
+        QCOMPARE(win.w->ikImg().handle(), 0u);
+        QVERIFY(!win.w->menus().mnEdt[1]->isEnabled()); // picture commands disabled
+        win.w->SaveToWorkFolder(); // nothing shown: nothing stored
+        QVERIFY(win.files().isEmpty());
+    }
+
+    void eraseImage() {
+        Window win;
+        win.showPicture();
+        win.w->ikImg().range = {1, 1, 5, 5};
+        win.w->setCurrentFile(win.temp("a.bmp"));
+        win.w->EraseImage();
+        QVERIFY(win.w->ikImg().range.isEmpty());
+        QVERIFY(win.w->currentFile().isEmpty());
+        QCOMPARE(win.w->viewState(), 0);
+        QVERIFY(win.w->view().imageRectInViewport().isEmpty());
+    }
+
+    void optionMarksAtStart() {
+        Window win;
+        QVERIFY(win.w->menus().mnMpnt[0]->isChecked());
+        QVERIFY(win.w->menus().mnCpyE[0]->isChecked());
+        QVERIFY(win.w->menus().mnCptC[0]->isChecked());
+        win.w->menus().mnCpyE[1]->trigger();
+        QVERIFY(!win.w->bCpyE()); // the value follows the menu at once
+    }
+};
+
+QTEST_MAIN(TestFolderCommands)
+#include "tst_foldercommands.moc"
