@@ -1,5 +1,7 @@
 #include "commands/CommandTable.h"
 
+#include "commands/KeyTable.h"
+#include "commands/Toolbar.h"
 #include "commands/spPic.h"
 
 #include <QAction>
@@ -66,4 +68,21 @@ void CommandTable::RunCommand(const QString& caption) {
 
 void CommandTable::lbCom_Click(int index) {
     if (index >= 0 && index <= 2) ShowMenu(index);
+}
+
+void CommandTable::imBtn_Click(int index) { RunCommand(Toolbar::commandText(index)); }
+
+void CommandTable::Form_KeyDown(const QKeyEvent& event) {
+    const std::optional<KeyCommand> key = keytable::keyCommand(event);
+    if (!key)
+        return;
+    // Keys run their operations directly, whatever the menus' enabled flags say; the
+    // others join as their operations are built.
+    switch (*key) {
+    case KeyCommand::SaveToWorkFolder:
+        m_host.SaveToWorkFolder();
+        break;
+    default:
+        break;
+    }
 }

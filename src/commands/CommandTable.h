@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class QKeyEvent;
 class spPic;
 
 // The operations the commands run, as the main window offers them.
@@ -38,6 +39,9 @@ public:
     static QString commandText(const QString& group, const QString& caption);
 
     void lbCom_Click(int index);
+    void imBtn_Click(int index);
+    // Runs the operation of the key table for a key press; the key is not consumed.
+    void Form_KeyDown(const QKeyEvent& event);
 
 private:
     void add(const QString& caption, std::function<void()> run);

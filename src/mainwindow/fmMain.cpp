@@ -6,6 +6,7 @@
 #include "app/Twips.h"
 #include "capture/ClipFormat.h"
 #include "capture/CopyIntake.h"
+#include "commands/Toolbar.h"
 #include "commands/spPic.h"
 #include "imaging/ImageView.h"
 #include "mainwindow/FileList.h"
@@ -18,6 +19,8 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QGuiApplication>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -50,6 +53,10 @@ fmMain::fmMain(platform::Desktop& desktop, MessageSink& messages, const QString&
     connect(this, &fmMain::viewStateChanged, m_menus.get(), &spPic::applyViewState);
     for (QLabel* label : m_top->lbCom)
         label->installEventFilter(this);
+    auto* toolbar = new Toolbar(m_top->imBtnArea, 3240);
+    connect(toolbar, &Toolbar::clicked, this, [this](int i) { m_commands->imBtn_Click(i); });
+    // The window sees every key before the focused control does (and leaves it to it).
+    qApp->installEventFilter(this);
     connect(m_File1, &FileList::rightReleased, this, [this] { m_commands->ShowMenu(0); });
     connect(m_view, &imaging::ImageView::rightReleased, this, [this] { m_commands->ShowMenu(1); });
 
@@ -97,6 +104,13 @@ void fmMain::setRangeList(const QString& list) {
 }
 
 bool fmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        // A key press travels up the parents; only its first receiver counts.
+        QWidget* first = QApplication::focusWidget() ? QApplication::focusWidget() : this;
+        if (watched == first && first->window() == this)
+            m_commands->Form_KeyDown(*static_cast<QKeyEvent*>(event));
+        return false;
+    }
     if (event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         for (size_t i = 0; i < m_top->lbCom.size(); ++i)

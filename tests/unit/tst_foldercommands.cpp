@@ -7,12 +7,14 @@
 #include "testsupport.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QDir>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QtTest>
 
 namespace {
@@ -135,6 +137,35 @@ private slots:
         QVERIFY(win.w->currentFile().isEmpty());
         QCOMPARE(win.w->viewState(), 0);
         QVERIFY(win.w->view().imageRectInViewport().isEmpty());
+    }
+
+    void keysAndToolbarReachTheirOperations() {
+        Window win;
+        win.w->show();
+        QVERIFY(QTest::qWaitForWindowActive(win.w.get()));
+        win.showPicture();
+        // Keys go where the window system sends them: to the focused control.
+        QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : win.w.get();
+        QTest::keyClick(focus, Qt::Key_W, Qt::ControlModifier);
+        QCOMPARE(win.files(), QStringList{"001.bmp"});
+        QTest::keyClick(focus, Qt::Key_W, Qt::ControlModifier | Qt::ShiftModifier);
+        QTest::keyClick(focus, Qt::Key_W, Qt::ControlModifier | Qt::AltModifier);
+        QCOMPARE(win.files().size(), 1); // the modifiers must match exactly
+        auto* button = win.w->findChild<QToolButton*>(QStringLiteral("imBtn2"));
+        QVERIFY(button);
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(win.files(), (QStringList{"001.bmp", "002.bmp"}));
+
+        // The focused control still gets the key: the text view copies its selection.
+        win.w->Rtxt().setPlainText(QStringLiteral("選んだ"));
+        win.w->SetViewState(-1);
+        win.w->Rtxt().setFocus();
+        win.w->Rtxt().selectAll();
+        QGuiApplication::clipboard()->setText(QStringLiteral("old"));
+        QTest::keyClick(&win.w->Rtxt(), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("選んだ"));
+        QTest::keyClick(&win.w->Rtxt(), Qt::Key_W, Qt::ControlModifier);
+        QCOMPARE(win.files().size(), 3); // also from inside the text view
     }
 
     void optionMarksAtStart() {
