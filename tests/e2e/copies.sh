@@ -80,9 +80,7 @@ wait_for_file "$WORK_DIR/004.bmp" 10
     fail "004.bmp is not the shown picture"
 
 note "the choice survives a restart"
-xdotool key --window "$TOLVIK_WIN" --clearmodifiers alt+F4 2>/dev/null || true
-wait_for 15 "Tolvik to end" bash -c "! kill -0 $TOLVIK_PID 2>/dev/null"
-wait_for 10 "the old window to go" bash -c "! xdotool search --name '^Tolvik\$' >/dev/null"
+close_tolvik
 SETTINGS="$XDG_DATA_HOME/Quellen/$(basename "$TOLVIK_BIN")/User.xml"
 iconv -f CP932 -t UTF-8 "$SETTINGS" | grep -q '<ｺﾋﾟｰｲﾍﾞﾝﾄ>取込まない</ｺﾋﾟｰｲﾍﾞﾝﾄ>' ||
     fail "User.xml does not hold the copy-event choice"

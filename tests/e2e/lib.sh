@@ -14,7 +14,7 @@ fail() {
 }
 note() { echo "[$E2E_NAME] $*"; }
 
-for tool in Xvfb openbox xdotool xclip xprop xwininfo; do
+for tool in Xvfb openbox xdotool xclip xprop xwininfo wmctrl; do
     command -v "$tool" >/dev/null || fail "'$tool' is not installed (scripts/deps.sh installs it)"
 done
 : "${TOLVIK_BIN:=}" "${CLIPOFFER:=}" "${IMGTOOL:=}"
@@ -98,12 +98,31 @@ start_tolvik() {
     WORK_DIR="$XDG_DATA_HOME/Quellen/$(basename "$TOLVIK_BIN")/Temp"
     spawn tolvik env QT_QPA_PLATFORM=xcb "$TOLVIK_BIN"
     TOLVIK_PID=$LAST_PID
-    TOLVIK_WIN=$(timeout 30 xdotool search --sync --onlyvisible --name '^Tolvik$' | head -n 1) ||
-        true
+    # Polled rather than "search --sync": a window that vanishes during xdotool's walk of the
+    # tree (the window manager's own, a closing one) makes it fail outright.
+    TOLVIK_WIN=
+    local end=$((SECONDS + 30))
+    while [ -z "$TOLVIK_WIN" ] && [ "$SECONDS" -lt "$end" ]; do
+        TOLVIK_WIN=$(xdotool search --onlyvisible --name '^Tolvik$' 2>/dev/null | head -n 1) || true
+        sleep 0.3
+        # Only a window that is still there a moment later counts.
+        if [ -n "$TOLVIK_WIN" ] && ! xwininfo -id "$TOLVIK_WIN" >/dev/null 2>&1; then
+            TOLVIK_WIN=
+        fi
+    done
     [ -n "$TOLVIK_WIN" ] || fail "no visible window named 'Tolvik' within 30 s"
     tolvik_alive
     [ -d "$WORK_DIR" ] || fail "the work folder $WORK_DIR was not created"
     note "Tolvik window $TOLVIK_WIN, work folder $WORK_DIR"
+}
+
+# Closes the program from its frame: the window manager's close request (_NET_CLOSE_WINDOW,
+# which openbox turns into WM_DELETE_WINDOW, as its close button does). Waits until the program
+# has ended and its window is gone.
+close_tolvik() {
+    wmctrl -i -c "$TOLVIK_WIN" || fail "could not ask the window manager to close the window"
+    wait_for 15 "Tolvik to end after the close request" bash -c "! kill -0 $TOLVIK_PID 2>/dev/null"
+    wait_for 10 "the old window to go" bash -c "! xwininfo -id $TOLVIK_WIN >/dev/null 2>&1"
 }
 
 tolvik_alive() {

@@ -22,13 +22,7 @@ sleep 0.5
 BEFORE=$(geometry "$TOLVIK_WIN")
 note "window before closing: $BEFORE"
 
-# Closing from the frame: openbox turns Alt+F4 into the window manager's close request.
-xdotool windowactivate --sync "$TOLVIK_WIN"
-# The window is gone before the key is let go, which xdotool reports as an error.
-xdotool key --window "$TOLVIK_WIN" --clearmodifiers alt+F4 2>/dev/null || true
-wait_for 15 "Tolvik to end after the close request" bash -c "! kill -0 $TOLVIK_PID 2>/dev/null"
-# The server drops the windows of a client a little after it is gone.
-wait_for 10 "the old window to go" bash -c "! xdotool search --name '^Tolvik\$' >/dev/null"
+close_tolvik
 
 command -v iconv >/dev/null || fail "iconv is not installed"
 TEXT=$(iconv -f CP932 -t UTF-8 "$SETTINGS") || fail "User.xml is not code page 932"
