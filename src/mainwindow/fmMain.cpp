@@ -283,7 +283,10 @@ void fmMain::SaveWindowSettings() {
 void fmMain::closeEvent(QCloseEvent* event) {
     // Only a close from the window frame runs the exit routine; a close by code
     // (the shutdown itself) or by the session does not save.
-    if (event->spontaneous() && !Sys::shuttingDown()) SaveWindowSettings();
+    if (event->spontaneous() && !Sys::shuttingDown())
+        SaveWindowSettings();
+    else if (!Sys::shuttingDown())
+        Sys::ShutDown(); // closed by the session or by code: end without saving
     event->accept();
 }
 

@@ -180,6 +180,30 @@ private slots:
         QCOMPARE(win.files().size(), 3);
     }
 
+    void failedCopyKeepsNumberAndCurrentFile() {
+        Window win;
+        win.w->watcher().SetCaptureHook(1);
+        win.w->workFolder().setNextNumber(4);
+        win.w->setCurrentFile(win.temp("003.bmp"));
+        QDir(win.data.path()).rename("Temp", "Temp.away");
+        QFile blocker(win.data.path() + "/Temp");
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        QGuiApplication::clipboard()->setText(QStringLiteral("lost?"));
+        win.desktop.lastWatch->inject(1);
+        QGuiApplication::clipboard()->setImage(solid(4, 4, qRgb(1, 1, 1)));
+        win.desktop.lastWatch->inject(1);
+        QCOMPARE(win.messages.notices.size(), 2);
+        QVERIFY(win.messages.asked.isEmpty());
+        QCOMPARE(win.w->workFolder().nextNumber(), 4);
+        QCOMPARE(win.w->currentFile(), win.temp("003.bmp"));
+        QFile::remove(win.data.path() + "/Temp");
+        QDir(win.data.path()).rename("Temp.away", "Temp");
+        QGuiApplication::clipboard()->setText(QStringLiteral("kept"));
+        win.desktop.lastWatch->inject(1);
+        QCOMPARE(win.files(), QStringList{"004.txt"});
+    }
+
     void textEncodingChoice() {
         QCOMPARE(encodeTextFile(QStringLiteral("ｱｲｳ abc")), QByteArray("\xB1\xB2\xB3 abc"));
         QVERIFY(encodeTextFile(QStringLiteral("한국어")).startsWith("\xEF\xBB\xBF"));
