@@ -4,7 +4,7 @@
 #include "mainwindow/FileList.h"
 #include "mainwindow/fmMain.h"
 #include "platform/null/NullDesktop.h"
-#include "testsupport.h"
+#include "windowfixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,18 +18,7 @@
 #include <QtTest>
 
 namespace {
-struct Window {
-    QTemporaryDir data;
-    platform::NullDesktop desktop;
-    RecordingMessages messages;
-    std::unique_ptr<fmMain> w;
-    Window() {
-        QDir().mkpath(data.path() + "/Temp");
-        w = std::make_unique<fmMain>(desktop, messages, data.path() + "/");
-        w->Form_Load();
-    }
-    QString temp(const QString& name) const { return data.path() + "/Temp/" + name; }
-    QStringList files() const { return QDir(data.path() + "/Temp").entryList(QDir::Files); }
+struct Window : WindowFixture {
     void showPicture() {
         QImage img(10, 8, QImage::Format_RGB32);
         img.fill(qRgb(20, 40, 60));

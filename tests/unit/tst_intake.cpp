@@ -5,7 +5,7 @@
 #include "mainwindow/FileList.h"
 #include "mainwindow/fmMain.h"
 #include "platform/null/NullDesktop.h"
-#include "testsupport.h"
+#include "windowfixture.h"
 
 #include <QClipboard>
 #include <QDir>
@@ -40,20 +40,11 @@ QImage loadStored(const QString& path) {
     return img.convertToFormat(QImage::Format_RGB32);
 }
 
-struct Window {
-    QTemporaryDir data;
-    platform::NullDesktop desktop;
-    RecordingMessages messages;
-    std::unique_ptr<fmMain> w;
+struct Window : WindowFixture {
     Window() {
         desktop.screenSize = QSize(200, 100);
         desktop.pointer = {pointerImage(), QPoint(56, 38)};
-        w = std::make_unique<fmMain>(desktop, messages, data.path() + "/");
-        QDir().mkpath(data.path() + "/Temp");
-        w->Form_Load();
     }
-    QString temp(const QString& name) const { return data.path() + "/Temp/" + name; }
-    QStringList files() const { return QDir(data.path() + "/Temp").entryList(QDir::Files); }
     void capture() {
         w->watcher().SetCaptureHook(1);
         desktop.lastWatch->inject(0);

@@ -6,7 +6,7 @@
 #include "mainwindow/TopBand.h"
 #include "mainwindow/fmMain.h"
 #include "platform/null/NullDesktop.h"
-#include "testsupport.h"
+#include "windowfixture.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -16,18 +16,8 @@
 #include <QtTest>
 
 namespace {
-struct Window {
-    QTemporaryDir data;
-    platform::NullDesktop desktop;
-    RecordingMessages messages;
-    std::unique_ptr<fmMain> w;
-    Window() {
-        QDir().mkpath(data.path() + "/Temp");
-        w = std::make_unique<fmMain>(desktop, messages, data.path() + "/");
-        w->Form_Load();
-        w->show();
-    }
-    QString temp(const QString& name) const { return data.path() + "/Temp/" + name; }
+struct Window : WindowFixture {
+    Window() { w->show(); }
     void writePicture(const QString& name, QRgb colour) {
         QImage img(8, 6, QImage::Format_RGB32);
         img.fill(colour);
