@@ -4,6 +4,10 @@
 
 namespace twips {
 constexpr int kPerPixel = 15;
-inline int toPx(double tw) { return int(std::lround(tw / kPerPixel)); }
-inline double fromPx(int px) { return double(px) * kPerPixel; }
+inline int toPx(double tw) {
+    return int(std::lround(tw / kPerPixel));
+}
+inline double fromPx(int px) {
+    return double(px) * kPerPixel;
+}
 } // namespace twips

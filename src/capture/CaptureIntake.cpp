@@ -24,9 +24,7 @@ int depthCodeForReduction(const QString& caption) {
 }
 
 bool CaptureIntake::TakeClipboardPicture(int& nPsX, int& nPsY, const QImage& nCur) {
-    const int f = ClipFormat();
-    if (f != clipformat::kBitmap && f != clipformat::kDib && f != clipformat::kMetafile)
-        return false;
+    if (!CanPasteImage()) return false;
     return takePicture(QGuiApplication::clipboard()->image(), nPsX, nPsY, nCur);
 }
 

@@ -21,3 +21,8 @@ int ClipFormat(const QMimeData* data) {
 int ClipFormat() {
     return ClipFormat(QGuiApplication::clipboard()->mimeData());
 }
+
+bool CanPasteImage() {
+    const int f = ClipFormat();
+    return f == clipformat::kBitmap || f == clipformat::kDib || f == clipformat::kMetafile;
+}

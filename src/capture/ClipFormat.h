@@ -15,3 +15,6 @@ constexpr int kText = 1;
 int ClipFormat(const QMimeData* data);
 // The same for the system clipboard.
 int ClipFormat();
+
+// True when the clipboard holds a picture that can be pasted (formats 2, 8 and 14).
+bool CanPasteImage();

@@ -70,12 +70,13 @@ void CommandTable::lbCom_Click(int index) {
     if (index >= 0 && index <= 2) ShowMenu(index);
 }
 
-void CommandTable::imBtn_Click(int index) { RunCommand(Toolbar::commandText(index)); }
+void CommandTable::imBtn_Click(int index) {
+    RunCommand(Toolbar::commandText(index));
+}
 
 void CommandTable::Form_KeyDown(const QKeyEvent& event) {
     const std::optional<KeyCommand> key = keytable::keyCommand(event);
-    if (!key)
-        return;
+    if (!key) return;
     // Keys run their operations directly, whatever the menus' enabled flags say; the
     // others join as their operations are built.
     switch (*key) {

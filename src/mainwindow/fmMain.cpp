@@ -14,12 +14,12 @@
 #include "settings/WindowSettings.h"
 #include "sizes/RangeList.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFile>
 #include <QGuiApplication>
-#include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -46,10 +46,7 @@ fmMain::fmMain(platform::Desktop& desktop, MessageSink& messages, const QString&
     m_commands = std::make_unique<CommandTable>(*m_menus, *this);
     m_menus->onPointerOption = [this](bool on) { m_bMPnt = on; };
     m_menus->onCopyOption = [this](bool on) { m_bCpyE = on; };
-    m_menus->canPasteImage = [] {
-        const int f = ClipFormat();
-        return f == clipformat::kBitmap || f == clipformat::kDib || f == clipformat::kMetafile;
-    };
+    m_menus->canPasteImage = [] { return CanPasteImage(); };
     connect(this, &fmMain::viewStateChanged, m_menus.get(), &spPic::applyViewState);
     for (QLabel* label : m_top->lbCom)
         label->installEventFilter(this);

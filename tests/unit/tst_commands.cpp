@@ -32,8 +32,7 @@ struct Fixture {
         menus.popup = [this](QMenu* m) {
             opened << m;
             emit m->aboutToShow();
-            if (pick)
-                pick->trigger();
+            if (pick) pick->trigger();
         };
     }
     void choose(int menu, QAction* item) {
@@ -57,10 +56,10 @@ private slots:
     void menuTree() {
         spPic m;
         QCOMPARE(captions(m.mnFile),
-                 (QStringList{"開く(&O)", "上書保存(&S)", "名前を付けて保存", "現在のﾌｧｲﾙをMarloで開く",
-                              "-", "印刷設定", "印刷(&P)", "-", "作業ﾌｫﾙﾀﾞに保存",
-                              "作業ﾌｫﾙﾀﾞをｴｸｽﾌﾟﾛｰﾗｰで開く", "作業ﾌｫﾙﾀﾞを Pirraで開く", "-",
-                              "作業ﾌｫﾙﾀﾞを空にする", "-", "終了(&X)"}));
+                 (QStringList{
+                     "開く(&O)", "上書保存(&S)", "名前を付けて保存", "現在のﾌｧｲﾙをMarloで開く", "-",
+                     "印刷設定", "印刷(&P)", "-", "作業ﾌｫﾙﾀﾞに保存", "作業ﾌｫﾙﾀﾞをｴｸｽﾌﾟﾛｰﾗｰで開く",
+                     "作業ﾌｫﾙﾀﾞを Pirraで開く", "-", "作業ﾌｫﾙﾀﾞを空にする", "-", "終了(&X)"}));
         QVERIFY(m.mnFile[4]->isSeparator());
         QCOMPARE(m.mnFile[0]->text(), QStringLiteral("開く(&O)\tCtrl+O"));
         QCOMPARE(m.mnFile[1]->text(), QStringLiteral("上書保存(&S)\tF8"));
@@ -69,9 +68,11 @@ private slots:
         QCOMPARE(captions(m.mnEdt),
                  (QStringList{"範囲", "ﾄﾘﾐﾝｸﾞ", "ﾘｻｲｽﾞ", "綴じ込み", "回転", "-", "色数",
                               "ﾂｰﾙﾊﾞｰを表示", "-", "ｽﾞｰﾑ", "-", "画像の消去"}));
-        QCOMPARE(captions(m.mnRng), (QStringList{"-", "範囲の登録", "範囲のｸﾘｱ", "-", "強調(相対)", "強調(ﾏｰｶｰ)"}));
-        QCOMPARE(captions(m.mnColr), (QStringList{"<none>", "16色(4bit)", "ｸﾞﾚｰ(4bit)", "256色(8bit)",
-                                                   "ｸﾞﾚｰ(8bit)", "16bit", "24bit", "32bit"}));
+        QCOMPARE(captions(m.mnRng),
+                 (QStringList{"-", "範囲の登録", "範囲のｸﾘｱ", "-", "強調(相対)", "強調(ﾏｰｶｰ)"}));
+        QCOMPARE(captions(m.mnColr),
+                 (QStringList{"<none>", "16色(4bit)", "ｸﾞﾚｰ(4bit)", "256色(8bit)", "ｸﾞﾚｰ(8bit)",
+                              "16bit", "24bit", "32bit"}));
         QCOMPARE(spPic::caption(m.mnZoom[0]), QStringLiteral(" 50%"));
         QCOMPARE(spPic::caption(m.mnZoom[11]), QStringLiteral("1000%"));
         QCOMPARE(m.mnRotate[3]->text(), QStringLiteral("右90度\tCtrl+R"));
@@ -83,7 +84,8 @@ private slots:
         QVERIFY(!m.mnUsHn[0]->isVisible());
         QVERIFY(!m.mnRng[0]->isVisible());
         QCOMPARE(m.mnUsr[0]->title(), QStringLiteral("ｷｬﾌﾟﾁｬ後の減色"));
-        QCOMPARE(captions(m.mnCpyE), (QStringList{"ﾃｷｽﾄ・画像のｺﾋﾟｰも取込む", "ｷｬﾌﾟﾁｬ以外は取込まない"}));
+        QCOMPARE(captions(m.mnCpyE),
+                 (QStringList{"ﾃｷｽﾄ・画像のｺﾋﾟｰも取込む", "ｷｬﾌﾟﾁｬ以外は取込まない"}));
     }
 
     void rangeItems() {
@@ -105,12 +107,24 @@ private slots:
         QTest::addColumn<QString>("group");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("command");
-        QTest::newRow("file cut") << "File" << "開く(&O)" << "開く";
-        QTest::newRow("exit cut") << "File" << "終了(&X)" << "終了";
-        QTest::newRow("edt whole") << "Edt" << "強調(ﾏｰｶｰ)" << "強調(ﾏｰｶｰ)";
-        QTest::newRow("rng whole") << "Rng" << "強調(相対)" << "強調(相対)";
-        QTest::newRow("no paren") << "Clp" << "ｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰ" << "ｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰ";
-        QTest::newRow("first paren") << "Rotate" << "a(b)(c)" << "a";
+        QTest::newRow("file cut") << "File"
+                                  << "開く(&O)"
+                                  << "開く";
+        QTest::newRow("exit cut") << "File"
+                                  << "終了(&X)"
+                                  << "終了";
+        QTest::newRow("edt whole") << "Edt"
+                                   << "強調(ﾏｰｶｰ)"
+                                   << "強調(ﾏｰｶｰ)";
+        QTest::newRow("rng whole") << "Rng"
+                                   << "強調(相対)"
+                                   << "強調(相対)";
+        QTest::newRow("no paren") << "Clp"
+                                  << "ｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰ"
+                                  << "ｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰ";
+        QTest::newRow("first paren") << "Rotate"
+                                     << "a(b)(c)"
+                                     << "a";
     }
     void commandTextRule() {
         QFETCH(QString, group);
@@ -126,15 +140,15 @@ private slots:
         f.choose(0, f.menus.mnFile[14]); // "終了(&X)" reaches "終了"
         f.choose(1, f.menus.mnEdt[11]);
         f.choose(1, f.menus.mnRng[2]);
-        QCOMPARE(f.host.calls, (QStringList{"SaveToWorkFolder", "EmptyWorkFolder", "SaveWindowSettings",
-                                            "EraseImage", "ClearRange"}));
+        QCOMPARE(f.host.calls, (QStringList{"SaveToWorkFolder", "EmptyWorkFolder",
+                                            "SaveWindowSettings", "EraseImage", "ClearRange"}));
     }
 
     void dismissedOrUnknownRunsNothing() {
         Fixture f;
         f.choose(0, f.menus.mnFile[8]);
         f.host.calls.clear();
-        f.choose(0, nullptr); // dismissed after a popup that ran a command
+        f.choose(0, nullptr);          // dismissed after a popup that ran a command
         f.choose(1, f.menus.mnEdt[0]); // a submenu's own item records nothing
         f.choose(1, f.menus.mnRng[5]); // "強調(ﾏｰｶｰ)": not built yet, and never cut to "強調"
         f.choose(5, f.menus.mnFile[8]); // no such popup

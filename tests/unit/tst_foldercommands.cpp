@@ -68,7 +68,8 @@ private slots:
         QCOMPARE(win.w->workFolder().nextNumber(), 1);
         win.showPicture();
         // Prefix "x", as typed into the box.
-        QTest::keyClicks(win.w->findChild<QLineEdit*>(QStringLiteral("Text1")), QStringLiteral("x"));
+        QTest::keyClicks(win.w->findChild<QLineEdit*>(QStringLiteral("Text1")),
+                         QStringLiteral("x"));
         win.w->SaveToWorkFolder();
         win.w->SaveToWorkFolder();
         QCOMPARE(win.files(), (QStringList{"x001.bmp", "x002.bmp"}));
@@ -112,7 +113,7 @@ private slots:
         QVERIFY(win.w->currentFile().isEmpty());
         QCOMPARE(win.w->ikImg().handle(), 0u);
         QVERIFY(!win.w->menus().mnEdt[1]->isEnabled()); // picture commands disabled
-        win.w->SaveToWorkFolder(); // nothing shown: nothing stored
+        win.w->SaveToWorkFolder();                      // nothing shown: nothing stored
         QVERIFY(win.files().isEmpty());
     }
 

@@ -58,8 +58,7 @@ std::optional<qint32> X11ClipboardWatch::classifyCurrent() {
 void X11ClipboardWatch::onClipboardChanged() {
     // Reading the clipboard runs a nested event loop; a change that arrives meanwhile is
     // classified right after this one, never inside it, and never dropped.
-    if (!m_active)
-        return;
+    if (!m_active) return;
     if (m_inHandler) {
         m_again = true;
         return;
@@ -70,8 +69,7 @@ void X11ClipboardWatch::onClipboardChanged() {
         const std::optional<qint32> value = classifyCurrent();
         m_inHandler = false;
         // Emitted outside the guard: what happens during the intake is the intake's business.
-        if (value && m_active)
-            emit changed(*value);
+        if (value && m_active) emit changed(*value);
     } while (m_again && m_active);
 }
 
