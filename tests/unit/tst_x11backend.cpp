@@ -14,6 +14,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <xcb/xcb.h>
+
+#include <cerrno>
 #include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -33,28 +36,50 @@ public:
         if (m_pid == 0) {
             close(fds[0]);
             const QByteArray fd = QByteArray::number(fds[1]);
+            // -noreset: this server writes its display number again after a reset, to a
+            // descriptor it has closed, and dies of it.
             execl(xvfb.constData(), "Xvfb", "-displayfd", fd.constData(), "-screen", "0",
-                  "640x480x24", "-nolisten", "tcp", static_cast<char*>(nullptr));
+                  "640x480x24", "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
             _exit(127);
         }
         close(fds[1]);
-        char buf[16] = {};
-        const ssize_t n = m_pid > 0 ? read(fds[0], buf, sizeof buf - 1) : -1;
-        close(fds[0]);
-        if (n <= 0) return false;
-        m_display = ":" + QByteArray(buf).trimmed();
-        return true;
+        // The read end stays open for the server's whole life: closing it early makes a
+        // late write of the server fail, and the server with it.
+        m_readFd = fds[0];
+        QByteArray number;
+        char c = 0;
+        while (m_pid > 0 && !number.endsWith('\n')) {
+            const ssize_t n = read(m_readFd, &c, 1);
+            if (n == 1)
+                number += c;
+            else if (n < 0 && errno == EINTR)
+                continue;
+            else
+                return false;
+        }
+        m_display = ":" + number.trimmed();
+        // Ready once it takes a client.
+        for (int i = 0; i < 100; ++i) {
+            xcb_connection_t* c2 = xcb_connect(m_display.constData(), nullptr);
+            const bool ok = !xcb_connection_has_error(c2);
+            xcb_disconnect(c2);
+            if (ok) return true;
+            usleep(50000);
+        }
+        return false;
     }
     ~PrivateXServer() {
         if (m_pid > 0) {
             kill(m_pid, SIGTERM);
             waitpid(m_pid, nullptr, 0);
         }
+        if (m_readFd >= 0) close(m_readFd);
     }
     QByteArray display() const { return m_display; }
 
 private:
     pid_t m_pid = -1;
+    int m_readFd = -1;
     QByteArray m_display;
 };
 
