@@ -28,7 +28,8 @@ QStringList sorted(QStringList l) {
 void checkMenu(const QString& list) {
     const RangeMenu menu = BuildRangeMenu(list);
     const QStringList held = listEntries(menu.list);
-    if (held.size() != menu.captions.size()) broken("one caption per held entry");
+    if (held.size() != menu.captions.size())
+        broken("one caption per held entry");
     for (qsizetype k = 0; k < held.size(); ++k) {
         if (RangeCaption(held[k]) != menu.captions[k] || menu.captions[k].isEmpty())
             broken("caption of a held entry");
@@ -51,11 +52,13 @@ void checkEdits(const QString& list, int i, const QString& entry) {
         broken("moving keeps the entries");
 
     QStringList expected = rows;
-    if (inRange) expected.removeAt(i);
+    if (inRange)
+        expected.removeAt(i);
     if (listEntries(deleteEntry(list, i).list) != expected)
         broken("delete removes exactly the selected entry");
 
-    if (entry.isEmpty()) return;
+    if (entry.isEmpty())
+        return;
     const ListEdit ins = insertEntry(list, i, entry);
     const QStringList after = listEntries(ins.list);
     if (after.size() != rows.size() + 1 || after.value(std::max(ins.selected, 0)) != entry)
@@ -66,7 +69,8 @@ void checkEdits(const QString& list, int i, const QString& entry) {
         expected[i] = entry;
     else if (rows.isEmpty() && i >= 0)
         expected = {entry};
-    if (listEntries(rep.list) != expected) broken("replace swaps exactly the selected entry");
+    if (listEntries(rep.list) != expected)
+        broken("replace swaps exactly the selected entry");
     if (!nameTaken(withTemporary(list, i, i), QStringLiteral("Temporary")) &&
         !list.contains(u"Temporary,"))
         broken("the Temporary entry is put in front");
@@ -74,7 +78,8 @@ void checkEdits(const QString& list, int i, const QString& entry) {
 
 void checkNumbers(const QString& text, double percent) {
     const double v = numrules::leadingNumber(text);
-    if (!std::isfinite(v)) broken("leading number is finite");
+    if (!std::isfinite(v))
+        broken("leading number is finite");
     const QString single = numrules::formatSingle(float(std::clamp(v, -3.0e38, 3.0e38)));
     const QString dbl = numrules::formatDouble(v);
     for (const QString& s : {single, dbl})
@@ -82,7 +87,8 @@ void checkNumbers(const QString& text, double percent) {
             broken("numbers are written in plain decimal");
     numrules::format000(numrules::toInteger(v));
     numrules::formatThousands(numrules::toInteger(v));
-    if (const std::optional<Preset> p = ParsePreset(text)) scalePreset(*p, percent, percent > 50);
+    if (const std::optional<Preset> p = ParsePreset(text))
+        scalePreset(*p, percent, percent > 50);
 }
 
 } // namespace

@@ -38,7 +38,8 @@ QString workFile() {
     static QTemporaryDir dir(QDir(QStringLiteral("/dev/shm")).exists()
                                  ? QStringLiteral("/dev/shm/tolvik-fuzz-XXXXXX")
                                  : QDir::tempPath() + QStringLiteral("/tolvik-fuzz-XXXXXX"));
-    if (!dir.isValid()) broken("no work folder");
+    if (!dir.isValid())
+        broken("no work folder");
     return dir.filePath(QStringLiteral("User.xml"));
 }
 
@@ -48,13 +49,15 @@ const QStringList kKeys = {QStringLiteral("Left"), QStringLiteral("QN_RNG"),
                            QStringLiteral("ｽｹｰﾙ表示"), QStringLiteral("K")};
 
 QString pickName(const QStringList& names, uint8_t control, FuzzedDataProvider& fdp) {
-    if (control & 0x80) return QString::fromUtf8(fdp.ConsumeRandomLengthString(12));
+    if (control & 0x80)
+        return QString::fromUtf8(fdp.ConsumeRandomLengthString(12));
     return names[control % names.size()];
 }
 
 void writeFile(const QString& path, const std::string& bytes) {
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) broken("cannot write the input file");
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        broken("cannot write the input file");
     f.write(bytes.data(), qint64(bytes.size()));
 }
 
@@ -78,7 +81,8 @@ void roundTripAnyFile(const QString& path, const QString& group, const QString& 
                       const QVariant& value) {
     CountingMessages msgs;
     yIni ini(&msgs);
-    if (!ini.GetTxt(path)) broken("GetTxt failed on a readable file");
+    if (!ini.GetTxt(path))
+        broken("GetTxt failed on a readable file");
     ini.GetGtx(group);
     ini.vGtVal(key, QString());
     ini.vGtVal(key, 0);
@@ -92,10 +96,12 @@ void roundTripAnyFile(const QString& path, const QString& group, const QString& 
     ini.GetGtx(key);
     ini.SetVal(group, value);
     ini.SetGtx();
-    if (!ini.SetTxt()) broken("SetTxt failed");
+    if (!ini.SetTxt())
+        broken("SetTxt failed");
 
     yIni back;
-    if (!back.GetTxt(path)) broken("GetTxt failed on a written file");
+    if (!back.GetTxt(path))
+        broken("GetTxt failed on a written file");
     if (back.documentText() != ini.documentText())
         broken("the written document does not read back");
 }
@@ -104,17 +110,21 @@ void roundTripValue(const QString& path, const QString& group, const QString& ke
                     const QString& value) {
     QFile::remove(path);
     yIni fresh;
-    if (!fresh.GetTxt(path)) broken("GetTxt failed on a missing file");
+    if (!fresh.GetTxt(path))
+        broken("GetTxt failed on a missing file");
     fresh.GetGtx(group);
     fresh.SetVal(key, value);
     fresh.SetGtx();
-    if (!fresh.SetTxt()) broken("SetTxt failed");
+    if (!fresh.SetTxt())
+        broken("SetTxt failed");
 
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) broken("written file missing");
+    if (!f.open(QIODevice::ReadOnly))
+        broken("written file missing");
     const bool utf8 = f.readAll().startsWith("<?xml version='1.0' encoding='UTF-8' ?>");
     yIni again;
-    if (!again.GetTxt(path)) broken("GetTxt failed on a written file");
+    if (!again.GetTxt(path))
+        broken("GetTxt failed on a written file");
     again.GetGtx(group);
     const QString got = again.vGtVal(key, QString()).toString();
     if (got != (utf8 ? value : textcodec::toCp932Forms(value)))

@@ -18,18 +18,22 @@ bool isBlank(QChar c) {
 // Writes a finite value rounded to `digits` significant digits in plain notation. The
 // scientific form does the correctly rounded cut; its exponent is then spelled out.
 QString plainDecimal(double value, int digits) {
-    if (!std::isfinite(value) || value == 0.0) return QStringLiteral("0");
+    if (!std::isfinite(value) || value == 0.0)
+        return QStringLiteral("0");
     const QString sci = QString::number(value, 'e', digits - 1);
     const qsizetype ePos = sci.indexOf(u'e');
-    if (ePos < 0) return sci;
+    if (ePos < 0)
+        return sci;
     const int exp = sci.mid(ePos + 1).toInt();
     QString mant = sci.left(ePos);
     const bool negative = mant.startsWith(u'-');
-    if (negative) mant.remove(0, 1);
+    if (negative)
+        mant.remove(0, 1);
     mant.remove(u'.');
     while (mant.size() > 1 && mant.endsWith(u'0'))
         mant.chop(1);
-    if (mant == u"0") return QStringLiteral("0");
+    if (mant == u"0")
+        return QStringLiteral("0");
 
     QString out;
     if (exp >= 0) {
@@ -52,7 +56,8 @@ double leadingNumber(const QString& text) {
     while (i < n && isBlank(text[i]))
         ++i;
     const qsizetype start = i;
-    if (i < n && (text[i] == u'+' || text[i] == u'-')) ++i;
+    if (i < n && (text[i] == u'+' || text[i] == u'-'))
+        ++i;
     int digits = 0;
     while (i < n && isAsciiDigit(text[i])) {
         ++i;
@@ -65,33 +70,41 @@ double leadingNumber(const QString& text) {
             ++digits;
         }
     }
-    if (digits == 0) return 0.0;
+    if (digits == 0)
+        return 0.0;
     qsizetype end = i;
     if (i < n && (text[i] == u'e' || text[i] == u'E')) {
         qsizetype j = i + 1;
-        if (j < n && (text[j] == u'+' || text[j] == u'-')) ++j;
+        if (j < n && (text[j] == u'+' || text[j] == u'-'))
+            ++j;
         const qsizetype expStart = j;
         while (j < n && isAsciiDigit(text[j]))
             ++j;
-        if (j > expStart) end = j;
+        if (j > expStart)
+            end = j;
     }
     bool ok = false;
     const double v = QStringView(text).mid(start, end - start).toDouble(&ok);
-    if (!ok || !std::isfinite(v)) return 0.0;
+    if (!ok || !std::isfinite(v))
+        return 0.0;
     return v;
 }
 
 double roundHalfEven(double value) {
-    if (!std::isfinite(value)) return value;
+    if (!std::isfinite(value))
+        return value;
     return std::nearbyint(value); // the default rounding mode rounds halves to even
 }
 
 qint64 toInteger(double value) {
-    if (std::isnan(value)) return 0;
+    if (std::isnan(value))
+        return 0;
     const double r = roundHalfEven(value);
     constexpr double kTwo63 = 9223372036854775808.0;
-    if (r >= kTwo63) return std::numeric_limits<qint64>::max();
-    if (r < -kTwo63) return std::numeric_limits<qint64>::min();
+    if (r >= kTwo63)
+        return std::numeric_limits<qint64>::max();
+    if (r < -kTwo63)
+        return std::numeric_limits<qint64>::min();
     return qint64(r);
 }
 
@@ -116,7 +129,8 @@ QString formatThousands(qint64 value) {
     QString out;
     out.reserve(digits.size() + digits.size() / 3 + 1);
     for (qsizetype i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) out += u',';
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            out += u',';
         out += digits[i];
     }
     return value < 0 ? u'-' + out : out;

@@ -25,7 +25,8 @@ Globals& globals() {
 
 QString programNameFrom(const QString& executablePath) {
     QString name = QFileInfo(executablePath).completeBaseName();
-    if (name.right(3).toLower() == u"_dv") name.chop(3);
+    if (name.right(3).toLower() == u"_dv")
+        name.chop(3);
     return name;
 }
 

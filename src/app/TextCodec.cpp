@@ -27,7 +27,8 @@ constexpr Remap kRemaps[] = {
 
 bool cp932Available() {
     QStringEncoder enc(kCp932, QStringConverter::Flag::Stateless);
-    if (!enc.isValid()) return false;
+    if (!enc.isValid())
+        return false;
     // "ｱ" is one byte, "漢" two: both kinds of sequence must come back.
     const QString probe = QStringLiteral("\uFF71\u6F22");
     const QByteArray bytes = enc.encode(probe);
@@ -61,7 +62,8 @@ QString fromCp932(const QByteArray& bytes) {
 }
 
 QString decodeTextFile(const QByteArray& bytes) {
-    if (bytes.startsWith("\xEF\xBB\xBF")) return QString::fromUtf8(bytes.mid(3));
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return QString::fromUtf8(bytes.mid(3));
     return fromCp932(bytes);
 }
 

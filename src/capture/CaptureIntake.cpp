@@ -15,21 +15,28 @@ CaptureIntake::CaptureIntake(imaging::ImageModel& ikImg, WorkFolder& folder,
     : m_img(ikImg), m_folder(folder), m_desktop(desktop), m_messages(messages), m_host(host) {}
 
 int depthCodeForReduction(const QString& caption) {
-    if (caption == u"16色(4bit)") return 4;
-    if (caption == u"ｸﾞﾚｰ(4bit)") return 40;
-    if (caption == u"256色(8bit)") return 8;
-    if (caption == u"ｸﾞﾚｰ(8bit)") return 80;
-    if (caption == u"16bit") return 16;
+    if (caption == u"16色(4bit)")
+        return 4;
+    if (caption == u"ｸﾞﾚｰ(4bit)")
+        return 40;
+    if (caption == u"256色(8bit)")
+        return 8;
+    if (caption == u"ｸﾞﾚｰ(8bit)")
+        return 80;
+    if (caption == u"16bit")
+        return 16;
     return 0;
 }
 
 bool CaptureIntake::TakeClipboardPicture(int& nPsX, int& nPsY, const QImage& nCur) {
-    if (!CanPasteImage()) return false;
+    if (!CanPasteImage())
+        return false;
     return takePicture(QGuiApplication::clipboard()->image(), nPsX, nPsY, nCur);
 }
 
 bool CaptureIntake::takePicture(QImage picture, int& nPsX, int& nPsY, const QImage& nCur) {
-    if (picture.isNull()) return false;
+    if (picture.isNull())
+        return false;
     // Keyed as offered, before the pointer goes in, so a re-offer of it is recognised.
     m_takenKey = platform::pictureKey(picture);
     m_img.clearRange();
@@ -54,14 +61,16 @@ bool CaptureIntake::takePicture(QImage picture, int& nPsX, int& nPsY, const QIma
 
 void CaptureIntake::sjClip(int nPsX, int nPsY, const QImage& nCur) {
     m_host.SetBusy(1);
-    if (TakeClipboardPicture(nPsX, nPsY, nCur)) storeCapture();
+    if (TakeClipboardPicture(nPsX, nPsY, nCur))
+        storeCapture();
     m_host.SetViewState(1);
     m_host.SetBusy(0);
 }
 
 void CaptureIntake::takeIn(QImage picture, int nPsX, int nPsY, const QImage& nCur) {
     m_host.SetBusy(1);
-    if (takePicture(std::move(picture), nPsX, nPsY, nCur)) storeCapture();
+    if (takePicture(std::move(picture), nPsX, nPsY, nCur))
+        storeCapture();
     m_host.SetViewState(1);
     m_host.SetBusy(0);
 }

@@ -5,7 +5,8 @@
 #include <QMimeData>
 
 int ClipFormat(const QMimeData* data) {
-    if (!data) return 0;
+    if (!data)
+        return 0;
     const QStringList formats = data->formats();
     for (const QString& f : formats)
         if (f.startsWith(QLatin1String("image/")) || f == QLatin1String("application/x-qt-image"))
@@ -14,7 +15,8 @@ int ClipFormat(const QMimeData* data) {
         if (f == QLatin1String("text/html") || f == QLatin1String("text/rtf") ||
             f == QLatin1String("text/richtext") || f == QLatin1String("application/rtf"))
             return clipformat::kRichText;
-    if (data->hasText()) return clipformat::kText;
+    if (data->hasText())
+        return clipformat::kText;
     return 0;
 }
 

@@ -14,11 +14,13 @@ ClipboardWatcher::~ClipboardWatcher() {
 
 void ClipboardWatcher::SetCaptureHook(int value) {
     if (value == 1) {
-        if (m_hooked) return;
+        if (m_hooked)
+            return;
         m_watch->setActive(true);
         m_hooked = true;
     } else {
-        if (!m_hooked) return;
+        if (!m_hooked)
+            return;
         m_watch->setActive(false);
         m_hooked = false;
         m_pending = false;
@@ -53,7 +55,8 @@ void ClipboardWatcher::handle(qint32 wParam) {
         if (isCaptureValue(wParam)) {
             int x = 0, y = 0;
             QImage cursor;
-            if (m_target.bMPnt()) ReadMouseCursor(cursor, x, y);
+            if (m_target.bMPnt())
+                ReadMouseCursor(cursor, x, y);
             m_target.sjClip(x, y, cursor);
         } else if (m_target.bCpyE()) {
             m_target.sjClp2();

@@ -27,25 +27,31 @@ QString WorkFolder::prefixProblem(const QString& prefix) {
         if ((forbidden.contains(c) || c.unicode() < 0x20) && !bad.contains(c))
             bad += c.unicode() < 0x20 ? QStringLiteral("(制御文字)") : QString(c);
     }
-    if (prefix.contains(QStringLiteral(".."))) bad += QStringLiteral(" ..");
-    if (bad.isEmpty()) return {};
+    if (prefix.contains(QStringLiteral("..")))
+        bad += QStringLiteral(" ..");
+    if (bad.isEmpty())
+        return {};
     return QStringLiteral("ﾌﾟﾚﾌｨｯｸｽに使えない文字があります: ") + bad +
            QStringLiteral("\r\\ / : * ? \" < > | と .. はﾌｧｲﾙ名に使えません");
 }
 
 void WorkFolder::ScanWorkFolder(const QString& prefix) {
     QDir dir(m_folder);
-    if (!dir.exists()) QDir().mkpath(m_folder);
+    if (!dir.exists())
+        QDir().mkpath(m_folder);
     qint64 highest = 0;
     const QStringList names =
         dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
     for (const QString& n : names) {
         // The prefix is matched literally and case-sensitively, as are the extensions.
-        if (!n.startsWith(prefix) || n.size() < prefix.size() + 4) continue;
-        if (!n.endsWith(QLatin1String(".bmp")) && !n.endsWith(QLatin1String(".txt"))) continue;
+        if (!n.startsWith(prefix) || n.size() < prefix.size() + 4)
+            continue;
+        if (!n.endsWith(QLatin1String(".bmp")) && !n.endsWith(QLatin1String(".txt")))
+            continue;
         const QString middle = n.mid(prefix.size(), n.size() - prefix.size() - 4);
         const double value = numrules::leadingNumber(middle);
-        if (value > double(highest)) highest = std::min(numrules::toInteger(value), kMaxNumber);
+        if (value > double(highest))
+            highest = std::min(numrules::toInteger(value), kMaxNumber);
     }
     m_next = highest + 1;
 }
@@ -88,7 +94,8 @@ WorkFolder::Stored WorkFolder::store(const QString& prefix, const QString& ext,
     for (int tries = 0; tries < 100000; ++tries, ++n) {
         QString name = storedName(prefix, n, ext);
         LowerExt(name);
-        if (QFileInfo::exists(name)) continue;
+        if (QFileInfo::exists(name))
+            continue;
         QFile moving(temp);
         if (moving.rename(name)) {
             m_next = n + 1;
@@ -101,13 +108,15 @@ WorkFolder::Stored WorkFolder::store(const QString& prefix, const QString& ext,
             break;
         }
     }
-    if (out.error.isEmpty()) out.error = QStringLiteral("空いている番号がありません");
+    if (out.error.isEmpty())
+        out.error = QStringLiteral("空いている番号がありません");
     QFile::remove(temp);
     return out;
 }
 
 void LowerExt(QString& path) {
     const qsizetype p = path.lastIndexOf(u'.');
-    if (p < 0) return;
+    if (p < 0)
+        return;
     path = path.left(p + 1) + path.mid(p + 1).toLower();
 }

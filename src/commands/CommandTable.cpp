@@ -14,13 +14,16 @@ CommandTable::CommandTable(spPic& menus, CommandHost& host) : m_menus(menus), m_
     add(QStringLiteral("作業ﾌｫﾙﾀﾞを空にする"), [this] { m_host.EmptyWorkFolder(); });
     add(QStringLiteral("終了"), [this] { m_host.SaveWindowSettings(); });
     add(QStringLiteral("ｸﾘｯﾌﾟﾎﾞｰﾄﾞから貼付"), [this] {
-        if (m_host.textShown()) m_host.PasteText();
+        if (m_host.textShown())
+            m_host.PasteText();
     });
     add(QStringLiteral("ｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰ"), [this] {
-        if (m_host.textShown()) m_host.CopyText(false);
+        if (m_host.textShown())
+            m_host.CopyText(false);
     });
     add(QStringLiteral("ｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰ・最小化"), [this] {
-        if (m_host.textShown()) m_host.CopyText(true);
+        if (m_host.textShown())
+            m_host.CopyText(true);
     });
     add(QStringLiteral("範囲のｸﾘｱ"), [this] { m_host.ClearRange(); });
     add(QStringLiteral("画像の消去"), [this] { m_host.EraseImage(); });
@@ -31,25 +34,29 @@ void CommandTable::add(const QString& caption, std::function<void()> run) {
 }
 
 QString CommandTable::commandText(const QString& group, const QString& caption) {
-    if (group == u"Edt" || group == u"Rng") return caption;
+    if (group == u"Edt" || group == u"Rng")
+        return caption;
     const qsizetype p = caption.indexOf(u'(');
     return p >= 0 ? caption.left(p) : caption;
 }
 
 void CommandTable::ShowMenu(int menuIndex) {
-    if (menuIndex < 0 || menuIndex > 2) return;
+    if (menuIndex < 0 || menuIndex > 2)
+        return;
     m_menus.sCap.clear();
     // Check marks that follow the picture are not the user's to flip by clicking.
     std::vector<std::pair<QAction*, bool>> marks{{m_menus.mnEdt[7], m_menus.mnEdt[7]->isChecked()}};
     for (QAction* a : m_menus.mnColr)
-        if (a) marks.emplace_back(a, a->isChecked());
+        if (a)
+            marks.emplace_back(a, a->isChecked());
     m_menus.popup(m_menus.mnJb[size_t(menuIndex)]);
     for (const auto& [a, checked] : marks)
         a->setChecked(checked);
 
     const QString cap = m_menus.sCap;
     const QString grp = m_menus.sGrp;
-    if (cap.isEmpty()) return;
+    if (cap.isEmpty())
+        return;
     if (grp == u"UsHn" || grp == u"Color" || grp == u"Zoom")
         return; // their operations run here once they exist
     if (grp == u"CptC") {
@@ -63,11 +70,13 @@ void CommandTable::ShowMenu(int menuIndex) {
 
 void CommandTable::RunCommand(const QString& caption) {
     const auto it = m_table.constFind(caption);
-    if (it != m_table.constEnd()) it.value()();
+    if (it != m_table.constEnd())
+        it.value()();
 }
 
 void CommandTable::lbCom_Click(int index) {
-    if (index >= 0 && index <= 2) ShowMenu(index);
+    if (index >= 0 && index <= 2)
+        ShowMenu(index);
 }
 
 void CommandTable::imBtn_Click(int index) {
@@ -76,7 +85,8 @@ void CommandTable::imBtn_Click(int index) {
 
 void CommandTable::Form_KeyDown(const QKeyEvent& event) {
     const std::optional<KeyCommand> key = keytable::keyCommand(event);
-    if (!key) return;
+    if (!key)
+        return;
     // Keys run their operations directly, whatever the menus' enabled flags say; the
     // others join as their operations are built.
     switch (*key) {

@@ -6,21 +6,27 @@ namespace keytable {
 
 int modifierMask(Qt::KeyboardModifiers mods) {
     int mask = 0;
-    if (mods & Qt::ShiftModifier) mask |= kShift;
-    if (mods & Qt::ControlModifier) mask |= kCtrl;
-    if (mods & Qt::AltModifier) mask |= kAlt;
+    if (mods & Qt::ShiftModifier)
+        mask |= kShift;
+    if (mods & Qt::ControlModifier)
+        mask |= kCtrl;
+    if (mods & Qt::AltModifier)
+        mask |= kAlt;
     return mask;
 }
 
 std::optional<KeyCommand> keyCommand(int qtKey, Qt::KeyboardModifiers mods) {
     const int mask = modifierMask(mods);
     if (qtKey == Qt::Key_F8) {
-        if (mask == 0) return KeyCommand::SaveImage;
+        if (mask == 0)
+            return KeyCommand::SaveImage;
         return std::nullopt;
     }
-    if (mask != kCtrl) return std::nullopt;
+    if (mask != kCtrl)
+        return std::nullopt;
     // Qt reports letters as upper-case keys; a raw character may still come lower-case.
-    if (qtKey >= 'a' && qtKey <= 'z') qtKey -= 'a' - 'A';
+    if (qtKey >= 'a' && qtKey <= 'z')
+        qtKey -= 'a' - 'A';
     switch (qtKey) {
     case Qt::Key_O:
         return KeyCommand::OpenImageFile;

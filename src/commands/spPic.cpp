@@ -100,14 +100,16 @@ spPic::spPic(QObject* parent) : QObject(parent) {
         p->setProperty(kCaption, pointer[i]);
         connect(p, &QAction::triggered, this, [this, i] {
             showPointerOption(i == 0);
-            if (onPointerOption) onPointerOption(i == 0);
+            if (onPointerOption)
+                onPointerOption(i == 0);
         });
         mnMpnt.push_back(p);
         QAction* c = mnUsr[2]->addAction(copy[i]);
         c->setProperty(kCaption, copy[i]);
         connect(c, &QAction::triggered, this, [this, i] {
             showCopyOption(i == 0);
-            if (onCopyOption) onCopyOption(i == 0);
+            if (onCopyOption)
+                onCopyOption(i == 0);
         });
         mnCpyE.push_back(c);
     }
@@ -190,11 +192,13 @@ void spPic::setRangeItems(const QStringList& captions) {
         mnUsHn[i]->setProperty(kCaption, mnUsHn[i]->text());
         mnUsHn[i]->setVisible(used);
     }
-    if (!mnRng.empty()) mnRng[0]->setVisible(!captions.isEmpty());
+    if (!mnRng.empty())
+        mnRng[0]->setVisible(!captions.isEmpty());
 }
 
 void spPic::SetCptC(QString& sCL) {
-    if (sCL.isEmpty()) sCL = QStringLiteral("減色しない");
+    if (sCL.isEmpty())
+        sCL = QStringLiteral("減色しない");
     for (QAction* a : mnCptC)
         a->setChecked(caption(a) == sCL);
 }

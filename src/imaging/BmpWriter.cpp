@@ -80,7 +80,8 @@ bool writeAllv(int fd, iovec* iov, int count) {
     while (count > 0) {
         const ssize_t n = ::writev(fd, iov, count);
         if (n < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             return false;
         }
         size_t left = size_t(n);
@@ -101,14 +102,16 @@ bool writeAllv(int fd, iovec* iov, int count) {
 // straight from the picture: as fast as writing one ready buffer.
 bool writeRowsGathered(QIODevice& dev, const QImage& img, qint64 rowBytes) {
     auto* file = qobject_cast<QFileDevice*>(&dev);
-    if (!file || file->handle() < 0 || !file->flush()) return false;
+    if (!file || file->handle() < 0 || !file->flush())
+        return false;
     const int fd = file->handle();
     std::vector<iovec> iov;
     iov.reserve(IOV_MAX);
     for (int y = img.height() - 1; y >= 0; --y) {
         iov.push_back({const_cast<uchar*>(img.constScanLine(y)), size_t(rowBytes)});
         if (iov.size() == size_t(IOV_MAX) || y == 0) {
-            if (!writeAllv(fd, iov.data(), int(iov.size()))) return false;
+            if (!writeAllv(fd, iov.data(), int(iov.size())))
+                return false;
             iov.clear();
         }
     }
@@ -120,10 +123,12 @@ bool writeRowsGathered(QIODevice& dev, const QImage& img, qint64 rowBytes) {
 } // namespace
 
 bool writeBmp(QIODevice& dev, const QImage& image, int depthCode) {
-    if (image.isNull() || !isDepthCode(depthCode)) return false;
+    if (image.isNull() || !isDepthCode(depthCode))
+        return false;
     Layout lay;
     const QImage img = prepare(image, depthCode, lay);
-    if (img.isNull()) return false;
+    if (img.isNull())
+        return false;
     const int w = img.width();
     const int h = img.height();
     const qint64 rowBytes = ((qint64(w) * lay.bits + 31) / 32) * 4;
@@ -158,7 +163,8 @@ bool writeBmp(QIODevice& dev, const QImage& image, int depthCode) {
         const char bgra[4] = {char(qBlue(c)), char(qGreen(c)), char(qRed(c)), 0};
         head.append(bgra, 4);
     }
-    if (dev.write(head) != head.size()) return false;
+    if (dev.write(head) != head.size())
+        return false;
 
     const qint64 srcRowBytes = (qint64(w) * img.depth() + 7) / 8;
 #ifdef Q_OS_UNIX
@@ -177,12 +183,15 @@ bool writeBmp(QIODevice& dev, const QImage& image, int depthCode) {
                 const uchar lo = (x + 1 < w) ? (s[x + 1] & 0x0F) : 0;
                 row[size_t(x / 2)] = char((hi << 4) | lo);
             }
-            if (dev.write(row.data(), rowBytes) != rowBytes) return false;
+            if (dev.write(row.data(), rowBytes) != rowBytes)
+                return false;
         } else if (srcRowBytes == rowBytes) {
-            if (dev.write(reinterpret_cast<const char*>(s), rowBytes) != rowBytes) return false;
+            if (dev.write(reinterpret_cast<const char*>(s), rowBytes) != rowBytes)
+                return false;
         } else {
             memcpy(row.data(), s, size_t(srcRowBytes));
-            if (dev.write(row.data(), rowBytes) != rowBytes) return false;
+            if (dev.write(row.data(), rowBytes) != rowBytes)
+                return false;
         }
     }
     return true;

@@ -19,8 +19,10 @@ bool isDepthCode(int code) {
 }
 
 int bitsOfDepthCode(int code) {
-    if (code == 40) return 4;
-    if (code == 80) return 8;
+    if (code == 40)
+        return 4;
+    if (code == 80)
+        return 8;
     return code;
 }
 
@@ -32,7 +34,8 @@ namespace {
 
 bool isGreyTable(const QList<QRgb>& table) {
     for (QRgb c : table)
-        if (qRed(c) != qGreen(c) || qGreen(c) != qBlue(c)) return false;
+        if (qRed(c) != qGreen(c) || qGreen(c) != qBlue(c))
+            return false;
     return true;
 }
 
@@ -57,12 +60,14 @@ QList<QRgb> vgaTable() {
 } // namespace
 
 QImage convertToDepthCode(const QImage& src, int code) {
-    if (src.isNull()) return {};
+    if (src.isNull())
+        return {};
     switch (code) {
     case 1:
         return src.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
     case 4:
-        if (src.format() == QImage::Format_Indexed8 && src.colorCount() <= 16) return src;
+        if (src.format() == QImage::Format_Indexed8 && src.colorCount() <= 16)
+            return src;
         return src.convertToFormat(QImage::Format_Indexed8, vgaTable(), Qt::ThresholdDither);
     case 40: {
         QImage g = src.convertToFormat(QImage::Format_Grayscale8);
@@ -79,7 +84,8 @@ QImage convertToDepthCode(const QImage& src, int code) {
         return out;
     }
     case 8:
-        if (src.format() == QImage::Format_Indexed8) return src;
+        if (src.format() == QImage::Format_Indexed8)
+            return src;
         return src.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
     case 80:
         return src.convertToFormat(QImage::Format_Grayscale8);

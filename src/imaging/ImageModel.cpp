@@ -42,7 +42,8 @@ bool ImageModel::load(const QString& path) {
     QImageReader reader(path);
     reader.setAutoTransform(false);
     QImage img;
-    if (!reader.read(&img) || img.isNull()) return false;
+    if (!reader.read(&img) || img.isNull())
+        return false;
     setImage(std::move(img));
     resolutionX = int(std::lround(m_image.dotsPerMeterX() * 0.0254));
     resolutionY = int(std::lround(m_image.dotsPerMeterY() * 0.0254));
@@ -50,9 +51,11 @@ bool ImageModel::load(const QString& path) {
 }
 
 bool ImageModel::save(const QString& path, int formatCode) const {
-    if (m_image.isNull() || formatCode != Bitmap) return false;
+    if (m_image.isNull() || formatCode != Bitmap)
+        return false;
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
     const bool ok = saveBmp(f);
     f.close();
     return ok && f.error() == QFileDevice::NoError;
@@ -72,15 +75,18 @@ void ImageModel::refreshInfo() {
 }
 
 void ImageModel::applyResolution() {
-    if (m_image.isNull()) return;
+    if (m_image.isNull())
+        return;
     m_image.setDotsPerMeterX(dpmFromDpi(resolutionX));
     m_image.setDotsPerMeterY(dpmFromDpi(resolutionY));
 }
 
 bool ImageModel::convertDepth(int depthCode) {
-    if (m_image.isNull() || !isDepthCode(depthCode)) return false;
+    if (m_image.isNull() || !isDepthCode(depthCode))
+        return false;
     QImage out = convertToDepthCode(m_image, depthCode);
-    if (out.isNull()) return false;
+    if (out.isNull())
+        return false;
     out.setDotsPerMeterX(m_image.dotsPerMeterX());
     out.setDotsPerMeterY(m_image.dotsPerMeterY());
     m_image = std::move(out);

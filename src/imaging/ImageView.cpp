@@ -29,7 +29,8 @@ void ImageView::redraw() {
 
 double ImageView::scaleX() const {
     const QImage& img = m_model.image();
-    if (img.isNull()) return 1.0;
+    if (img.isNull())
+        return 1.0;
     if (m_mode == Fit) {
         const double sx = double(viewport()->width()) / img.width();
         const double sy = double(viewport()->height()) / img.height();
@@ -39,22 +40,26 @@ double ImageView::scaleX() const {
 }
 
 double ImageView::scaleY() const {
-    if (m_mode == Fit) return scaleX();
+    if (m_mode == Fit)
+        return scaleX();
     return m_model.zoomY > 0 ? m_model.zoomY : 1.0;
 }
 
 QRectF ImageView::imageRectInViewport() const {
     const QImage& img = m_model.image();
-    if (img.isNull() || m_mode == Clear) return {};
+    if (img.isNull() || m_mode == Clear)
+        return {};
     const double w = img.width() * scaleX();
     const double h = img.height() * scaleY();
-    if (m_mode == Fit) return {0, 0, w, h};
+    if (m_mode == Fit)
+        return {0, 0, w, h};
     return {-double(horizontalScrollBar()->value()), -double(verticalScrollBar()->value()), w, h};
 }
 
 QPointF ImageView::toImage(const QPointF& p) const {
     const QRectF r = imageRectInViewport();
-    if (r.isEmpty()) return {};
+    if (r.isEmpty())
+        return {};
     return {(p.x() - r.x()) / scaleX(), (p.y() - r.y()) / scaleY()};
 }
 
@@ -76,7 +81,8 @@ void ImageView::updateScrollBars() {
 void ImageView::paintEvent(QPaintEvent*) {
     QPainter p(viewport());
     const QRectF target = imageRectInViewport();
-    if (target.isEmpty()) return;
+    if (target.isEmpty())
+        return;
     p.setRenderHint(QPainter::SmoothPixmapTransform, m_mode == Fit);
     p.drawImage(target, m_model.image());
     const Range& r = m_model.range;
@@ -105,7 +111,8 @@ void ImageView::setRangeFromDrag(const QPointF& a, const QPointF& b) {
     auto clampY = [&](double v) { return std::clamp(int(std::lround(v)), 0, img.height()); };
     Range r{clampX(std::min(a.x(), b.x())), clampY(std::min(a.y(), b.y())),
             clampX(std::max(a.x(), b.x())), clampY(std::max(a.y(), b.y()))};
-    if (r.x1 == r.x2 || r.y1 == r.y2) r = {};
+    if (r.x1 == r.x2 || r.y1 == r.y2)
+        r = {};
     if (!(r == m_model.range)) {
         m_model.range = r;
         emit rangeChanged();
@@ -117,17 +124,20 @@ void ImageView::mousePressEvent(QMouseEvent* event) {
     emit mouseButton(event->button() == Qt::LeftButton    ? 1
                      : event->button() == Qt::RightButton ? 2
                                                           : 4);
-    if (event->button() != Qt::LeftButton || m_model.handle() == 0 || m_mode == Clear) return;
+    if (event->button() != Qt::LeftButton || m_model.handle() == 0 || m_mode == Clear)
+        return;
     m_dragging = true;
     m_dragStart = toImage(event->position());
 }
 
 void ImageView::mouseMoveEvent(QMouseEvent* event) {
-    if (m_dragging) setRangeFromDrag(m_dragStart, toImage(event->position()));
+    if (m_dragging)
+        setRangeFromDrag(m_dragStart, toImage(event->position()));
 }
 
 void ImageView::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::RightButton) emit rightReleased();
+    if (event->button() == Qt::RightButton)
+        emit rightReleased();
     if (m_dragging && event->button() == Qt::LeftButton) {
         m_dragging = false;
         setRangeFromDrag(m_dragStart, toImage(event->position()));

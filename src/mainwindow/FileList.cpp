@@ -32,7 +32,8 @@ void FileList::reread() {
     addItems(names);
     if (!keep.isEmpty()) {
         const auto found = findItems(keep, Qt::MatchExactly);
-        if (!found.isEmpty()) setCurrentItem(found.first());
+        if (!found.isEmpty())
+            setCurrentItem(found.first());
     }
 }
 
@@ -53,5 +54,6 @@ bool FileList::selectName(const QString& name) {
 
 void FileList::mouseReleaseEvent(QMouseEvent* event) {
     QListWidget::mouseReleaseEvent(event);
-    if (event->button() == Qt::RightButton) emit rightReleased();
+    if (event->button() == Qt::RightButton)
+        emit rightReleased();
 }

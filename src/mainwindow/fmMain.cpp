@@ -139,7 +139,8 @@ void fmMain::pictureTaken(quint64 key) {
 void fmMain::SetBusy(int value) {
     const bool busy = value == 1;
     m_ikImg.mousePointer = busy ? 14 : 0;
-    if (busy == m_busy) return;
+    if (busy == m_busy)
+        return;
     m_busy = busy;
     if (busy)
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
@@ -162,7 +163,8 @@ bool fmMain::displayPicture() {
 }
 
 void fmMain::LayoutWindow() {
-    if (isMinimized()) return;
+    if (isMinimized())
+        return;
     m_top->chDsp[1]->setChecked(false);
     const int w = width();
     const int h = height();
@@ -179,12 +181,14 @@ void fmMain::LayoutWindow() {
 }
 
 void fmMain::Form_Resize() {
-    if (m_eventsHeld) return;
+    if (m_eventsHeld)
+        return;
     if (isMinimized()) {
         m_top->chDsp[1]->setChecked(true);
         return;
     }
-    if (m_top->chDsp[1]->isChecked()) m_top->chDsp[1]->setChecked(false);
+    if (m_top->chDsp[1]->isChecked())
+        m_top->chDsp[1]->setChecked(false);
     LayoutWindow();
 }
 
@@ -197,7 +201,8 @@ void fmMain::chDsp_Click(int index) {
     m_watcher->SetCaptureHook(v);
     if (v == 1) {
         m_eventsHeld = true;
-        if (!isMinimized()) showMinimized();
+        if (!isMinimized())
+            showMinimized();
         m_workFolder.ScanWorkFolder(m_prefix);
         m_eventsHeld = false;
     }
@@ -214,13 +219,15 @@ void fmMain::SetScaleDisplay(bool on) {
 }
 
 void fmMain::Timer1_Timer() {
-    if (m_stamp.changed(m_File1->path())) RefreshFileList();
+    if (m_stamp.changed(m_File1->path()))
+        RefreshFileList();
 }
 
 void fmMain::RefreshFileList() {
     QCoreApplication::processEvents();
     m_File1->reread();
-    if (m_currentFile.isEmpty()) return;
+    if (m_currentFile.isEmpty())
+        return;
     const QString name = m_currentFile.mid(m_currentFile.lastIndexOf(u'/') + 1).toLower();
     const bool held = m_eventsHeld;
     m_eventsHeld = true;
@@ -229,11 +236,14 @@ void fmMain::RefreshFileList() {
 }
 
 void fmMain::File1_Click() {
-    if (m_eventsHeld) return;
+    if (m_eventsHeld)
+        return;
     const QString name = m_File1->selectedName();
-    if (name.isEmpty()) return;
+    if (name.isEmpty())
+        return;
     const QString path = m_File1->path() + u'/' + name;
-    if (Sys::FileExists(path)) ShowFile(path);
+    if (Sys::FileExists(path))
+        ShowFile(path);
 }
 
 void fmMain::ShowFile(const QString& path) {
@@ -245,7 +255,8 @@ void fmMain::ShowFile(const QString& path) {
         m_currentFile = path;
         return;
     }
-    if (LoadImageFile(path)) m_currentFile = path;
+    if (LoadImageFile(path))
+        m_currentFile = path;
     SetViewState(1);
 }
 
@@ -254,7 +265,8 @@ bool fmMain::LoadImageFile(const QString& path) {
     m_ikImg.clearRange();
     // A picture that does not load leaves the shown one and the current file alone.
     const bool ok = Sys::FileExists(path) && m_ikImg.load(path) && displayPicture();
-    if (ok) m_view->redraw();
+    if (ok)
+        m_view->redraw();
     SetBusy(0);
     return ok;
 }
@@ -273,7 +285,8 @@ void fmMain::Text1_Edited(const QString& text) {
 void fmMain::SaveWindowSettings() {
     m_watcher->SetCaptureHook(0);
     // A settings file that cannot be written does not keep the program from ending.
-    if (m_ini) WriteWindowSettings(*this, *m_ini);
+    if (m_ini)
+        WriteWindowSettings(*this, *m_ini);
     Sys::ShutDown();
 }
 
@@ -307,10 +320,12 @@ void fmMain::moveEvent(QMoveEvent* event) {
 }
 
 QRect fmMain::restoredGeometry() const {
-    if (!isMinimized() && !isMaximized() && !isFullScreen()) return QRect(pos(), size());
+    if (!isMinimized() && !isMaximized() && !isFullScreen())
+        return QRect(pos(), size());
     return m_restored;
 }
 
 void fmMain::noteRestoredGeometry() {
-    if (!isMinimized() && !isMaximized() && !isFullScreen()) m_restored = QRect(pos(), size());
+    if (!isMinimized() && !isMaximized() && !isFullScreen())
+        m_restored = QRect(pos(), size());
 }

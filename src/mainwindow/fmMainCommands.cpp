@@ -14,7 +14,8 @@
 
 void fmMain::PasteText() {
     const QString t = QGuiApplication::clipboard()->text();
-    if (t.isEmpty()) return;
+    if (t.isEmpty())
+        return;
     SetBusy(1);
     m_Rtxt->insertPlainText(t); // replaces the selection, or goes in at the caret
     SetBusy(0);
@@ -23,10 +24,12 @@ void fmMain::PasteText() {
 void fmMain::CopyText(bool minimize) {
     SetBusy(1);
     const QString s = m_Rtxt->textCursor().selection().toPlainText();
-    if (!s.isEmpty()) QGuiApplication::clipboard()->setText(s);
+    if (!s.isEmpty())
+        QGuiApplication::clipboard()->setText(s);
     SetBusy(0);
     // The copy is placed before capture wait begins, so it is not taken back in.
-    if (minimize) showMinimized();
+    if (minimize)
+        showMinimized();
 }
 
 void fmMain::SaveToWorkFolder() {

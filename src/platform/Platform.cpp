@@ -8,7 +8,8 @@
 namespace platform {
 
 quint64 pictureKey(const QImage& image) {
-    if (image.isNull()) return 0;
+    if (image.isNull())
+        return 0;
     // Four independent multiply-xor lanes over the sampled rows (not their padding).
     constexpr quint64 kMul = 0x9E3779B97F4A7C15ull;
     quint64 lane[4] = {quint64(image.width()) << 32 | quint64(image.height()),
@@ -39,7 +40,8 @@ quint64 pictureKey(const QImage& image) {
 }
 
 std::unique_ptr<Desktop> createDesktop() {
-    if (QGuiApplication::platformName() == QLatin1String("xcb")) return createX11Desktop();
+    if (QGuiApplication::platformName() == QLatin1String("xcb"))
+        return createX11Desktop();
     return std::make_unique<NullDesktop>();
 }
 

@@ -11,7 +11,8 @@
 namespace {
 
 QString withSlash(QString p) {
-    if (!p.endsWith(u'/')) p += u'/';
+    if (!p.endsWith(u'/'))
+        p += u'/';
     return p;
 }
 
@@ -37,19 +38,23 @@ bool F_ChkSb(const QString& sPh, const QStringList& Ary) {
     bool ok = true;
     for (const QString& name : Ary) {
         const QString p = sPh + name;
-        if (!folderExists(p) && !QDir().mkdir(p)) ok = false;
+        if (!folderExists(p) && !QDir().mkdir(p))
+            ok = false;
     }
     return ok;
 }
 
 void F_CreateFld(const QString& sFd) {
-    if (folderExists(sFd)) return;
+    if (folderExists(sFd))
+        return;
     const QString p = withSlash(sFd);
     // Walk every separator after the first, so the root itself is never created.
     for (qsizetype i = p.indexOf(u'/', 1); i > 0; i = p.indexOf(u'/', i + 1)) {
         const QString prefix = p.left(i);
-        if (prefix.isEmpty()) continue;
-        if (!folderExists(prefix)) QDir().mkdir(prefix);
+        if (prefix.isEmpty())
+            continue;
+        if (!folderExists(prefix))
+            QDir().mkdir(prefix);
     }
 }
 
@@ -72,7 +77,8 @@ UserDataFolders W_UserData(const UserDataEnv& env) {
     QString setting = QStringLiteral("%applicaion data%");
     const QString i = e + QStringLiteral("UserData.ini");
     auto tell = [&](const QString& text) {
-        if (env.messages) env.messages->ask(text);
+        if (env.messages)
+            env.messages->ask(text);
     };
     QFile ini(i);
     if (ini.exists()) {
@@ -109,6 +115,7 @@ UserDataFolders W_UserData(const UserDataEnv& env) {
         out.userDataFolder = d;
     }
 
-    if (!folderExists(out.userDataFolder)) F_CreateFld(out.userDataFolder);
+    if (!folderExists(out.userDataFolder))
+        F_CreateFld(out.userDataFolder);
     return out;
 }

@@ -43,7 +43,8 @@ void centre(fmMain& w) {
 
 bool onSomeScreen(const QRect& r) {
     for (const QScreen* s : QGuiApplication::screens())
-        if (s->availableGeometry().intersects(r)) return true;
+        if (s->availableGeometry().intersects(r))
+            return true;
     return false;
 }
 
@@ -70,7 +71,8 @@ void LoadWindowSettings(fmMain& w, yIni& ini, const QString& file) {
             w.resize(r.size());
             w.move(r.topLeft());
             // A place left behind on a screen that is gone would hide the window.
-            if (!onSomeScreen(r)) centre(w);
+            if (!onSomeScreen(r))
+                centre(w);
         }
         ini.GetGtx(kUser);
         displayMode = readInt(ini, QStringLiteral("ｽｹｰﾙ表示"));
@@ -83,7 +85,8 @@ void LoadWindowSettings(fmMain& w, yIni& ini, const QString& file) {
     }
     // Anything but 1 ends as 3 through the check button's own handling.
     QCheckBox& scale = *w.topBand().chDsp[0];
-    if (scale.isChecked() == (displayMode == 1)) w.SetScaleDisplay(displayMode == 1);
+    if (scale.isChecked() == (displayMode == 1))
+        w.SetScaleDisplay(displayMode == 1);
     scale.setChecked(displayMode == 1);
 }
 

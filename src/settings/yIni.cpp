@@ -50,11 +50,14 @@ bool isDateKind(int type) {
 // Booleans are written "True"/"False"; numbers also convert (non-zero is true).
 std::optional<bool> toBoolean(const QString& text) {
     const QString t = text.trimmed();
-    if (t.compare(u"true", Qt::CaseInsensitive) == 0) return true;
-    if (t.compare(u"false", Qt::CaseInsensitive) == 0) return false;
+    if (t.compare(u"true", Qt::CaseInsensitive) == 0)
+        return true;
+    if (t.compare(u"false", Qt::CaseInsensitive) == 0)
+        return false;
     bool ok = false;
     const double v = t.toDouble(&ok);
-    if (ok && !std::isnan(v)) return v != 0.0;
+    if (ok && !std::isnan(v))
+        return v != 0.0;
     return std::nullopt;
 }
 
@@ -68,9 +71,11 @@ QVariant toDate(const QString& text, int type) {
     QDateTime dt = QDateTime::fromString(t, Qt::ISODate);
     if (!dt.isValid()) {
         const QDate d = QDate::fromString(t, Qt::ISODate);
-        if (d.isValid()) dt = d.startOfDay();
+        if (d.isValid())
+            dt = d.startOfDay();
     }
-    if (!dt.isValid()) return {};
+    if (!dt.isValid())
+        return {};
     return type == QMetaType::QDate ? QVariant(dt.date()) : QVariant(dt);
 }
 
@@ -80,7 +85,8 @@ yIni::yIni(MessageSink* messages) : m_messages(messages) {}
 
 yIni& yIni::instance() {
     auto& p = processInstance();
-    if (!p) p = std::make_unique<yIni>();
+    if (!p)
+        p = std::make_unique<yIni>();
     return *p;
 }
 
@@ -93,20 +99,25 @@ bool yIni::GetTxt(const QString& sFL) {
     m_reported.clear();
     m_filePath = sFL;
     const qsizetype dv = m_filePath.indexOf(u"_DV.xml", 0, Qt::CaseInsensitive);
-    if (dv >= 0) m_filePath.replace(dv, 7, QStringLiteral(".xml"));
+    if (dv >= 0)
+        m_filePath.replace(dv, 7, QStringLiteral(".xml"));
 
     QFile file(m_filePath);
     if (file.exists()) {
-        if (!file.open(QIODevice::ReadOnly)) return false;
+        if (!file.open(QIODevice::ReadOnly))
+            return false;
         const QByteArray bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError) return false;
+        if (file.error() != QFileDevice::NoError)
+            return false;
         // An empty file or an empty first line counts as no document at all.
         const QString text = yinicodec::decodeDocument(bytes);
-        if (!text.isEmpty() && text[0] != u'\r' && text[0] != u'\n') m_doc = text;
+        if (!text.isEmpty() && text[0] != u'\r' && text[0] != u'\n')
+            m_doc = text;
     } else if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
         return false;
     }
-    if (m_doc.isEmpty()) m_doc = MakeElm(kDocumentElm, kRoot, kCrLf);
+    if (m_doc.isEmpty())
+        m_doc = MakeElm(kDocumentElm, kRoot, kCrLf);
     return true;
 }
 
@@ -118,9 +129,11 @@ void yIni::GetGtx(const QString& sGp) {
 QVariant yIni::vGtVal(const QString& sKy, const QVariant& vDef) {
     const QString t = yinicodec::unescapeValue(GetElm(kInGroup, sKy));
     const int type = vDef.metaType().id();
-    if (type == QMetaType::QString) return t.isEmpty() ? vDef : QVariant(t);
+    if (type == QMetaType::QString)
+        return t.isEmpty() ? vDef : QVariant(t);
     if (type == QMetaType::Bool) {
-        if (t.isEmpty()) return vDef;
+        if (t.isEmpty())
+            return vDef;
         const std::optional<bool> b = toBoolean(t);
         return b ? QVariant(*b) : vDef;
     }
@@ -147,7 +160,8 @@ void yIni::SetVal(const QString& sKy, const QVariant& vVL) {
 }
 
 void yIni::SetGtx() {
-    if (m_doc.isEmpty()) m_doc = MakeElm(kDocumentElm, kRoot, kCrLf);
+    if (m_doc.isEmpty())
+        m_doc = MakeElm(kDocumentElm, kRoot, kCrLf);
     const QString open = openTag(m_groupName);
     const qsizetype s = m_doc.indexOf(open);
     if (s >= 0) {
@@ -167,7 +181,8 @@ void yIni::SetGtx() {
     qsizetype r = m_doc.indexOf(kRootClose);
     if (r < 0) {
         // A document cut short gets its root closed again rather than losing the group.
-        if (!m_doc.endsWith(kCrLf)) m_doc += kCrLf;
+        if (!m_doc.endsWith(kCrLf))
+            m_doc += kCrLf;
         r = m_doc.size();
         m_doc += kRootClose;
     }
@@ -175,17 +190,20 @@ void yIni::SetGtx() {
 }
 
 bool yIni::SetTxt() {
-    if (m_filePath.isEmpty()) return false;
+    if (m_filePath.isEmpty())
+        return false;
     QString written;
     const QByteArray bytes = yinicodec::encodeDocument(m_doc, &written);
     // Written beside the old file and renamed over it: the file is replaced whole or not at all.
     QSaveFile file(m_filePath);
-    if (!file.open(QIODevice::WriteOnly)) return false;
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();
         return false;
     }
-    if (!file.commit()) return false;
+    if (!file.commit())
+        return false;
     m_doc = written;
     return true;
 }
@@ -226,14 +244,17 @@ QString yIni::valueText(const QVariant& v) {
 
 QString yIni::GetElm(int mode, const QString& name) {
     const QString& text = mode == kInDocument ? m_doc : m_groupText;
-    if (text.isEmpty()) return {};
+    if (text.isEmpty())
+        return {};
     const QString open = openTag(name);
     const qsizetype s = text.indexOf(open);
     const qsizetype e = text.indexOf(closeTag(name));
-    if (s < 0 && e < 0) return {};
+    if (s < 0 && e < 0)
+        return {};
     if (s >= 0 && e >= s) {
         const qsizetype c = s + open.size();
-        if (mode != kInDocument) return e >= c ? text.mid(c, e - c) : QString();
+        if (mode != kInDocument)
+            return e >= c ? text.mid(c, e - c) : QString();
         // The group body without the line end after its opening tag and the indent of its
         // closing tag; a group closed too near its opening tag has none.
         const qsizetype length = e - c - 5;
@@ -259,7 +280,8 @@ QString yIni::MakeElm(int mode, const QString& name, const QString& value) {
 
 void yIni::reportDamaged(int mode, const QString& name) {
     const QString id = mode == kInDocument ? name : m_groupName + QChar(0x1F) + name;
-    if (m_reported.contains(QString::number(mode) + id)) return;
+    if (m_reported.contains(QString::number(mode) + id))
+        return;
     m_reported.insert(QString::number(mode) + id);
     if (m_messages)
         m_messages->ask(u'<' + name + QStringLiteral("> の設定が読み込めません\rﾕｰｻﾞｰ環境ﾌｧｲﾙ(") +

@@ -24,25 +24,31 @@ qsizetype asciiHeadLength(QStringView text) {
 
 Span encodingValue(QStringView text) {
     const QStringView head = text.left(asciiHeadLength(text));
-    if (!head.startsWith(u"<?xml")) return {};
+    if (!head.startsWith(u"<?xml"))
+        return {};
     qsizetype i = head.indexOf(u"encoding", 5);
-    if (i < 0) return {};
+    if (i < 0)
+        return {};
     i += 8;
     while (i < head.size() && head[i] == u' ')
         ++i;
-    if (i >= head.size() || head[i] != u'=') return {};
+    if (i >= head.size() || head[i] != u'=')
+        return {};
     ++i;
     while (i < head.size() && head[i] == u' ')
         ++i;
-    if (i >= head.size() || (head[i] != u'\'' && head[i] != u'"')) return {};
+    if (i >= head.size() || (head[i] != u'\'' && head[i] != u'"'))
+        return {};
     const QChar quote = head[i++];
     const qsizetype end = head.indexOf(quote, i);
-    if (end < 0) return {};
+    if (end < 0)
+        return {};
     return {i, end - i};
 }
 
 bool namesUtf8(QStringView text, Span span) {
-    if (span.pos < 0) return false;
+    if (span.pos < 0)
+        return false;
     const QStringView name = text.mid(span.pos, span.len);
     return name.compare(u"utf-8", Qt::CaseInsensitive) == 0 ||
            name.compare(u"utf8", Qt::CaseInsensitive) == 0;
@@ -51,7 +57,8 @@ bool namesUtf8(QStringView text, Span span) {
 } // namespace
 
 QString escapeValue(const QString& value) {
-    if (!value.contains(u'&') && !value.contains(u'<') && !value.contains(u'>')) return value;
+    if (!value.contains(u'&') && !value.contains(u'<') && !value.contains(u'>'))
+        return value;
     QString out;
     out.reserve(value.size() + 16);
     for (const QChar c : value) {
@@ -68,7 +75,8 @@ QString escapeValue(const QString& value) {
 }
 
 QString unescapeValue(const QString& stored) {
-    if (!stored.contains(u'&')) return stored;
+    if (!stored.contains(u'&'))
+        return stored;
     QString out;
     out.reserve(stored.size());
     const QStringView s(stored);
@@ -97,23 +105,27 @@ QString unescapeValue(const QString& stored) {
 }
 
 QString decodeDocument(const QByteArray& bytes) {
-    if (bytes.startsWith(kBom)) return QString::fromUtf8(bytes.mid(kBom.size()));
+    if (bytes.startsWith(kBom))
+        return QString::fromUtf8(bytes.mid(kBom.size()));
     qsizetype n = 0;
     while (n < bytes.size() && uchar(bytes[n]) >= 0x20 && uchar(bytes[n]) <= 0x7E)
         ++n;
     const QString head = QString::fromLatin1(bytes.left(n));
-    if (namesUtf8(head, encodingValue(head))) return QString::fromUtf8(bytes);
+    if (namesUtf8(head, encodingValue(head)))
+        return QString::fromUtf8(bytes);
     return textcodec::fromCp932(bytes);
 }
 
 QByteArray encodeDocument(const QString& document, QString* written) {
     QString text = textcodec::toCp932Forms(document);
     Span span = encodingValue(text);
-    if (namesUtf8(text, span)) text.replace(span.pos, span.len, QStringLiteral("Shift-JIS"));
+    if (namesUtf8(text, span))
+        text.replace(span.pos, span.len, QStringLiteral("Shift-JIS"));
     bool lossless = false;
     const QByteArray cp932 = textcodec::toCp932(text, &lossless);
     if (lossless) {
-        if (written) *written = text;
+        if (written)
+            *written = text;
         return cp932;
     }
 
@@ -125,7 +137,8 @@ QByteArray encodeDocument(const QString& document, QString* written) {
     else
         out = kBom;
     out += text.toUtf8();
-    if (written) *written = text;
+    if (written)
+        *written = text;
     return out;
 }
 

@@ -14,7 +14,8 @@ RangeMenu BuildRangeMenu(const QString& list) {
     QStringList held;
     for (const QString& entry : list.split(u':')) {
         const QString caption = RangeCaption(entry);
-        if (caption.isEmpty()) continue;
+        if (caption.isEmpty())
+            continue;
         held << entry;
         menu.captions << caption;
     }

@@ -17,8 +17,10 @@ namespace {
 float toSingle(double v) {
     constexpr double kMax = std::numeric_limits<float>::max();
     constexpr float kInf = std::numeric_limits<float>::infinity();
-    if (v > kMax) return kInf;
-    if (v < -kMax) return -kInf;
+    if (v > kMax)
+        return kInf;
+    if (v < -kMax)
+        return -kInf;
     return float(v);
 }
 
@@ -39,7 +41,8 @@ std::function<QRect()>& workAreaSource() {
 QString joinEntries(const QStringList& entries) {
     QStringList kept;
     for (const QString& e : entries)
-        if (!e.isEmpty()) kept << e;
+        if (!e.isEmpty())
+            kept << e;
     return kept.join(u':');
 }
 
@@ -125,19 +128,23 @@ std::optional<Preset> ParsePreset(const QString& text) {
     t.remove(u',');
     QStringList parts;
     for (const QString& p : t.split(u' '))
-        if (!p.isEmpty()) parts << p;
-    if (parts.size() < 4) return std::nullopt;
+        if (!p.isEmpty())
+            parts << p;
+    if (parts.size() < 4)
+        return std::nullopt;
     return Preset{parts[0], toSingle(numrules::leadingNumber(parts[1])),
                   toSingle(numrules::leadingNumber(parts[3]))};
 }
 
 std::optional<ScaledSize> scalePreset(const Preset& preset, double percent, bool swap) {
-    if (!(percent > 0.0 && percent <= 100.0)) return std::nullopt;
+    if (!(percent > 0.0 && percent <= 100.0))
+        return std::nullopt;
     ScaledSize s;
     s.name = preset.label + u' ' + numrules::formatDouble(percent) + u'%';
     s.width = toSingle(double(preset.width) * percent / 100.0);
     s.height = toSingle(double(preset.height) * percent / 100.0);
-    if (swap) std::swap(s.width, s.height);
+    if (swap)
+        std::swap(s.width, s.height);
     return s;
 }
 
@@ -159,36 +166,43 @@ void setWorkAreaSource(std::function<QRect()> source) {
 QStringList listEntries(const QString& list) {
     QStringList entries;
     for (const QString& e : list.split(u':'))
-        if (!e.isEmpty()) entries << e;
+        if (!e.isEmpty())
+            entries << e;
     return entries;
 }
 
 ListEdit moveUp(const QString& list, int i) {
     QStringList e = listEntries(list);
-    if (i <= 0 || i >= e.size()) return {list, i};
+    if (i <= 0 || i >= e.size())
+        return {list, i};
     e.swapItemsAt(i, i - 1);
     return {joinEntries(e), i - 1};
 }
 
 ListEdit moveDown(const QString& list, int i) {
     QStringList e = listEntries(list);
-    if (i < 0 || i >= e.size() - 1) return {list, i};
+    if (i < 0 || i >= e.size() - 1)
+        return {list, i};
     e.swapItemsAt(i, i + 1);
     return {joinEntries(e), i + 1};
 }
 
 ListEdit deleteEntry(const QString& list, int i) {
     QStringList e = listEntries(list);
-    if (i < 0 || i >= e.size()) return {list, i};
+    if (i < 0 || i >= e.size())
+        return {list, i};
     e.removeAt(i);
     return {joinEntries(e), -1};
 }
 
 ListEdit replaceEntry(const QString& list, int i, const QString& entry) {
     QStringList e = listEntries(list);
-    if (i < 0) return {list, i};
-    if (e.isEmpty()) return {entry, 0};
-    if (i >= e.size()) return {list, i};
+    if (i < 0)
+        return {list, i};
+    if (e.isEmpty())
+        return {entry, 0};
+    if (i >= e.size())
+        return {list, i};
     e[i] = entry;
     return {joinEntries(e), i};
 }
@@ -205,7 +219,8 @@ bool nameTaken(const QString& list, const QString& name) {
 }
 
 QString withTemporary(const QString& list, int width, int height) {
-    if (list.contains(u"Temporary,")) return list;
+    if (list.contains(u"Temporary,"))
+        return list;
     return QStringLiteral("Temporary,") + QString::number(width) + u',' + QString::number(height) +
            QStringLiteral(",px:") + list;
 }

@@ -15,7 +15,8 @@ namespace {
 QByteArray readAll(const QString& path, bool& ok) {
     QFile f(path);
     ok = f.open(QIODevice::ReadOnly);
-    if (!ok) std::fprintf(stderr, "clipoffer: cannot read %s\n", qPrintable(path));
+    if (!ok)
+        std::fprintf(stderr, "clipoffer: cannot read %s\n", qPrintable(path));
     return ok ? f.readAll() : QByteArray();
 }
 
@@ -35,7 +36,8 @@ int main(int argc, char** argv) {
     for (qsizetype i = 0; i < args.size() && ok; ++i) {
         const QString& opt = args[i];
         const qsizetype need = opt == QLatin1String("--data") ? 2 : 1;
-        if (i + need >= args.size()) return usage();
+        if (i + need >= args.size())
+            return usage();
         if (opt == QLatin1String("--text")) {
             data->setText(args[++i]);
         } else if (opt == QLatin1String("--html")) {
@@ -47,7 +49,8 @@ int main(int argc, char** argv) {
             // A decoded image, which Qt offers in every format it can write.
             const QImage img(args[++i]);
             ok = !img.isNull();
-            if (!ok) std::fprintf(stderr, "clipoffer: cannot decode %s\n", qPrintable(args[i]));
+            if (!ok)
+                std::fprintf(stderr, "clipoffer: cannot decode %s\n", qPrintable(args[i]));
             data->setImageData(img);
         } else if (opt == QLatin1String("--data")) {
             const QString mime = args[++i];
@@ -56,8 +59,10 @@ int main(int argc, char** argv) {
             return usage();
         }
     }
-    if (!ok) return 1;
-    if (data->formats().isEmpty()) return usage();
+    if (!ok)
+        return 1;
+    if (data->formats().isEmpty())
+        return usage();
 
     QClipboard* cb = QGuiApplication::clipboard();
     cb->setMimeData(data.release(), QClipboard::Clipboard); // the clipboard owns it now
@@ -66,7 +71,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     QObject::connect(cb, &QClipboard::dataChanged, &app, [cb] {
-        if (!cb->ownsClipboard()) QCoreApplication::quit();
+        if (!cb->ownsClipboard())
+            QCoreApplication::quit();
     });
     std::printf("ready\n");
     std::fflush(stdout);

@@ -13,7 +13,8 @@
 namespace {
 
 int make(int w, int h, const char* out, int seed) {
-    if (w <= 0 || h <= 0) return 2;
+    if (w <= 0 || h <= 0)
+        return 2;
     QImage img(w, h, QImage::Format_RGB32);
     for (int y = 0; y < h; ++y) {
         auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
@@ -30,13 +31,15 @@ int make(int w, int h, const char* out, int seed) {
 
 QImage load(const char* path) {
     QImage img(QString::fromLocal8Bit(path));
-    if (img.isNull()) std::fprintf(stderr, "imgtool: cannot read %s\n", path);
+    if (img.isNull())
+        std::fprintf(stderr, "imgtool: cannot read %s\n", path);
     return img.convertToFormat(QImage::Format_RGB32);
 }
 
 int diff(const char* a, const char* b) {
     const QImage ia = load(a), ib = load(b);
-    if (ia.isNull() || ib.isNull()) return 2;
+    if (ia.isNull() || ib.isNull())
+        return 2;
     if (ia.size() != ib.size()) {
         std::printf("size %dx%d %dx%d\n", ia.width(), ia.height(), ib.width(), ib.height());
         return 0;
@@ -47,7 +50,8 @@ int diff(const char* a, const char* b) {
         const auto* ra = reinterpret_cast<const QRgb*>(ia.constScanLine(y));
         const auto* rb = reinterpret_cast<const QRgb*>(ib.constScanLine(y));
         for (int x = 0; x < ia.width(); ++x) {
-            if ((ra[x] & 0xffffff) == (rb[x] & 0xffffff)) continue;
+            if ((ra[x] & 0xffffff) == (rb[x] & 0xffffff))
+                continue;
             ++count;
             x1 = std::min(x1, x);
             y1 = std::min(y1, y);
@@ -68,7 +72,8 @@ int main(int argc, char** argv) {
     const QString cmd = argc > 1 ? QString::fromLatin1(argv[1]) : QString();
     if (cmd == QLatin1String("make") && (argc == 5 || argc == 6))
         return make(atoi(argv[2]), atoi(argv[3]), argv[4], argc == 6 ? atoi(argv[5]) : 0);
-    if (cmd == QLatin1String("diff") && argc == 4) return diff(argv[2], argv[3]);
+    if (cmd == QLatin1String("diff") && argc == 4)
+        return diff(argv[2], argv[3]);
     std::fprintf(stderr, "usage: imgtool make W H OUT.png [SEED] | imgtool diff A B\n");
     return 2;
 }

@@ -32,7 +32,8 @@ struct Fixture {
         menus.popup = [this](QMenu* m) {
             opened << m;
             emit m->aboutToShow();
-            if (pick) pick->trigger();
+            if (pick)
+                pick->trigger();
         };
     }
     void choose(int menu, QAction* item) {

@@ -67,7 +67,8 @@ private slots:
                              qAbs(qBlue(a) - qBlue(b)) <= tolerance,
                          qPrintable(QStringLiteral("pixel %1,%2").arg(x).arg(y)));
             }
-        if (code == 40 || code == 80) QVERIFY(back.info().grey);
+        if (code == 40 || code == 80)
+            QVERIFY(back.info().grey);
         if (code == 32 || code == 24)
             QCOMPARE(got, src); // lossless depths keep every pixel of the source
     }

@@ -32,7 +32,8 @@ QList<QPoint> redPixels(const QImage& img) {
     QList<QPoint> out;
     for (int y = 0; y < img.height(); ++y)
         for (int x = 0; x < img.width(); ++x)
-            if (img.pixel(x, y) == qRgb(255, 0, 0)) out << QPoint(x, y);
+            if (img.pixel(x, y) == qRgb(255, 0, 0))
+                out << QPoint(x, y);
     return out;
 }
 QImage loadStored(const QString& path) {

@@ -93,7 +93,8 @@ private slots:
         expected.replace(QLatin1String("{D}"), fx.defaultFolder().chopped(1))
             .replace(QLatin1String("{E}"), fx.exe)
             .replace(QLatin1String("{M}"), fx.docs);
-        if (!expected.endsWith(u'/')) expected += u'/';
+        if (!expected.endsWith(u'/'))
+            expected += u'/';
         QCOMPARE(out.userDataFolder, expected);
         QCOMPARE(out.programDataFolder, fx.exe + "/apData/");
         QCOMPARE(fx.messages.asked.size(), messages);

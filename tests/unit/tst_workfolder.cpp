@@ -138,7 +138,8 @@ private slots:
         const auto s = wf.store(prefix, QStringLiteral(".bmp"),
                                 [](QIODevice& d) { return writeText(d, "x"); });
         QCOMPARE(s.ok, allowed);
-        if (!allowed) QVERIFY(visibleFiles(tmp.path()).isEmpty());
+        if (!allowed)
+            QVERIFY(visibleFiles(tmp.path()).isEmpty());
     }
 
     void numbersKeepCountingPast32767() {

@@ -31,7 +31,8 @@ public:
     bool start() {
         const QByteArray xvfb = QStandardPaths::findExecutable("Xvfb").toLocal8Bit();
         int fds[2];
-        if (xvfb.isEmpty() || pipe(fds) != 0) return false;
+        if (xvfb.isEmpty() || pipe(fds) != 0)
+            return false;
         m_pid = fork();
         if (m_pid == 0) {
             close(fds[0]);
@@ -63,7 +64,8 @@ public:
             xcb_connection_t* c2 = xcb_connect(m_display.constData(), nullptr);
             const bool ok = !xcb_connection_has_error(c2);
             xcb_disconnect(c2);
-            if (ok) return true;
+            if (ok)
+                return true;
             usleep(50000);
         }
         return false;
@@ -73,7 +75,8 @@ public:
             kill(m_pid, SIGTERM);
             waitpid(m_pid, nullptr, 0);
         }
-        if (m_readFd >= 0) close(m_readFd);
+        if (m_readFd >= 0)
+            close(m_readFd);
     }
     QByteArray display() const { return m_display; }
 
@@ -112,7 +115,8 @@ private:
 };
 
 void TestX11Backend::initTestCase() {
-    if (!g_haveX) QSKIP("no Xvfb");
+    if (!g_haveX)
+        QSKIP("no Xvfb");
     for (const char* tool : {"xclip", "xdotool", "xprop", "xev", "xwininfo"})
         if (QStandardPaths::findExecutable(tool).isEmpty())
             QSKIP(qPrintable(QStringLiteral("%1 not installed").arg(tool)));
@@ -135,7 +139,8 @@ QProcess* TestX11Backend::start(const QString& program, const QStringList& args)
     p->setStandardOutputFile(QProcess::nullDevice());
     p->setStandardErrorFile(QProcess::nullDevice());
     p->start(program, args);
-    if (!p->waitForStarted(5000)) return nullptr;
+    if (!p->waitForStarted(5000))
+        return nullptr;
     m_procs.push_back(std::move(p));
     return m_procs.back().get();
 }
@@ -155,7 +160,8 @@ QProcess* TestX11Backend::offer(const QString& program, const QString& type, con
 // xclip under another name, so that the owner looks like that program.
 QString TestX11Backend::aliasOfXclip(const QString& name) {
     const QString path = m_dir.filePath(name);
-    if (!QFile::exists(path)) QFile::copy(QStandardPaths::findExecutable("xclip"), path);
+    if (!QFile::exists(path))
+        QFile::copy(QStandardPaths::findExecutable("xclip"), path);
     return path;
 }
 

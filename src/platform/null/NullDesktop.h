@@ -15,7 +15,8 @@ public:
 
     // Delivers a notification as the system would, but only while active.
     void inject(qint32 value) {
-        if (m_active) emit changed(value);
+        if (m_active)
+            emit changed(value);
     }
 
 private:

@@ -51,9 +51,11 @@ constexpr qsizetype kCommLength = 15;
 
 bool matchesEntry(const QString& name, std::string_view entry) {
     const QString e = QString::fromLatin1(entry.data(), qsizetype(entry.size()));
-    if (name == e) return true;
+    if (name == e)
+        return true;
     // "firefox-esr", "code-oss", "chromium-browser" are the program under a packager's name.
-    if (name.startsWith(e + QLatin1Char('-'))) return true;
+    if (name.startsWith(e + QLatin1Char('-')))
+        return true;
     return name.size() == kCommLength && e.startsWith(name);
 }
 
@@ -62,7 +64,8 @@ bool matchesEntry(const QString& name, std::string_view entry) {
 QStringList nameForms(const QString& raw) {
     QString n = raw.trimmed().toLower();
     QStringList forms;
-    if (n.isEmpty()) return forms;
+    if (n.isEmpty())
+        return forms;
     forms << n;
     for (const char* suffix : {".bin", "-bin", ".exe", ".real"}) {
         if (n.endsWith(QLatin1String(suffix)) && n.size() > qsizetype(std::strlen(suffix))) {
@@ -72,7 +75,8 @@ QStringList nameForms(const QString& raw) {
         }
     }
     const qsizetype dot = n.lastIndexOf(QLatin1Char('.'));
-    if (dot >= 0 && dot + 1 < n.size()) forms << n.mid(dot + 1);
+    if (dot >= 0 && dot + 1 < n.size())
+        forms << n.mid(dot + 1);
     return forms;
 }
 
@@ -89,9 +93,12 @@ bool anyMatches(const QStringList& names, const std::array<std::string_view, N>&
 } // namespace
 
 OwnerKind ownerKind(const QStringList& ownerNames) {
-    if (anyMatches(ownerNames, kCaptureTools)) return OwnerKind::CaptureTool;
-    if (anyMatches(ownerNames, kEditorsAndBrowsers)) return OwnerKind::EditorOrBrowser;
-    if (anyMatches(ownerNames, kClipboardManagers)) return OwnerKind::ClipboardManager;
+    if (anyMatches(ownerNames, kCaptureTools))
+        return OwnerKind::CaptureTool;
+    if (anyMatches(ownerNames, kEditorsAndBrowsers))
+        return OwnerKind::EditorOrBrowser;
+    if (anyMatches(ownerNames, kClipboardManagers))
+        return OwnerKind::ClipboardManager;
     return OwnerKind::Unknown;
 }
 
@@ -102,15 +109,19 @@ bool isPictureFormat(const QString& format) {
 
 bool isBookkeepingFormat(const QString& format) {
     for (const char* t : {"TARGETS", "MULTIPLE", "TIMESTAMP", "SAVE_TARGETS"})
-        if (format == QLatin1String(t)) return true;
+        if (format == QLatin1String(t))
+            return true;
     return false;
 }
 
 qint32 classifyChange(const QStringList& formats, const QStringList& ownerNames) {
-    if (!std::any_of(formats.begin(), formats.end(), isPictureFormat)) return kClipCopy;
+    if (!std::any_of(formats.begin(), formats.end(), isPictureFormat))
+        return kClipCopy;
     const OwnerKind kind = ownerKind(ownerNames);
-    if (kind == OwnerKind::CaptureTool) return kClipCapture;
-    if (kind == OwnerKind::EditorOrBrowser) return kClipCopy;
+    if (kind == OwnerKind::CaptureTool)
+        return kClipCapture;
+    if (kind == OwnerKind::EditorOrBrowser)
+        return kClipCopy;
     const bool onlyPictures = std::all_of(formats.begin(), formats.end(), [](const QString& f) {
         return isPictureFormat(f) || isBookkeepingFormat(f);
     });

@@ -21,7 +21,8 @@ uint32_t activeWindow(XConnection& conn) {
     // Any 32-bit type: the value is a window id whatever a window manager labels it.
     const auto active =
         conn.property32(conn.root(), conn.atom("_NET_ACTIVE_WINDOW"), XCB_GET_PROPERTY_TYPE_ANY);
-    if (!active.isEmpty() && active.front() != XCB_NONE) return active.front();
+    if (!active.isEmpty() && active.front() != XCB_NONE)
+        return active.front();
     xcb_connection_t* c = conn.get();
     Reply<xcb_get_input_focus_reply_t> f(
         xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
@@ -35,10 +36,12 @@ uint32_t activeWindow(XConnection& conn) {
 QRect rootRect(XConnection& conn, uint32_t w) {
     xcb_connection_t* c = conn.get();
     Reply<xcb_get_geometry_reply_t> g(xcb_get_geometry_reply(c, xcb_get_geometry(c, w), nullptr));
-    if (!g) return {};
+    if (!g)
+        return {};
     Reply<xcb_translate_coordinates_reply_t> t(xcb_translate_coordinates_reply(
         c, xcb_translate_coordinates(c, w, conn.root(), 0, 0), nullptr));
-    if (!t) return {};
+    if (!t)
+        return {};
     const int b = g->border_width;
     return QRect(t->dst_x - b, t->dst_y - b, g->width + 2 * b, g->height + 2 * b);
 }
@@ -48,8 +51,10 @@ uint32_t topLevel(XConnection& conn, uint32_t w) {
     xcb_connection_t* c = conn.get();
     for (int depth = 0; depth < 64; ++depth) {
         Reply<xcb_query_tree_reply_t> t(xcb_query_tree_reply(c, xcb_query_tree(c, w), nullptr));
-        if (!t) return XCB_NONE;
-        if (t->parent == conn.root() || t->parent == XCB_NONE) return w;
+        if (!t)
+            return XCB_NONE;
+        if (t->parent == conn.root() || t->parent == XCB_NONE)
+            return w;
         w = t->parent;
     }
     return XCB_NONE;
@@ -58,15 +63,18 @@ uint32_t topLevel(XConnection& conn, uint32_t w) {
 } // namespace
 
 QRect activeWindowRect(XConnection& conn) {
-    if (!conn.isValid()) return {};
+    if (!conn.isValid())
+        return {};
     const uint32_t w = activeWindow(conn);
-    if (w == XCB_NONE) return {};
+    if (w == XCB_NONE)
+        return {};
     // A window manager that publishes its decoration sizes is taken at its word; otherwise
     // the frame is the client's top-level ancestor (the client itself without reparenting).
     const auto ext = conn.property32(w, conn.atom("_NET_FRAME_EXTENTS"), XCB_ATOM_CARDINAL);
     if (ext.size() == 4) {
         const QRect client = rootRect(conn, w);
-        if (client.isEmpty()) return {};
+        if (client.isEmpty())
+            return {};
         return client.adjusted(-int(ext[0]), -int(ext[2]), int(ext[1]), int(ext[3]));
     }
     const uint32_t top = topLevel(conn, w);

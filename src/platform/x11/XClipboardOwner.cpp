@@ -29,12 +29,14 @@ uint32_t selectionOwner(XConnection& conn, uint32_t selection) {
 
 // The process of the client that created the window, as the server saw it connect.
 qint64 pidFromXRes(XConnection& conn, uint32_t window) {
-    if (!conn.hasXRes()) return 0;
+    if (!conn.hasXRes())
+        return 0;
     xcb_connection_t* c = conn.get();
     xcb_res_client_id_spec_t spec{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
     Reply<xcb_res_query_client_ids_reply_t> r(
         xcb_res_query_client_ids_reply(c, xcb_res_query_client_ids(c, 1, &spec), nullptr));
-    if (!r) return 0;
+    if (!r)
+        return 0;
     for (auto it = xcb_res_query_client_ids_ids_iterator(r.get()); it.rem;
          xcb_res_client_id_value_next(&it)) {
         if ((it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) &&
@@ -53,9 +55,11 @@ qint64 pidFromProperty(XConnection& conn, uint32_t window) {
 QStringList windowClass(XConnection& conn, uint32_t window) {
     QStringList out;
     const auto raw = conn.property(window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8);
-    if (!raw) return out;
+    if (!raw)
+        return out;
     for (const QByteArray& part : raw->split('\0'))
-        if (!part.isEmpty()) out << QString::fromLocal8Bit(part);
+        if (!part.isEmpty())
+            out << QString::fromLocal8Bit(part);
     return out;
 }
 
@@ -68,39 +72,48 @@ uint32_t clientLeader(XConnection& conn, uint32_t window) {
 
 QStringList processNames(qint64 pid) {
     QStringList out;
-    if (pid <= 0) return out;
+    if (pid <= 0)
+        return out;
     const QString dir = QStringLiteral("/proc/%1/").arg(pid);
     QFile comm(dir + QStringLiteral("comm"));
     if (comm.open(QIODevice::ReadOnly)) {
         const QString name = QString::fromLocal8Bit(comm.readAll()).trimmed();
-        if (!name.isEmpty()) out << name;
+        if (!name.isEmpty())
+            out << name;
     }
     // Often unreadable for another user's process; comm alone then has to do.
     const QString exe = QFileInfo(dir + QStringLiteral("exe")).symLinkTarget();
     if (!exe.isEmpty()) {
         QString base = QFileInfo(exe).fileName();
         base.remove(QStringLiteral(" (deleted)"));
-        if (!base.isEmpty() && !out.contains(base)) out << base;
+        if (!base.isEmpty() && !out.contains(base))
+            out << base;
     }
     return out;
 }
 
 ClipboardOwner clipboardOwner(XConnection& conn) {
     ClipboardOwner owner;
-    if (!conn.isValid()) return owner;
+    if (!conn.isValid())
+        return owner;
     owner.window = selectionOwner(conn, conn.atom("CLIPBOARD"));
-    if (!owner.window) return owner;
+    if (!owner.window)
+        return owner;
 
     const uint32_t leader = clientLeader(conn, owner.window);
     owner.pid = pidFromXRes(conn, owner.window);
-    if (!owner.pid) owner.pid = pidFromProperty(conn, owner.window);
-    if (!owner.pid && leader) owner.pid = pidFromProperty(conn, leader);
+    if (!owner.pid)
+        owner.pid = pidFromProperty(conn, owner.window);
+    if (!owner.pid && leader)
+        owner.pid = pidFromProperty(conn, leader);
     owner.names = processNames(owner.pid);
 
     QStringList cls = windowClass(conn, owner.window);
-    if (cls.isEmpty() && leader) cls = windowClass(conn, leader);
+    if (cls.isEmpty() && leader)
+        cls = windowClass(conn, leader);
     for (const QString& n : cls)
-        if (!owner.names.contains(n)) owner.names << n;
+        if (!owner.names.contains(n))
+            owner.names << n;
     return owner;
 }
 

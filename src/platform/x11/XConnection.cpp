@@ -30,7 +30,8 @@ XConnection::XConnection() {
     xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
     for (int i = 0; i < screenNo && it.rem; ++i)
         xcb_screen_next(&it);
-    if (it.rem) m_root = it.data->root;
+    if (it.rem)
+        m_root = it.data->root;
 
     // XFixes answers GetCursorImage only after the client has announced its version.
     const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c, &xcb_xfixes_id);
@@ -50,24 +51,29 @@ XConnection::XConnection() {
 }
 
 XConnection::~XConnection() {
-    if (m_conn) xcb_disconnect(m_conn);
+    if (m_conn)
+        xcb_disconnect(m_conn);
 }
 
 uint32_t XConnection::atom(const char* name) {
-    if (!m_conn) return 0;
+    if (!m_conn)
+        return 0;
     const QByteArray key(name);
-    if (auto it = m_atoms.constFind(key); it != m_atoms.cend()) return *it;
+    if (auto it = m_atoms.constFind(key); it != m_atoms.cend())
+        return *it;
     Reply<xcb_intern_atom_reply_t> r(xcb_intern_atom_reply(
         m_conn, xcb_intern_atom(m_conn, 1, uint16_t(std::strlen(name)), name), nullptr));
     const uint32_t a = r ? r->atom : 0;
     // A missing atom may be created later by another client, so only hits are remembered.
-    if (a) m_atoms.insert(key, a);
+    if (a)
+        m_atoms.insert(key, a);
     return a;
 }
 
 std::optional<QByteArray> XConnection::property(uint32_t window, uint32_t prop, uint32_t type,
                                                 int format, uint32_t maxLongs) {
-    if (!m_conn || !window || !prop) return std::nullopt;
+    if (!m_conn || !window || !prop)
+        return std::nullopt;
     Reply<xcb_get_property_reply_t> r(xcb_get_property_reply(
         m_conn, xcb_get_property(m_conn, 0, window, prop, type, 0, maxLongs), nullptr));
     if (!r || r->type == XCB_NONE || (type != XCB_GET_PROPERTY_TYPE_ANY && r->type != type) ||
@@ -80,7 +86,8 @@ std::optional<QByteArray> XConnection::property(uint32_t window, uint32_t prop, 
 QVector<uint32_t> XConnection::property32(uint32_t window, uint32_t prop, uint32_t type) {
     QVector<uint32_t> out;
     const auto raw = property(window, prop, type, 32);
-    if (!raw) return out;
+    if (!raw)
+        return out;
     out.resize(raw->size() / 4);
     std::memcpy(out.data(), raw->constData(), size_t(out.size()) * 4);
     return out;

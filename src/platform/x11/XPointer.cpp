@@ -12,11 +12,13 @@ namespace platform::x11 {
 
 PointerSnapshot readPointer(XConnection& conn) {
     PointerSnapshot snap;
-    if (!conn.hasXFixes()) return snap;
+    if (!conn.hasXFixes())
+        return snap;
     xcb_connection_t* c = conn.get();
     xcb_xfixes_get_cursor_image_reply_t* r =
         xcb_xfixes_get_cursor_image_reply(c, xcb_xfixes_get_cursor_image(c), nullptr);
-    if (!r) return snap;
+    if (!r)
+        return snap;
     // x, y is where the pointer points (the hotspot); callers place the image themselves.
     snap.pos = QPoint(r->x, r->y);
     const int w = r->width, h = r->height;
