@@ -9,6 +9,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QPainter>
+#include <QTimer>
 
 CaptureIntake::CaptureIntake(imaging::ImageModel& ikImg, WorkFolder& folder,
                              platform::Desktop& desktop, MessageSink& messages, IntakeHost& host)
@@ -55,6 +56,9 @@ bool CaptureIntake::takePicture(QImage picture, int& nPsX, int& nPsY, const QIma
         QPainter p(&picture);
         p.drawImage(QPoint(nPsX, nPsY), nCur);
     }
+    // The picture shown so far is let go once the intake is over: freeing a large one
+    // takes time that storing the new capture should not wait for.
+    QTimer::singleShot(0, [previous = m_img.image()] { Q_UNUSED(previous); });
     m_img.setImage(std::move(picture));
     return m_img.handle() > 0;
 }

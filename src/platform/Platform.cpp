@@ -29,9 +29,9 @@ quint64 pictureKey(const QImage& image) {
         lane[1] = (lane[1] ^ quint64(y)) * kMul;
     };
     const int rows = image.height();
-    for (int y = 0; y < rows; y += 4)
+    for (int y = 0; y < rows; y += 8)
         mixRow(y);
-    if ((rows - 1) % 4 != 0)
+    if ((rows - 1) % 8 != 0)
         mixRow(rows - 1);
     quint64 key = 0;
     for (quint64 l : lane)

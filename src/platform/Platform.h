@@ -50,7 +50,7 @@ public:
     virtual std::unique_ptr<ClipboardWatch> createClipboardWatch() = 0;
 };
 
-// Content key of a picture: equal pictures give equal keys. It reads every fourth row (and
+// Content key of a picture: equal pictures give equal keys. It reads every eighth row (and
 // the last) so that keying a large capture costs little; it only ever decides whether a
 // clipboard manager offers again the picture just taken, never whether a capture is new.
 quint64 pictureKey(const QImage& image);
