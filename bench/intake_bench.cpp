@@ -126,7 +126,9 @@ int main(int argc, char** argv) {
       << "\nThe rows go to the file in gathered writes straight from the picture, so the "
          "write itself costs what the raw write costs. Above it: the content key (every eighth "
          "row, so that a clipboard manager offering the same picture again is not taken in "
-         "twice), drawing the pointer, the temporary file and its rename.\n"
+         "twice), drawing the pointer, the temporary file and its rename. The picture shown before "
+         "is "
+         "freed after the intake, when the event loop runs again.\n"
       << "\nPeak resident memory of the whole run: " << peakKiB() / 1024
       << " MB (the 8K picture is 133 MB; the benchmark itself keeps its source picture, "
          "the copy handed to the intake and the file bytes read back for the raw write).\n";
