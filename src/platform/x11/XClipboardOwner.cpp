@@ -32,14 +32,16 @@ qint64 pidFromXRes(XConnection& conn, uint32_t window) {
     if (!conn.hasXRes())
         return 0;
     xcb_connection_t* c = conn.get();
-    xcb_res_client_id_spec_t spec{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+    xcb_res_client_id_spec_t wanted{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
     Reply<xcb_res_query_client_ids_reply_t> r(
-        xcb_res_query_client_ids_reply(c, xcb_res_query_client_ids(c, 1, &spec), nullptr));
+        xcb_res_query_client_ids_reply(c, xcb_res_query_client_ids(c, 1, &wanted), nullptr));
     if (!r)
         return 0;
     for (auto it = xcb_res_query_client_ids_ids_iterator(r.get()); it.rem;
          xcb_res_client_id_value_next(&it)) {
-        if ((it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) &&
+        const auto& [id, length] = *it.data;
+        Q_UNUSED(length);
+        if ((id.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) &&
             xcb_res_client_id_value_value_length(it.data) >= 1)
             return *xcb_res_client_id_value_value(it.data);
     }
