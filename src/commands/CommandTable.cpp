@@ -12,6 +12,7 @@ CommandTable::CommandTable(spPic& menus, CommandHost& host) : m_menus(menus), m_
     // Operations join this table as they are built; a caption without an entry does nothing.
     add(QStringLiteral("作業ﾌｫﾙﾀﾞに保存"), [this] { m_host.SaveToWorkFolder(); });
     add(QStringLiteral("作業ﾌｫﾙﾀﾞを空にする"), [this] { m_host.EmptyWorkFolder(); });
+    add(QStringLiteral("作業ﾌｫﾙﾀﾞをｴｸｽﾌﾟﾛｰﾗｰで開く"), [this] { m_host.ExploreWorkFolder(); });
     add(QStringLiteral("終了"), [this] { m_host.SaveWindowSettings(); });
     add(QStringLiteral("ｸﾘｯﾌﾟﾎﾞｰﾄﾞから貼付"), [this] {
         if (m_host.textShown())
@@ -92,6 +93,9 @@ void CommandTable::Form_KeyDown(const QKeyEvent& event) {
     switch (*key) {
     case KeyCommand::SaveToWorkFolder:
         m_host.SaveToWorkFolder();
+        break;
+    case KeyCommand::ExploreWorkFolder:
+        m_host.ExploreWorkFolder();
         break;
     default:
         break;

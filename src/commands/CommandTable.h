@@ -16,6 +16,7 @@ public:
     virtual bool textShown() const = 0;
     virtual void SaveToWorkFolder() = 0;
     virtual void EmptyWorkFolder() = 0;
+    virtual void ExploreWorkFolder() = 0;
     virtual void SaveWindowSettings() = 0;
     virtual void PasteText() = 0;
     virtual void CopyText(bool minimize) = 0;

@@ -77,6 +77,7 @@ public:
     void CopyText(bool minimize) override;
     void SaveToWorkFolder() override;
     void EmptyWorkFolder() override;
+    void ExploreWorkFolder() override;
     void EraseImage() override;
     void ClearRange() override;
 

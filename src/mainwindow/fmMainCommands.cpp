@@ -3,6 +3,7 @@
 #include "imaging/ImageView.h"
 #include "mainwindow/FileList.h"
 #include "mainwindow/fmMain.h"
+#include "settings/Shell.h"
 
 #include <QClipboard>
 #include <QCoreApplication>
@@ -62,6 +63,11 @@ void fmMain::EmptyWorkFolder() {
         QFile::remove(dir.filePath(name));
     m_File1->reread();
     EraseImage();
+}
+
+void fmMain::ExploreWorkFolder() {
+    if (!shell::W_ExpFd(m_workFolder.path(), false))
+        m_messages.notice(QStringLiteral("作業ﾌｫﾙﾀﾞを開けませんでした\r") + m_workFolder.path());
 }
 
 void fmMain::EraseImage() {

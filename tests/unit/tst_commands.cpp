@@ -14,6 +14,7 @@ struct Host : CommandHost {
     bool textShown() const override { return text; }
     void SaveToWorkFolder() override { calls << "SaveToWorkFolder"; }
     void EmptyWorkFolder() override { calls << "EmptyWorkFolder"; }
+    void ExploreWorkFolder() override { calls << "ExploreWorkFolder"; }
     void SaveWindowSettings() override { calls << "SaveWindowSettings"; }
     void PasteText() override { calls << "PasteText"; }
     void CopyText(bool m) override { calls << QStringLiteral("CopyText(%1)").arg(m); }
@@ -137,12 +138,14 @@ private slots:
     void pickedItemsRun() {
         Fixture f;
         f.choose(0, f.menus.mnFile[8]);
+        f.choose(0, f.menus.mnFile[9]);
         f.choose(0, f.menus.mnFile[12]);
         f.choose(0, f.menus.mnFile[14]); // "終了(&X)" reaches "終了"
         f.choose(1, f.menus.mnEdt[11]);
         f.choose(1, f.menus.mnRng[2]);
-        QCOMPARE(f.host.calls, (QStringList{"SaveToWorkFolder", "EmptyWorkFolder",
-                                            "SaveWindowSettings", "EraseImage", "ClearRange"}));
+        QCOMPARE(f.host.calls,
+                 (QStringList{"SaveToWorkFolder", "ExploreWorkFolder", "EmptyWorkFolder",
+                              "SaveWindowSettings", "EraseImage", "ClearRange"}));
     }
 
     void dismissedOrUnknownRunsNothing() {

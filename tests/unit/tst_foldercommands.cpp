@@ -4,6 +4,7 @@
 #include "mainwindow/FileList.h"
 #include "mainwindow/fmMain.h"
 #include "platform/null/NullDesktop.h"
+#include "settings/Shell.h"
 #include "windowfixture.h"
 
 #include <QAction>
@@ -156,6 +157,31 @@ private slots:
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("選んだ"));
         QTest::keyClick(&win.w->Rtxt(), Qt::Key_W, Qt::ControlModifier);
         QCOMPARE(win.files().size(), 3); // also from inside the text view
+    }
+
+    void exploreWorkFolder() {
+        Window win;
+        QStringList opened;
+        bool accept = true;
+        const shell::Opener saved = shell::opener();
+        shell::opener() = [&](const QString& p) {
+            opened << p;
+            return accept;
+        };
+        win.w->show();
+        QVERIFY(QTest::qWaitForWindowActive(win.w.get()));
+        QTest::mouseClick(win.w->findChild<QToolButton*>(QStringLiteral("imBtn3")), Qt::LeftButton);
+        QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : win.w.get();
+        QTest::keyClick(focus, Qt::Key_E, Qt::ControlModifier);
+        QCOMPARE(opened, QStringList(2, win.w->workFolderPath()));
+        accept = false; // no file manager took it: the user hears of it
+        win.w->ExploreWorkFolder();
+        QCOMPARE(win.messages.notices.size(), 1);
+        QDir(win.w->workFolderPath()).removeRecursively();
+        win.w->ExploreWorkFolder(); // a missing folder is not opened, and is no error
+        QCOMPARE(opened.size(), 3);
+        QCOMPARE(win.messages.notices.size(), 1);
+        shell::opener() = saved;
     }
 
     void optionMarksAtStart() {
