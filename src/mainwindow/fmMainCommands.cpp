@@ -6,7 +6,6 @@
 #include "settings/Shell.h"
 
 #include <QClipboard>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -41,11 +40,9 @@ void fmMain::SaveToWorkFolder() {
             m_workFolder.store(m_prefix, QStringLiteral(".bmp"),
                                [this](QIODevice& dev) { return m_ikImg.saveBmp(dev); });
         if (s.ok) {
-            QCoreApplication::processEvents();
-            m_File1->reread();
             m_currentFile = s.path;
             SetViewState(1);
-            RefreshFileList();
+            RefreshFileList(); // lets pending events run, re-reads the list, selects the file
         } else {
             m_messages.notice(QStringLiteral("作業ﾌｫﾙﾀﾞに保存できませんでした\r") + s.error);
         }

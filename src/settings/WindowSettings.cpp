@@ -5,7 +5,6 @@
 #include "mainwindow/TopBand.h"
 #include "mainwindow/fmMain.h"
 #include "settings/yIni.h"
-#include "sizes/RangeList.h"
 
 #include <QCheckBox>
 #include <QGuiApplication>
@@ -76,8 +75,8 @@ void LoadWindowSettings(fmMain& w, yIni& ini, const QString& file) {
         }
         ini.GetGtx(kUser);
         displayMode = readInt(ini, QStringLiteral("ｽｹｰﾙ表示"));
-        w.setRangeList(
-            sizes::BuildRangeMenu(ini.vGtVal(QStringLiteral("QN_RNG"), QString()).toString()).list);
+        // The window keeps the valid entries and rebuilds its range menu from them.
+        w.setRangeList(ini.vGtVal(QStringLiteral("QN_RNG"), QString()).toString());
         QString reduction = ini.vGtVal(QStringLiteral("減色"), QString()).toString();
         w.setColourReduction(reduction.isEmpty() ? QStringLiteral("減色しない") : reduction);
         w.setMPnt(ini.vGtVal(QStringLiteral("ﾏｳｽﾎﾟｲﾝﾀ"), kTake).toString() == kTake);
