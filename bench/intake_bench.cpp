@@ -82,11 +82,15 @@ int main(int argc, char** argv) {
         for (int i = 0; i < runs; ++i) {
             // As the clipboard hands it over: a picture of its own, not shared.
             QImage fresh = picture.copy();
+            fresh.setPixel(i, 0, qRgb(i, 255 - i, 7)); // each run a new capture
+            platform::ClipboardSnapshot offer;
+            offer.picture = std::move(fresh);
+            offer.pointer = {cursor, QPoint(100, 100)};
             QElapsedTimer t;
             t.start();
-            w.intake().takeIn(std::move(fresh), 100, 100, cursor);
+            w.captureOffered(offer);
+            w.finishIntakes(); // stored on the storing thread, outcome shown here
             intake.push_back(t.nsecsElapsed() / 1e6);
-            QCoreApplication::processEvents(); // what the event loop does right after
             QFile stored(w.currentFile());
             if (!stored.open(QIODevice::ReadOnly))
                 return 1;

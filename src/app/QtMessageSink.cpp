@@ -22,12 +22,15 @@ MessageSink::Answer QtMessageSink::ask(const QString& text, Buttons buttons) {
 }
 
 void QtMessageSink::notice(const QString& text) {
+    if (!m_notice)
+        m_log.clear();
+    m_log.add(text);
     if (m_notice) {
-        m_notice->setText(m_notice->text() + QStringLiteral("\n\n") + lines(text));
+        m_notice->setText(m_log.text());
         m_notice->raise();
         return;
     }
-    m_notice = new QMessageBox(QMessageBox::Warning, kTitle, lines(text), QMessageBox::Ok);
+    m_notice = new QMessageBox(QMessageBox::Warning, kTitle, m_log.text(), QMessageBox::Ok);
     m_notice->setAttribute(Qt::WA_DeleteOnClose);
     m_notice->setModal(false);
     m_notice->setWindowFlag(Qt::WindowStaysOnTopHint);

@@ -1,5 +1,6 @@
 #pragma once
 #include "app/Messages.h"
+#include "app/NoticeLog.h"
 
 #include <QPointer>
 
@@ -15,4 +16,5 @@ public:
 
 private:
     QPointer<QMessageBox> m_notice;
+    NoticeLog m_log;
 };

@@ -1,19 +1,20 @@
 #include "capture/CaptureIntake.h"
 
-#include "app/Messages.h"
-#include "capture/ClipFormat.h"
+#include "capture/CopyIntake.h"
 #include "capture/WorkFolder.h"
-#include "imaging/ImageModel.h"
-#include "platform/Platform.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
+#include <QBuffer>
+#include <QHash>
+#include <QImageReader>
 #include <QPainter>
-#include <QTimer>
 
-CaptureIntake::CaptureIntake(imaging::ImageModel& ikImg, WorkFolder& folder,
-                             platform::Desktop& desktop, MessageSink& messages, IntakeHost& host)
-    : m_img(ikImg), m_folder(folder), m_desktop(desktop), m_messages(messages), m_host(host) {}
+// The content taken in last, so that the same offer (a clipboard manager handing back the
+// picture just taken, an owner answering late with its newer content) is stored once.
+struct CaptureIntake::Seen {
+    quint64 pictureKey = 0;
+    size_t textHash = 0;
+    bool textSeen = false;
+};
 
 int depthCodeForReduction(const QString& caption) {
     if (caption == u"16色(4bit)")
@@ -29,73 +30,189 @@ int depthCodeForReduction(const QString& caption) {
     return 0;
 }
 
-bool CaptureIntake::TakeClipboardPicture(int& nPsX, int& nPsY, const QImage& nCur) {
-    if (!CanPasteImage())
-        return false;
-    return takePicture(QGuiApplication::clipboard()->image(), nPsX, nPsY, nCur);
+QImage decodeOffer(const platform::ClipboardSnapshot& offer, QString* error) {
+    if (!offer.picture.isNull())
+        return offer.picture;
+    QBuffer buffer;
+    buffer.setData(offer.pictureBytes);
+    buffer.open(QIODevice::ReadOnly);
+    const QByteArray type = offer.pictureFormat.startsWith("image/")
+                                ? offer.pictureFormat.mid(6)
+                                : QByteArray();
+    QImageReader reader(&buffer, type == "x-bmp" ? QByteArray("bmp") : type);
+    reader.setAutoTransform(false);
+    QImage img;
+    if (!reader.read(&img) || img.isNull()) {
+        if (error)
+            *error = QStringLiteral("画像を読めませんでした (%1): %2")
+                         .arg(QString::fromLatin1(offer.pictureFormat), reader.errorString());
+        return {};
+    }
+    return img;
 }
 
-bool CaptureIntake::takePicture(QImage picture, int& nPsX, int& nPsY, const QImage& nCur) {
-    if (picture.isNull())
-        return false;
-    // Keyed as offered, before the pointer goes in, so a re-offer of it is recognised.
-    m_takenKey = platform::pictureKey(picture);
-    m_img.clearRange();
+QPoint pointerPlacement(const platform::PointerSnapshot& pointer, QSize picture, QSize screen,
+                        const QRect& activeWindow) {
+    QPoint at = pointer.pos - (pointer.hasHotspot ? pointer.hotspot : QPoint(6, 8));
+    const bool fullScreen =
+        picture.width() >= screen.width() && picture.height() >= screen.height();
+    if (!fullScreen)
+        at -= activeWindow.topLeft();
+    return at;
+}
+
+imaging::ImageModel composeCapture(QImage picture, const platform::ClipboardSnapshot& offer,
+                                   const CaptureSettings& settings) {
     // A capture is opaque; keep it in the 32-bit form that is stored without conversion.
     if (picture.format() != QImage::Format_RGB32)
         picture = picture.convertToFormat(QImage::Format_RGB32);
-    if (!nCur.isNull()) {
-        const QSize screen = m_desktop.primaryScreenSize();
-        const bool fullScreen =
-            picture.width() >= screen.width() && picture.height() >= screen.height();
-        if (!fullScreen) {
-            const QRect active = m_desktop.activeWindowRect();
-            nPsX -= active.left();
-            nPsY -= active.top();
-        }
+    if (settings.drawPointer && !offer.pointer.image.isNull()) {
         QPainter p(&picture);
-        p.drawImage(QPoint(nPsX, nPsY), nCur);
+        p.drawImage(pointerPlacement(offer.pointer, picture.size(), settings.screen,
+                                     offer.activeWindow),
+                    offer.pointer.image);
     }
-    // The picture shown so far is let go once the intake is over: freeing a large one
-    // takes time that storing the new capture should not wait for.
-    QTimer::singleShot(0, [previous = m_img.image()] { Q_UNUSED(previous); });
-    m_img.setImage(std::move(picture));
-    return m_img.handle() > 0;
+    imaging::ImageModel model;
+    model.setImage(std::move(picture));
+    model.resolutionX = 96;
+    model.resolutionY = 96;
+    model.applyResolution();
+    if (settings.reductionCode != 0)
+        model.convertDepth(settings.reductionCode);
+    return model;
 }
 
-void CaptureIntake::sjClip(int nPsX, int nPsY, const QImage& nCur) {
-    m_host.SetBusy(1);
-    if (TakeClipboardPicture(nPsX, nPsY, nCur))
-        storeCapture();
-    m_host.SetViewState(1);
-    m_host.SetBusy(0);
+namespace {
+
+quint64 keyOf(const QImage& offered) {
+    // Keyed in one pixel format: a manager may hand the picture back in another.
+    return platform::pictureKey(offered.format() == QImage::Format_RGB32
+                                    ? offered
+                                    : offered.convertToFormat(QImage::Format_RGB32));
 }
 
-void CaptureIntake::takeIn(QImage picture, int nPsX, int nPsY, const QImage& nCur) {
-    m_host.SetBusy(1);
-    if (takePicture(std::move(picture), nPsX, nPsY, nCur))
-        storeCapture();
-    m_host.SetViewState(1);
-    m_host.SetBusy(0);
+IntakeOutcome unreadable(IntakeOutcome::Source source, const QString& why) {
+    IntakeOutcome out;
+    out.source = source;
+    out.kind = IntakeOutcome::Kind::Unreadable;
+    out.error = why;
+    return out;
 }
 
-void CaptureIntake::storeCapture() {
-    m_host.pictureTaken(m_takenKey);
-    m_img.resolutionX = 96;
-    m_img.resolutionY = 96;
-    m_img.applyResolution();
-    m_host.displayPicture();
-    if (const int code = depthCodeForReduction(m_host.colourReduction()); code != 0) {
-        m_img.convertDepth(code);
-        m_host.displayPicture();
-    }
-    const WorkFolder::Stored s =
-        m_folder.store(m_host.prefix(), QStringLiteral(".bmp"),
-                       [this](QIODevice& dev) { return m_img.saveBmp(dev); });
-    if (s.ok)
-        m_host.setCurrentFile(s.path);
-    else
-        m_messages.notice(QStringLiteral("ｷｬﾌﾟﾁｬｰを保存できませんでした") + u'\r' +
-                          m_folder.storedName(m_host.prefix(), QStringLiteral(".bmp")) + u'\r' +
-                          s.error);
+void storeModel(WorkFolder& folder, const QString& prefix, IntakeOutcome& out) {
+    const imaging::ImageModel& model = out.picture;
+    const WorkFolder::Stored s = folder.store(prefix, QStringLiteral(".bmp"), [&](QIODevice& dev) {
+        return model.saveBmp(dev);
+    });
+    out.kind = s.ok ? IntakeOutcome::Kind::Stored : IntakeOutcome::Kind::NotStored;
+    out.path = s.path;
+    out.error = s.error;
+}
+
+} // namespace
+
+CaptureIntake::CaptureIntake(WorkFolder& folder, Done done)
+    : m_folder(folder), m_done(std::move(done)), m_seen(std::make_shared<Seen>()) {}
+
+CaptureIntake::~CaptureIntake() = default;
+
+void CaptureIntake::takeCapture(const platform::ClipboardSnapshot& offer,
+                                const CaptureSettings& settings) {
+    m_queue.post<IntakeOutcome>(
+        [offer, settings, seen = m_seen, &folder = m_folder] {
+            IntakeOutcome out;
+            out.source = IntakeOutcome::Source::Capture;
+            if (offer.lost)
+                return unreadable(out.source, offer.lostReason);
+            if (!offer.hasPicture())
+                return out; // Nothing
+            QString why;
+            QImage picture = decodeOffer(offer, &why);
+            if (picture.isNull())
+                return unreadable(out.source, why);
+            const quint64 key = keyOf(picture);
+            if (key == seen->pictureKey) {
+                out.kind = IntakeOutcome::Kind::Repeat;
+                return out;
+            }
+            out.picture = composeCapture(std::move(picture), offer, settings);
+            storeModel(folder, settings.prefix, out);
+            if (out.kind == IntakeOutcome::Kind::Stored)
+                seen->pictureKey = key;
+            return out;
+        },
+        m_done);
+}
+
+void CaptureIntake::takeCopy(const platform::ClipboardSnapshot& offer, const QString& prefix) {
+    m_queue.post<IntakeOutcome>(
+        [offer, prefix, seen = m_seen, &folder = m_folder] {
+            IntakeOutcome out;
+            out.source = IntakeOutcome::Source::Copy;
+            if (offer.lost)
+                return unreadable(out.source, offer.lostReason);
+            if (offer.hasPicture()) {
+                QString why;
+                QImage picture = decodeOffer(offer, &why);
+                if (picture.isNull())
+                    return unreadable(out.source, why);
+                const quint64 key = keyOf(picture);
+                if (key == seen->pictureKey) {
+                    out.kind = IntakeOutcome::Kind::Repeat;
+                    return out;
+                }
+                // Stored as copied: no pointer, no resolution of ours.
+                out.picture.setImage(std::move(picture));
+                storeModel(folder, prefix, out);
+                if (out.kind == IntakeOutcome::Kind::Stored)
+                    seen->pictureKey = key;
+                return out;
+            }
+            if (!offer.hasText)
+                return out; // Nothing: a copy we do not keep
+            out.isText = true;
+            // Only the plain form of rich text or HTML is kept.
+            out.text = offer.text;
+            const size_t hash = qHash(offer.text);
+            if (seen->textSeen && hash == seen->textHash) {
+                out.kind = IntakeOutcome::Kind::Repeat;
+                return out;
+            }
+            const QByteArray bytes = encodeTextFile(offer.text);
+            const WorkFolder::Stored s =
+                folder.store(prefix, QStringLiteral(".txt"), [&bytes](QIODevice& dev) {
+                    return dev.write(bytes) == bytes.size();
+                });
+            out.kind = s.ok ? IntakeOutcome::Kind::Stored : IntakeOutcome::Kind::NotStored;
+            out.path = s.path;
+            out.error = s.error;
+            if (s.ok) {
+                seen->textSeen = true;
+                seen->textHash = hash;
+            }
+            return out;
+        },
+        m_done);
+}
+
+void CaptureIntake::storeInWorkFolder(const imaging::ImageModel& picture, const QString& prefix) {
+    m_queue.post<IntakeOutcome>(
+        [picture, prefix, &folder = m_folder] {
+            IntakeOutcome out;
+            out.source = IntakeOutcome::Source::WorkFolderSave;
+            out.picture = picture;
+            folder.ScanWorkFolder(prefix);
+            storeModel(folder, prefix, out);
+            return out;
+        },
+        m_done);
+}
+
+void CaptureIntake::scan(const QString& prefix) {
+    m_queue.post<int>(
+        [prefix, &folder = m_folder] {
+            folder.ScanWorkFolder(prefix);
+            return 0;
+        },
+        nullptr);
 }

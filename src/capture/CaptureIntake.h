@@ -1,62 +1,85 @@
 #pragma once
-// Screen-capture intake: the clipboard picture, with the pointer drawn in, goes to the
-// view image, is shown, optionally reduced in colours and stored as the next numbered
-// bitmap of the work folder.
+// Intake of clipboard offers: a screen capture, with the pointer drawn in, optionally
+// reduced in colours, becomes the next numbered bitmap of the work folder; another
+// program's picture or text copy becomes the next ".bmp" or ".txt". Each offer's snapshot
+// is decoded, composed and stored on the storing thread, in the order the offers came,
+// and the outcome is handed back to the window.
+#include "capture/StoreQueue.h"
+#include "imaging/ImageModel.h"
+#include "platform/Platform.h"
+
 #include <QImage>
 #include <QString>
 
-class MessageSink;
-class WorkFolder;
-namespace imaging {
-class ImageModel;
-}
-namespace platform {
-class Desktop;
-}
+#include <functional>
+#include <memory>
 
-// The parts of the main window that the intakes use.
-class IntakeHost {
-public:
-    virtual ~IntakeHost() = default;
-    virtual void SetBusy(int value) = 0;
-    virtual void SetViewState(int state) = 0;
-    // Shows the view image with the current display mode.
-    virtual bool displayPicture() = 0;
-    virtual QString prefix() const = 0;
-    virtual QString colourReduction() const = 0;
-    virtual void setCurrentFile(const QString& path) = 0;
-    // Told after a picture was taken in (its content key).
-    virtual void pictureTaken(quint64 key) = 0;
+class WorkFolder;
+
+// What the window is told when an intake is over.
+struct IntakeOutcome {
+    enum class Kind {
+        Stored,     // stored at path
+        NotStored,  // taken in but not stored: error says why
+        Unreadable, // the offer announced data that could not be read or decoded
+        Repeat,     // the same content as the last one taken in: not stored again
+        Nothing,    // nothing to take in (a capture without a picture)
+    };
+    enum class Source { Capture, Copy, WorkFolderSave };
+    Kind kind = Kind::Nothing;
+    Source source = Source::Capture;
+    bool isText = false;
+    imaging::ImageModel picture; // the picture taken in, also when it was not stored
+    QString text;
+    QString path;
+    QString error;
+};
+
+// What a capture needs from the window at the moment it is announced.
+struct CaptureSettings {
+    bool drawPointer = true;
+    int reductionCode = 0; // 0: keep the colours
+    QString prefix;
+    QSize screen; // primary screen, device pixels
 };
 
 class CaptureIntake {
 public:
-    CaptureIntake(imaging::ImageModel& ikImg, WorkFolder& folder, platform::Desktop& desktop,
-                  MessageSink& messages, IntakeHost& host);
+    using Done = std::function<void(const IntakeOutcome&)>;
 
-    void sjClip(int nPsX, int nPsY, const QImage& nCur);
+    CaptureIntake(WorkFolder& folder, Done done);
+    ~CaptureIntake();
 
-    // Takes the clipboard picture into the view image with the pointer drawn at
-    // (nPsX, nPsY); the position becomes window-relative for a picture smaller than
-    // the screen.
-    bool TakeClipboardPicture(int& nPsX, int& nPsY, const QImage& nCur);
+    void takeCapture(const platform::ClipboardSnapshot& offer, const CaptureSettings& settings);
+    void takeCopy(const platform::ClipboardSnapshot& offer, const QString& prefix);
+    // Stores a picture as the next numbered bitmap, after a fresh scan of the folder.
+    void storeInWorkFolder(const imaging::ImageModel& picture, const QString& prefix);
+    // Scans the folder for the next number, in turn with the stores.
+    void scan(const QString& prefix);
 
-    // Same, from a given picture instead of the clipboard.
-    bool takePicture(QImage picture, int& nPsX, int& nPsY, const QImage& nCur);
-
-    // The whole intake for a picture already in memory.
-    void takeIn(QImage picture, int nPsX, int nPsY, const QImage& nCur);
+    StoreQueue& queue() { return m_queue; }
 
 private:
-    void storeCapture();
-
-    imaging::ImageModel& m_img;
+    struct Seen; // what was taken in last; touched on the storing thread only
     WorkFolder& m_folder;
-    platform::Desktop& m_desktop;
-    MessageSink& m_messages;
-    IntakeHost& m_host;
-    quint64 m_takenKey = 0;
+    Done m_done;
+    std::shared_ptr<Seen> m_seen;
+    StoreQueue m_queue; // last: finishes its work before the rest goes
 };
 
 // Depth code for a colour-reduction caption; 0 for "減色しない", "" or unknown.
 int depthCodeForReduction(const QString& caption);
+
+// The offer's picture, decoded; null with the reason in error when it cannot be.
+QImage decodeOffer(const platform::ClipboardSnapshot& offer, QString* error);
+
+// Where the pointer image's top-left corner goes in the picture: at its screen position in
+// a full-screen capture (at least as large as the screen), relative to the active window
+// otherwise; the hotspot lies on the pointer position (a fixed (6, 8) without one).
+QPoint pointerPlacement(const platform::PointerSnapshot& pointer, QSize picture, QSize screen,
+                        const QRect& activeWindow);
+
+// The offered picture as it is stored: 32-bit, the pointer drawn in, 96 dpi, reduced to the
+// depth code when one is given.
+imaging::ImageModel composeCapture(QImage picture, const platform::ClipboardSnapshot& offer,
+                                   const CaptureSettings& settings);

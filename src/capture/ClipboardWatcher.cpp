@@ -3,7 +3,7 @@
 #include <cmath>
 
 ClipboardWatcher::ClipboardWatcher(platform::Desktop& desktop, IntakeTarget& target)
-    : m_desktop(desktop), m_target(target), m_watch(desktop.createClipboardWatch()) {
+    : m_target(target), m_watch(desktop.createClipboardWatch()) {
     connect(m_watch.get(), &platform::ClipboardWatch::changed, this,
             &ClipboardWatcher::ClipboardWndProc);
 }
@@ -13,18 +13,11 @@ ClipboardWatcher::~ClipboardWatcher() {
 }
 
 void ClipboardWatcher::SetCaptureHook(int value) {
-    if (value == 1) {
-        if (m_hooked)
-            return;
-        m_watch->setActive(true);
-        m_hooked = true;
-    } else {
-        if (!m_hooked)
-            return;
-        m_watch->setActive(false);
-        m_hooked = false;
-        m_pending = false;
-    }
+    const bool on = value == 1;
+    if (on == m_hooked)
+        return;
+    m_watch->setActive(on);
+    m_hooked = on;
 }
 
 bool ClipboardWatcher::isCaptureValue(qint32 wParam) {
@@ -32,46 +25,18 @@ bool ClipboardWatcher::isCaptureValue(qint32 wParam) {
     return q == 655.0 || wParam == 0;
 }
 
-void ClipboardWatcher::ClipboardWndProc(qint32 wParam) {
-    if (m_inHandler) {
-        // The clipboard holds only its latest content: remember the latest notice.
-        m_pending = true;
-        m_pendingValue = wParam;
+void ClipboardWatcher::ClipboardWndProc(const platform::ClipboardSnapshot& offer) {
+    if (!m_hooked)
         return;
-    }
-    m_inHandler = true;
-    handle(wParam);
-    while (m_pending && m_hooked) {
-        m_pending = false;
-        handle(m_pendingValue);
-    }
-    m_pending = false;
-    m_inHandler = false;
-}
-
-void ClipboardWatcher::handle(qint32 wParam) {
-    // An unexpected error inside an intake must not leave the guard set.
-    try {
-        if (isCaptureValue(wParam)) {
-            int x = 0, y = 0;
-            QImage cursor;
-            if (m_target.bMPnt())
-                ReadMouseCursor(cursor, x, y);
-            m_target.sjClip(x, y, cursor);
-        } else if (m_target.bCpyE()) {
-            m_target.sjClp2();
+    if (isCaptureValue(offer.value)) {
+        if (m_target.bMPnt()) {
+            m_target.captureOffered(offer);
+        } else {
+            platform::ClipboardSnapshot plain = offer;
+            plain.pointer = {};
+            m_target.captureOffered(plain);
         }
-    } catch (...) {
+    } else if (m_target.bCpyE()) {
+        m_target.copyOffered(offer);
     }
-}
-
-void ClipboardWatcher::ReadMouseCursor(QImage& cursor, int& x, int& y) {
-    const platform::PointerSnapshot p = m_desktop.readPointer();
-    cursor = p.image;
-    x = p.pos.x() - 6;
-    y = p.pos.y() - 8;
-}
-
-void ClipboardWatcher::noteTaken(quint64 pictureKey) {
-    m_watch->noteTaken(pictureKey);
 }

@@ -1,6 +1,7 @@
 #include "capture/WorkFolder.h"
 
 #include "app/NumRules.h"
+#include "platform/FileSystem.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -35,14 +36,44 @@ QString WorkFolder::prefixProblem(const QString& prefix) {
            QStringLiteral("\r\\ / : * ? \" < > | と .. はﾌｧｲﾙ名に使えません");
 }
 
+namespace {
+
+// Temporary files are ".tolvik-PID-SERIAL.part": the process id tells whether their
+// writer may still be at work.
+const QString kTempStart = QStringLiteral(".tolvik-");
+const QString kTempEnd = QStringLiteral(".part");
+
+qint64 writerOfTemp(const QString& name) {
+    if (!name.startsWith(kTempStart) || !name.endsWith(kTempEnd))
+        return 0;
+    const QString rest = name.mid(kTempStart.size());
+    bool ok = false;
+    const qint64 pid = rest.left(rest.indexOf(u'-')).toLongLong(&ok);
+    return ok ? pid : 0;
+}
+
+} // namespace
+
 void WorkFolder::ScanWorkFolder(const QString& prefix) {
+    const std::lock_guard lock(m_mutex);
+    scanLocked(prefix);
+}
+
+void WorkFolder::scanLocked(const QString& prefix) {
     QDir dir(m_folder);
     if (!dir.exists())
         QDir().mkpath(m_folder);
     qint64 highest = 0;
     const QStringList names =
         dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
+    const qint64 self = QCoreApplication::applicationPid();
     for (const QString& n : names) {
+        // What a store cut short by a crash or a kill left behind.
+        if (const qint64 writer = writerOfTemp(n);
+            writer && writer != self && !platform::processRunning(writer)) {
+            QFile::remove(dir.filePath(n));
+            continue;
+        }
         // The prefix is matched literally and case-sensitively, as are the extensions.
         if (!n.startsWith(prefix) || n.size() < prefix.size() + 4)
             continue;
@@ -60,8 +91,20 @@ QString WorkFolder::storedName(const QString& prefix, qint64 number, const QStri
     return m_folder + u'/' + prefix + numrules::format000(number) + ext;
 }
 
+namespace {
+// The cause of a failed write in words: the system's, else Qt's.
+QString writeFailure(const QFile& f, int err) {
+    if (err != 0)
+        return platform::errorText(err);
+    if (f.error() != QFileDevice::NoError)
+        return f.errorString();
+    return QStringLiteral("書き込めませんでした");
+}
+} // namespace
+
 WorkFolder::Stored WorkFolder::store(const QString& prefix, const QString& ext,
                                      const std::function<bool(QIODevice&)>& write) {
+    const std::lock_guard lock(m_mutex);
     Stored out;
     if (const QString why = prefixProblem(prefix); !why.isEmpty()) {
         out.error = why;
@@ -72,19 +115,40 @@ WorkFolder::Stored WorkFolder::store(const QString& prefix, const QString& ext,
         return out;
     }
     if (m_next < 1) // never scanned: continue after what is there
-        ScanWorkFolder(prefix);
-    const QString temp = m_folder + QStringLiteral("/.tolvik-%1-%2.part")
-                                        .arg(QCoreApplication::applicationPid())
-                                        .arg(g_tempSerial++);
-    QFile f(temp);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-        out.error = f.errorString();
-        return out;
+        scanLocked(prefix);
+    // A name left by an earlier process with the same id is passed over, never reused.
+    QFile f;
+    QString temp;
+    for (int tries = 0;; ++tries) {
+        temp = m_folder + u'/' + kTempStart +
+               QStringLiteral("%1-%2").arg(QCoreApplication::applicationPid()).arg(g_tempSerial++) +
+               kTempEnd;
+        f.setFileName(temp);
+        platform::clearLastError();
+        if (f.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            break;
+        if (!QFileInfo::exists(temp) || tries >= 1000) {
+            out.error = writeFailure(f, platform::lastError());
+            return out;
+        }
     }
-    const bool written = write(f) && f.flush();
+    platform::clearLastError();
+    bool written = write(f) && f.flush();
+    int err = written ? 0 : platform::lastError();
+    QString syncError;
+    // On the disk before it gets its name: a listed file is never empty after a power cut.
+    if (written && !platform::syncFile(int(f.handle()), &syncError)) {
+        written = false;
+        out.error = syncError;
+    }
     f.close();
-    if (!written || f.error() != QFileDevice::NoError) {
-        out.error = f.errorString();
+    if (written && f.error() != QFileDevice::NoError) {
+        written = false;
+        err = platform::lastError();
+    }
+    if (!written) {
+        if (out.error.isEmpty())
+            out.error = writeFailure(f, err);
         QFile::remove(temp);
         return out;
     }
@@ -94,19 +158,17 @@ WorkFolder::Stored WorkFolder::store(const QString& prefix, const QString& ext,
     for (int tries = 0; tries < 100000; ++tries, ++n) {
         QString name = storedName(prefix, n, ext);
         LowerExt(name);
-        if (QFileInfo::exists(name))
-            continue;
-        QFile moving(temp);
-        if (moving.rename(name)) {
+        bool taken = false;
+        if (platform::renameNoReplace(temp, name, &taken, &out.error)) {
+            platform::syncFolder(m_folder);
             m_next = n + 1;
             out.ok = true;
             out.path = name;
+            out.error.clear();
             return out;
         }
-        if (!QFileInfo::exists(name)) {
-            out.error = moving.errorString();
+        if (!taken)
             break;
-        }
     }
     if (out.error.isEmpty())
         out.error = QStringLiteral("空いている番号がありません");

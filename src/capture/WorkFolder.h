@@ -4,7 +4,9 @@
 #include <QIODevice>
 #include <QString>
 
+#include <atomic>
 #include <functional>
+#include <mutex>
 
 class WorkFolder {
 public:
@@ -19,7 +21,8 @@ public:
     // Empty when the prefix can be used in a file name; otherwise the reason to show.
     static QString prefixProblem(const QString& prefix);
 
-    // Highest number in use for this prefix plus one (1 in an empty folder).
+    // Highest number in use for this prefix plus one (1 in an empty folder). Also removes
+    // the temporary files of stores whose process no longer runs.
     void ScanWorkFolder(const QString& prefix);
 
     // folder + "/" + prefix + number in "000" format + ext.
@@ -34,14 +37,19 @@ public:
         QString error;
     };
     // Stores one file under the next free number: the content is written to a temporary
-    // name in the folder and renamed, so the file appears whole or not at all, and a
-    // taken name is never replaced. On success the next number passes the stored one.
+    // name in the folder, flushed to the disk and renamed, so the file appears whole or not
+    // at all, and a taken name is never replaced. On success the next number passes the
+    // stored one; a failure names its cause. Safe to call from the storing thread while
+    // the user-interface thread reads the next number.
     Stored store(const QString& prefix, const QString& ext,
                  const std::function<bool(QIODevice&)>& write);
 
 private:
+    void scanLocked(const QString& prefix);
+
     QString m_folder;
-    qint64 m_next = 0;
+    std::atomic<qint64> m_next{0};
+    std::mutex m_mutex;
 };
 
 // Lower-cases the part of a path after its last ".".

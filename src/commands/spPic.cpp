@@ -134,6 +134,12 @@ spPic::~spPic() {
         delete *it;
 }
 
+void spPic::showDepth(int depthCode) {
+    static constexpr int kCodes[] = {0, 4, 40, 8, 80, 16, 24, 32};
+    for (size_t i = 1; i < mnColr.size() && i < std::size(kCodes); ++i)
+        mnColr[i]->setChecked(kCodes[i] == depthCode);
+}
+
 QString spPic::caption(const QAction* item) {
     return item ? item->property(kCaption).toString() : QString();
 }

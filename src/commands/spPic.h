@@ -41,6 +41,10 @@ public:
     // only while there is one.
     void setRangeItems(const QStringList& captions);
 
+    // Checks the colour-depth item of this depth code, and no other (a 1-bit picture or no
+    // picture leaves all unchecked).
+    void showDepth(int depthCode);
+
     // Check marks of the settings popup.
     void SetCptC(QString& sCL);
     void showPointerOption(bool on);

@@ -31,6 +31,16 @@ void ImageModel::setImage(QImage image) {
     refreshInfo();
 }
 
+void ImageModel::adopt(const ImageModel& other) {
+    m_image = other.m_image;
+    m_depthCode = other.m_depthCode;
+    m_handle = g_nextHandle++;
+    resolutionX = other.resolutionX;
+    resolutionY = other.resolutionY;
+    range = {};
+    refreshInfo();
+}
+
 void ImageModel::clear() {
     m_image = QImage();
     m_depthCode = 0;

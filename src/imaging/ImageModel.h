@@ -31,6 +31,9 @@ public:
     quint64 handle() const { return m_image.isNull() ? 0 : m_handle; }
     const QImage& image() const { return m_image; }
     void setImage(QImage image);
+    // Takes another model's picture with its depth code and resolution, as a new picture
+    // without a range.
+    void adopt(const ImageModel& other);
     void clear();
 
     bool load(const QString& path);

@@ -5,7 +5,6 @@
 #include "app/TextCodec.h"
 #include "app/Twips.h"
 #include "capture/ClipFormat.h"
-#include "capture/CopyIntake.h"
 #include "commands/Toolbar.h"
 #include "commands/spPic.h"
 #include "imaging/ImageView.h"
@@ -40,7 +39,8 @@ fmMain::fmMain(platform::Desktop& desktop, MessageSink& messages, const QString&
     m_Rtxt->setVisible(false);
     m_view = new imaging::ImageView(m_ikImg, this);
     m_view->setObjectName(QStringLiteral("ikImg"));
-    m_intake = std::make_unique<CaptureIntake>(m_ikImg, m_workFolder, m_desktop, m_messages, *this);
+    m_intake = std::make_unique<CaptureIntake>(
+        m_workFolder, [this](const IntakeOutcome& outcome) { intakeDone(outcome); });
     m_watcher = std::make_unique<ClipboardWatcher>(m_desktop, *this);
     m_menus = std::make_unique<spPic>();
     m_commands = std::make_unique<CommandTable>(*m_menus, *this);
@@ -123,28 +123,83 @@ void fmMain::Form_Activate() {
     RefreshFileList();
 }
 
-void fmMain::sjClip(int nPsX, int nPsY, const QImage& nCur) {
-    m_intake->sjClip(nPsX, nPsY, nCur);
+void fmMain::captureOffered(const platform::ClipboardSnapshot& offer) {
+    CaptureSettings settings;
+    settings.drawPointer = m_bMPnt;
+    settings.reductionCode = depthCodeForReduction(m_colourReduction);
+    settings.prefix = m_prefix;
+    settings.screen = m_desktop.primaryScreenSize();
+    m_intake->takeCapture(offer, settings);
 }
 
-void fmMain::sjClp2() {
-    CopyIntake copy(m_ikImg, m_workFolder, m_messages, *this, *m_Rtxt);
-    copy.sjClp2();
+void fmMain::copyOffered(const platform::ClipboardSnapshot& offer) {
+    m_intake->takeCopy(offer, m_prefix);
 }
 
-void fmMain::pictureTaken(quint64 key) {
-    m_watcher->noteTaken(key);
+void fmMain::finishIntakes() {
+    m_intake->queue().waitForIdle();
+}
+
+void fmMain::intakeDone(const IntakeOutcome& out) {
+    using Kind = IntakeOutcome::Kind;
+    using Source = IntakeOutcome::Source;
+    if (out.source == Source::WorkFolderSave) {
+        SetBusy(0);
+        if (out.kind == Kind::Stored) {
+            m_currentFile = out.path;
+            SetViewState(1);
+            RefreshFileList(); // re-reads the list and selects the file
+        } else {
+            m_messages.notice(QStringLiteral("作業ﾌｫﾙﾀﾞに保存できませんでした\r") + out.error);
+        }
+        return;
+    }
+    if (out.kind == Kind::Repeat)
+        return;
+    if (out.kind == Kind::Unreadable) {
+        // Lost by nature when the owner went away first; never lost silently.
+        ++m_lostOffers;
+        m_messages.notice(QStringLiteral("ｸﾘｯﾌﾟﾎﾞｰﾄﾞのﾃﾞｰﾀを取り込めませんでした (これまでに %1 件)\r")
+                              .arg(m_lostOffers) +
+                          out.error);
+    }
+    const bool stored = out.kind == Kind::Stored;
+    const bool capture = out.source == Source::Capture;
+    if (out.isText) {
+        if (stored) {
+            m_Rtxt->setPlainText(out.text);
+            m_currentFile = out.path;
+            SetViewState(-1);
+        } else {
+            m_messages.notice(QStringLiteral("ｺﾋﾟｰされたﾃｷｽﾄを保存できませんでした\r") + out.error);
+        }
+        return;
+    }
+    const bool hasPicture = out.picture.handle() != 0;
+    // A capture is shown even when it could not be stored; a copy only once it is.
+    if (hasPicture && (stored || capture)) {
+        m_ikImg.adopt(out.picture);
+        displayPicture();
+        m_menus->showDepth(m_ikImg.depthCode());
+        if (stored)
+            m_currentFile = out.path;
+    }
+    if (out.kind == Kind::NotStored)
+        m_messages.notice((capture ? QStringLiteral("ｷｬﾌﾟﾁｬｰを保存できませんでした\r")
+                                   : QStringLiteral("ｺﾋﾟｰされた画像を保存できませんでした\r")) +
+                          out.error);
+    if (capture || (stored && hasPicture))
+        SetViewState(1);
 }
 
 void fmMain::SetBusy(int value) {
-    const bool busy = value == 1;
-    m_ikImg.mousePointer = busy ? 14 : 0;
-    if (busy == m_busy)
-        return;
-    m_busy = busy;
-    if (busy)
+    // Nested: a queued store keeps the pointer busy until its outcome is shown.
+    const int before = m_busy;
+    m_busy = std::max(0, m_busy + (value == 1 ? 1 : -1));
+    m_ikImg.mousePointer = m_busy ? 14 : 0;
+    if (before == 0 && m_busy > 0)
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    else
+    else if (before > 0 && m_busy == 0)
         QGuiApplication::restoreOverrideCursor();
 }
 
@@ -159,7 +214,9 @@ void fmMain::SetViewState(int state) {
 }
 
 bool fmMain::displayPicture() {
-    return m_view->display(m_displayMode);
+    const bool shown = m_view->display(m_displayMode);
+    m_view->redraw();
+    return shown;
 }
 
 void fmMain::LayoutWindow() {
@@ -203,7 +260,7 @@ void fmMain::chDsp_Click(int index) {
         m_eventsHeld = true;
         if (!isMinimized())
             showMinimized();
-        m_workFolder.ScanWorkFolder(m_prefix);
+        m_intake->scan(m_prefix); // in turn with the stores still queued
         m_eventsHeld = false;
     }
 }
@@ -266,7 +323,7 @@ bool fmMain::LoadImageFile(const QString& path) {
     // A picture that does not load leaves the shown one and the current file alone.
     const bool ok = Sys::FileExists(path) && m_ikImg.load(path) && displayPicture();
     if (ok)
-        m_view->redraw();
+        m_menus->showDepth(m_ikImg.depthCode());
     SetBusy(0);
     return ok;
 }

@@ -23,7 +23,7 @@ namespace imaging {
 class ImageView;
 }
 
-class fmMain : public QWidget, public IntakeTarget, public IntakeHost, public CommandHost {
+class fmMain : public QWidget, public IntakeTarget, public CommandHost {
     Q_OBJECT
 public:
     fmMain(platform::Desktop& desktop, MessageSink& messages, const QString& userDataFolder,
@@ -46,18 +46,21 @@ public:
     bool bCpyE() const override { return m_bCpyE; }
     void setMPnt(bool on) { m_bMPnt = on; }
     void setCpyE(bool on) { m_bCpyE = on; }
-    QString colourReduction() const override { return m_colourReduction; }
+    QString colourReduction() const { return m_colourReduction; }
     void setColourReduction(const QString& caption) override { m_colourReduction = caption; }
 
-    void sjClip(int nPsX, int nPsY, const QImage& nCur) override;
-    void sjClp2() override;
+    // Offers from the watcher: queued for storing, shown when stored.
+    void captureOffered(const platform::ClipboardSnapshot& offer) override;
+    void copyOffered(const platform::ClipboardSnapshot& offer) override;
+    // Waits for every queued store and shows its outcome (tests, shutdown).
+    void finishIntakes();
 
-    void SetBusy(int value) override;
-    void SetViewState(int state) override;
-    bool displayPicture() override;
-    QString prefix() const override { return m_prefix; }
-    void setCurrentFile(const QString& path) override { m_currentFile = path; }
-    void pictureTaken(quint64 key) override;
+    void SetBusy(int value);
+    void SetViewState(int state);
+    // Shows the view image with the current display mode.
+    bool displayPicture();
+    QString prefix() const { return m_prefix; }
+    void setCurrentFile(const QString& path) { m_currentFile = path; }
 
     void LayoutWindow();
     void SetScaleDisplay(bool on);
@@ -117,6 +120,7 @@ protected:
 
 private:
     void noteRestoredGeometry();
+    void intakeDone(const IntakeOutcome& outcome);
     void Form_Resize();
     void Text1_Edited(const QString& text);
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -147,7 +151,8 @@ private:
     bool m_bCpyE = true;
     bool m_textShown = false;
     bool m_eventsHeld = false;
-    bool m_busy = false;
+    int m_busy = 0;
+    int m_lostOffers = 0;
     int m_displayMode = 1;
     int m_viewState = 0;
 };

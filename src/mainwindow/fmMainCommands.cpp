@@ -33,21 +33,13 @@ void fmMain::CopyText(bool minimize) {
 }
 
 void fmMain::SaveToWorkFolder() {
-    SetBusy(1);
-    m_workFolder.ScanWorkFolder(m_prefix);
-    if (m_ikImg.handle() != 0) {
-        const WorkFolder::Stored s =
-            m_workFolder.store(m_prefix, QStringLiteral(".bmp"),
-                               [this](QIODevice& dev) { return m_ikImg.saveBmp(dev); });
-        if (s.ok) {
-            m_currentFile = s.path;
-            SetViewState(1);
-            RefreshFileList(); // lets pending events run, re-reads the list, selects the file
-        } else {
-            m_messages.notice(QStringLiteral("作業ﾌｫﾙﾀﾞに保存できませんでした\r") + s.error);
-        }
+    if (m_ikImg.handle() == 0) {
+        m_intake->scan(m_prefix);
+        return;
     }
-    SetBusy(0);
+    // Written off this thread; busy until the outcome is shown.
+    SetBusy(1);
+    m_intake->storeInWorkFolder(m_ikImg, m_prefix);
 }
 
 void fmMain::EmptyWorkFolder() {

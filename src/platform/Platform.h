@@ -6,20 +6,47 @@
 #include <QObject>
 #include <QPoint>
 #include <QRect>
+#include <QStringList>
 
 #include <memory>
 
 namespace platform {
 
-// The pointer as it looked at one moment: its image (null = none) and screen position.
+// The pointer as it looked at one moment: its image (null = none), the screen position it
+// points at, and where in the image that point lies (its hotspot).
 struct PointerSnapshot {
     QImage image;
     QPoint pos;
+    bool hasHotspot = false;
+    QPoint hotspot = {};
 };
 
-// Reports clipboard changes while active. Each change arrives as one 32-bit value:
-// 0 (or 65500..65599) for a screen capture, anything else for another program's copy.
-// Changes made by this process are never reported.
+// One clipboard offer as it was announced: how it was classified and the data that was
+// read for it, at once, so that what is stored is exactly what was classified.
+struct ClipboardSnapshot {
+    // 0 (or 65500..65599) for a screen capture, anything else for another program's copy.
+    qint32 value = 0;
+    QStringList formats;
+    // The picture as offered: encoded bytes of one picture format, or already decoded.
+    QByteArray pictureFormat;
+    QByteArray pictureBytes;
+    QImage picture;
+    bool hasText = false;
+    QString text;
+    bool richText = false;
+    // The offer announced data that could not be read (its owner went away, refused or
+    // timed out); why, in words.
+    bool lost = false;
+    QString lostReason;
+    // Pointer and active window (screen pixels) at the moment of the announcement.
+    PointerSnapshot pointer;
+    QRect activeWindow;
+
+    bool hasPicture() const { return !picture.isNull() || !pictureBytes.isEmpty(); }
+};
+
+// Reports clipboard offers while active, each with its snapshot. Offers made by this
+// process are never reported.
 class ClipboardWatch : public QObject {
     Q_OBJECT
 public:
@@ -29,12 +56,8 @@ public:
     virtual void setActive(bool on) = 0;
     virtual bool isActive() const = 0;
 
-    // The intake names the picture it has just taken in (a content key), so that a
-    // clipboard manager offering the same picture again is not reported as a new capture.
-    virtual void noteTaken(quint64 pictureKey) = 0;
-
 signals:
-    void changed(qint32 value);
+    void changed(const platform::ClipboardSnapshot& offer);
 };
 
 class Desktop {
@@ -44,7 +67,7 @@ public:
     virtual PointerSnapshot readPointer() = 0;
     // Frame of the active window in screen pixels; empty when there is none.
     virtual QRect activeWindowRect() = 0;
-    // Size of the primary screen in pixels.
+    // Size of the primary screen in device pixels, the unit of captures and the pointer.
     virtual QSize primaryScreenSize() = 0;
 
     virtual std::unique_ptr<ClipboardWatch> createClipboardWatch() = 0;

@@ -65,6 +65,7 @@ private slots:
     void saveToWorkFolderRescansEachTime() {
         Window win;
         win.w->SaveToWorkFolder(); // no picture: only the rescan
+        win.w->finishIntakes();
         QVERIFY(win.files().isEmpty());
         QCOMPARE(win.w->workFolder().nextNumber(), 1);
         win.showPicture();
@@ -72,7 +73,9 @@ private slots:
         QTest::keyClicks(win.w->findChild<QLineEdit*>(QStringLiteral("Text1")),
                          QStringLiteral("x"));
         win.w->SaveToWorkFolder();
+        win.w->finishIntakes();
         win.w->SaveToWorkFolder();
+        win.w->finishIntakes();
         QCOMPARE(win.files(), (QStringList{"x001.bmp", "x002.bmp"}));
         QCOMPARE(win.w->currentFile(), win.temp("x002.bmp"));
         QCOMPARE(win.w->viewState(), 1);
@@ -80,6 +83,7 @@ private slots:
         QCOMPARE(QImage(win.temp("x002.bmp")).pixel(3, 3), qRgb(20, 40, 60));
         QFile::remove(win.temp("x002.bmp")); // the next rescan takes the freed number again
         win.w->SaveToWorkFolder();
+        win.w->finishIntakes();
         QVERIFY(QFile::exists(win.temp("x002.bmp")));
     }
 
@@ -92,6 +96,7 @@ private slots:
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
         win.w->SaveToWorkFolder();
+        win.w->finishIntakes();
         QCOMPARE(win.w->currentFile(), win.temp("kept.bmp"));
         QCOMPARE(win.messages.notices.size(), 1);
     }
@@ -100,6 +105,7 @@ private slots:
         Window win;
         win.showPicture();
         win.w->SaveToWorkFolder();
+        win.w->finishIntakes();
         QDir().mkpath(win.temp("sub"));
         win.messages.answer = MessageSink::Answer::Cancel;
         win.w->EmptyWorkFolder();
@@ -115,6 +121,7 @@ private slots:
         QCOMPARE(win.w->ikImg().handle(), 0u);
         QVERIFY(!win.w->menus().mnEdt[1]->isEnabled()); // picture commands disabled
         win.w->SaveToWorkFolder();                      // nothing shown: nothing stored
+        win.w->finishIntakes();
         QVERIFY(win.files().isEmpty());
     }
 
@@ -138,13 +145,16 @@ private slots:
         // Keys go where the window system sends them: to the focused control.
         QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : win.w.get();
         QTest::keyClick(focus, Qt::Key_W, Qt::ControlModifier);
+        win.w->finishIntakes();
         QCOMPARE(win.files(), QStringList{"001.bmp"});
         QTest::keyClick(focus, Qt::Key_W, Qt::ControlModifier | Qt::ShiftModifier);
         QTest::keyClick(focus, Qt::Key_W, Qt::ControlModifier | Qt::AltModifier);
+        win.w->finishIntakes();
         QCOMPARE(win.files().size(), 1); // the modifiers must match exactly
         auto* button = win.w->findChild<QToolButton*>(QStringLiteral("imBtn2"));
         QVERIFY(button);
         QTest::mouseClick(button, Qt::LeftButton);
+        win.w->finishIntakes();
         QCOMPARE(win.files(), (QStringList{"001.bmp", "002.bmp"}));
 
         // The focused control still gets the key: the text view copies its selection.

@@ -3,6 +3,7 @@
 #include "capture/CopyIntake.h"
 #include "imaging/ImageView.h"
 #include "mainwindow/FileList.h"
+#include "commands/spPic.h"
 #include "mainwindow/fmMain.h"
 #include "platform/null/NullDesktop.h"
 #include "windowfixture.h"
@@ -48,7 +49,12 @@ struct Window : WindowFixture {
     }
     void capture() {
         w->watcher().SetCaptureHook(1);
-        desktop.lastWatch->inject(0);
+        offer(0);
+    }
+    // An offer announced and everything queued stored.
+    void offer(qint32 value) {
+        desktop.lastWatch->inject(value);
+        w->finishIntakes();
     }
 };
 } // namespace
@@ -67,12 +73,20 @@ private slots:
         QCOMPARE(win.w->viewState(), 1);
         QCOMPARE(win.w->ikImg().resolutionX, 96);
         QCOMPARE(qRound(stored.dotsPerMeterX() * 0.0254), 96);
-        QCOMPARE(win.desktop.lastWatch->lastTaken(),
-                 platform::pictureKey(solid(200, 100, qRgb(0, 0, 255))));
+        // The same offer again (a clipboard manager handing it back) is not stored twice.
+        win.offer(0);
+        QCOMPARE(win.files(), QStringList{"001.bmp"});
 
         QGuiApplication::clipboard()->setImage(solid(200, 100, qRgb(0, 255, 0)));
-        win.desktop.lastWatch->inject(65533);
+        win.offer(65533);
         QCOMPARE(win.files(), (QStringList{"001.bmp", "002.bmp"}));
+
+        // With a hotspot the pointer's tip lands on the pointer position.
+        win.desktop.pointer.hasHotspot = true;
+        win.desktop.pointer.hotspot = QPoint(2, 1);
+        QGuiApplication::clipboard()->setImage(solid(200, 100, qRgb(0, 0, 0)));
+        win.offer(0);
+        QCOMPARE(redPixels(loadStored(win.temp("003.bmp"))), QList<QPoint>{QPoint(54, 37)});
     }
 
     void windowCaptureGetsPointerRelativeToActiveWindow() {
@@ -91,7 +105,8 @@ private slots:
         QVERIFY(redPixels(loadStored(win.temp("001.bmp"))).isEmpty());
         win.w->setMPnt(false);
         win.desktop.pointer.pos = QPoint(56, 38);
-        win.desktop.lastWatch->inject(0);
+        QGuiApplication::clipboard()->setImage(solid(200, 100, qRgb(0, 0, 200)));
+        win.offer(0);
         QVERIFY(redPixels(loadStored(win.temp("002.bmp"))).isEmpty());
     }
 
@@ -101,10 +116,13 @@ private slots:
         QGuiApplication::clipboard()->setImage(solid(200, 100, qRgb(0, 0, 255)));
         win.capture();
         QCOMPARE(win.w->ikImg().depthCode(), 80);
+        QVERIFY(win.w->menus().mnColr[4]->isChecked()); // "ｸﾞﾚｰ(8bit)"
         QVERIFY(QImage(win.temp("001.bmp")).isGrayscale());
         win.w->setColourReduction(QStringLiteral("減色しない"));
-        win.desktop.lastWatch->inject(0);
+        QGuiApplication::clipboard()->setImage(solid(200, 100, qRgb(0, 0, 254)));
+        win.offer(0);
         QCOMPARE(QImage(win.temp("002.bmp")).depth(), 32);
+        QVERIFY(!win.w->menus().mnColr[4]->isChecked());
     }
 
     void captureWithoutPictureStoresNothing() {
@@ -125,13 +143,13 @@ private slots:
         QFile blocker(win.data.path() + "/Temp");
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        win.desktop.lastWatch->inject(0);
+        win.offer(0);
         QCOMPARE(win.messages.notices.size(), 1);
         QVERIFY(win.messages.asked.isEmpty()); // nothing waits for the user
         QVERIFY(win.w->currentFile().isEmpty());
         QFile::remove(win.data.path() + "/Temp");
         QDir(win.data.path()).rename("Temp.away", "Temp");
-        win.desktop.lastWatch->inject(0);
+        win.offer(0);
         QCOMPARE(win.files(), QStringList{"001.bmp"}); // the failed one spent no number
     }
 
@@ -141,7 +159,7 @@ private slots:
         win.w->watcher().SetCaptureHook(1);
         const QString text = QStringLiteral("日本語のﾃｷｽﾄ\r\nline 2 〜 end");
         QGuiApplication::clipboard()->setText(text);
-        win.desktop.lastWatch->inject(1);
+        win.offer(1);
         QCOMPARE(win.files(), QStringList{"012.txt"});
         QFile f(win.temp("012.txt"));
         QVERIFY(f.open(QIODevice::ReadOnly));
@@ -153,7 +171,7 @@ private slots:
         mime->setHtml(QStringLiteral("<b>bold</b> 😀"));
         mime->setText(QStringLiteral("bold 😀"));
         QGuiApplication::clipboard()->setMimeData(mime);
-        win.desktop.lastWatch->inject(1);
+        win.offer(1);
         QFile g(win.temp("013.txt"));
         QVERIFY(g.open(QIODevice::ReadOnly));
         const QByteArray bytes = g.readAll();
@@ -161,14 +179,14 @@ private slots:
         QCOMPARE(textcodec::decodeTextFile(bytes), QStringLiteral("bold 😀"));
 
         QGuiApplication::clipboard()->setImage(solid(30, 20, qRgb(9, 8, 7)));
-        win.desktop.lastWatch->inject(1);
+        win.offer(1);
         QCOMPARE(loadStored(win.temp("014.bmp")), solid(30, 20, qRgb(9, 8, 7))); // no pointer
         QCOMPARE(win.w->viewState(), 1);
         QCOMPARE(win.w->workFolder().nextNumber(), 15);
 
         win.w->setCpyE(false);
         QGuiApplication::clipboard()->setText(QStringLiteral("ignored"));
-        win.desktop.lastWatch->inject(1);
+        win.offer(1);
         QCOMPARE(win.files().size(), 3);
     }
 
@@ -182,9 +200,9 @@ private slots:
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
         QGuiApplication::clipboard()->setText(QStringLiteral("lost?"));
-        win.desktop.lastWatch->inject(1);
+        win.offer(1);
         QGuiApplication::clipboard()->setImage(solid(4, 4, qRgb(1, 1, 1)));
-        win.desktop.lastWatch->inject(1);
+        win.offer(1);
         QCOMPARE(win.messages.notices.size(), 2);
         QVERIFY(win.messages.asked.isEmpty());
         QCOMPARE(win.w->workFolder().nextNumber(), 4);
@@ -192,8 +210,65 @@ private slots:
         QFile::remove(win.data.path() + "/Temp");
         QDir(win.data.path()).rename("Temp.away", "Temp");
         QGuiApplication::clipboard()->setText(QStringLiteral("kept"));
-        win.desktop.lastWatch->inject(1);
+        win.offer(1);
         QCOMPARE(win.files(), QStringList{"004.txt"});
+    }
+
+    // Each offer is stored as it was when announced, in order, however fast they come and
+    // whatever the clipboard holds by the time it is written.
+    void offersAreStoredAsAnnouncedInOrder() {
+        Window win;
+        win.w->setMPnt(false);
+        win.w->watcher().SetCaptureHook(1);
+        for (int i = 0; i < 12; ++i) {
+            QGuiApplication::clipboard()->setImage(solid(60, 40, qRgb(i * 20, 0, 0)));
+            win.desktop.lastWatch->inject(0);
+        }
+        QGuiApplication::clipboard()->setText(QStringLiteral("later"));
+        win.desktop.lastWatch->inject(1);
+        QGuiApplication::clipboard()->setImage(solid(60, 40, qRgb(1, 2, 3)));
+        win.w->finishIntakes();
+        QCOMPARE(win.files().size(), 13);
+        for (int i = 0; i < 12; ++i)
+            QCOMPARE(loadStored(win.temp(QStringLiteral("%1.bmp").arg(i + 1, 3, 10, QChar(u'0')))),
+                     solid(60, 40, qRgb(i * 20, 0, 0)));
+        QFile t(win.temp("013.txt"));
+        QVERIFY(t.open(QIODevice::ReadOnly));
+        QCOMPARE(t.readAll(), QByteArray("later"));
+    }
+
+    void lostOffersAreCountedAndTold() {
+        Window win;
+        win.w->watcher().SetCaptureHook(1);
+        platform::ClipboardSnapshot lost;
+        lost.lost = true;
+        lost.lostReason = QStringLiteral("応答がありません");
+        win.desktop.lastWatch->inject(lost);
+        win.desktop.lastWatch->inject(lost);
+        win.w->finishIntakes();
+        QVERIFY(win.files().isEmpty());
+        QCOMPARE(win.messages.notices.size(), 2);
+        QVERIFY(win.messages.notices[1].contains(QStringLiteral("2 件")));
+        QVERIFY(win.messages.notices[1].contains(lost.lostReason));
+        // Bytes that do not decode are told the same way, and spend no number.
+        platform::ClipboardSnapshot broken;
+        broken.pictureFormat = "image/png";
+        broken.pictureBytes = "not a png";
+        win.desktop.lastWatch->inject(broken);
+        win.w->finishIntakes();
+        QCOMPARE(win.messages.notices.size(), 3);
+        QVERIFY(win.files().isEmpty());
+    }
+
+    void copiedPictureIsShownAfterErase() {
+        Window win;
+        win.w->watcher().SetCaptureHook(1);
+        win.w->EraseImage();
+        QGuiApplication::clipboard()->setImage(solid(30, 20, qRgb(9, 8, 7)));
+        win.offer(1);
+        QCOMPARE(win.w->view().displayMode(), win.w->displayMode());
+        QVERIFY(!win.w->view().imageRectInViewport().isEmpty());
+        QCOMPARE(win.w->ikImg().image().pixel(0, 0), qRgb(9, 8, 7));
     }
 
     void textEncodingChoice() {

@@ -124,6 +124,7 @@ private slots:
         win.writePicture("007.bmp", qRgb(0, 0, 0));
         win.chDsp(1).setChecked(true);
         QVERIFY(win.w->watcher().hooked());
+        win.w->finishIntakes();
         QCOMPARE(win.w->workFolder().nextNumber(), 8); // rescanned on entering
         win.chDsp(1).setChecked(false);
         QVERIFY(!win.w->watcher().hooked());

@@ -3,25 +3,32 @@
 // clipboard notifications by hand.
 #include "platform/Platform.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+
 namespace platform {
+
+class NullDesktop;
 
 class NullClipboardWatch : public ClipboardWatch {
     Q_OBJECT
 public:
+    explicit NullClipboardWatch(const NullDesktop& desktop) : m_desktop(desktop) {}
     void setActive(bool on) override { m_active = on; }
     bool isActive() const override { return m_active; }
-    void noteTaken(quint64 pictureKey) override { m_lastTaken = pictureKey; }
-    quint64 lastTaken() const { return m_lastTaken; }
 
-    // Delivers a notification as the system would, but only while active.
-    void inject(qint32 value) {
+    // Delivers a notification as the system would, but only while active: the
+    // process's own clipboard is read at once, with the desktop's pointer and window.
+    void inject(qint32 value);
+    void inject(const ClipboardSnapshot& offer) {
         if (m_active)
-            emit changed(value);
+            emit changed(offer);
     }
 
 private:
+    const NullDesktop& m_desktop;
     bool m_active = false;
-    quint64 m_lastTaken = 0;
 };
 
 class NullDesktop : public Desktop {
@@ -35,10 +42,35 @@ public:
     QRect activeWindowRect() override { return activeWindow; }
     QSize primaryScreenSize() override { return screenSize; }
     std::unique_ptr<ClipboardWatch> createClipboardWatch() override {
-        auto w = std::make_unique<NullClipboardWatch>();
+        auto w = std::make_unique<NullClipboardWatch>(*this);
         lastWatch = w.get();
         return w;
     }
 };
+
+// What the clipboard of this process holds now, as a snapshot.
+inline ClipboardSnapshot snapshotOfClipboard(qint32 value) {
+    ClipboardSnapshot s;
+    s.value = value;
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    if (!data)
+        return s;
+    s.formats = data->formats();
+    if (data->hasImage())
+        s.picture = QGuiApplication::clipboard()->image();
+    s.richText = data->hasHtml() || s.formats.contains(QStringLiteral("text/rtf"));
+    s.hasText = data->hasText();
+    s.text = data->text();
+    return s;
+}
+
+inline void NullClipboardWatch::inject(qint32 value) {
+    if (!m_active)
+        return;
+    ClipboardSnapshot s = snapshotOfClipboard(value);
+    s.pointer = m_desktop.pointer;
+    s.activeWindow = m_desktop.activeWindow;
+    emit changed(s);
+}
 
 } // namespace platform

@@ -107,6 +107,22 @@ bool isPictureFormat(const QString& format) {
            format.compare(QLatin1String("application/x-qt-image"), Qt::CaseInsensitive) == 0;
 }
 
+QString formatOfTarget(const QString& target) {
+    for (const char* t : {"UTF8_STRING", "STRING", "TEXT", "COMPOUND_TEXT"})
+        if (target == QLatin1String(t))
+            return QStringLiteral("text/plain");
+    if (target.startsWith(QLatin1String("text/plain;"), Qt::CaseInsensitive))
+        return QStringLiteral("text/plain");
+    return target;
+}
+
+bool isRichTextFormat(const QString& format) {
+    for (const char* t : {"text/html", "text/rtf", "text/richtext", "application/rtf"})
+        if (format.compare(QLatin1String(t), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
 bool isBookkeepingFormat(const QString& format) {
     for (const char* t : {"TARGETS", "MULTIPLE", "TIMESTAMP", "SAVE_TARGETS"})
         if (format == QLatin1String(t))

@@ -17,6 +17,11 @@ OwnerKind ownerKind(const QStringList& ownerNames);
 
 // A format that carries a picture (image/*, Qt's internal image type).
 bool isPictureFormat(const QString& format);
+// The format a clipboard target stands for: the text targets of X ("UTF8_STRING", "STRING",
+// "text/plain;charset=utf-8"...) are "text/plain"; every other target is its own format.
+QString formatOfTarget(const QString& target);
+// Markup or rich text (HTML, RTF).
+bool isRichTextFormat(const QString& format);
 // Targets every selection owner answers that carry no content of their own.
 bool isBookkeepingFormat(const QString& format);
 

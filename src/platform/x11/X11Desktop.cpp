@@ -19,15 +19,15 @@ public:
     PointerSnapshot readPointer() override { return x11::readPointer(*m_conn); }
     QRect activeWindowRect() override { return x11::activeWindowRect(*m_conn); }
     QSize primaryScreenSize() override {
+        // Qt's geometry is in scaled pixels; captures and the pointer are in device pixels.
         const QScreen* s = QGuiApplication::primaryScreen();
-        return s ? s->geometry().size() : QSize();
+        return s ? (QSizeF(s->geometry().size()) * s->devicePixelRatio()).toSize() : QSize();
     }
     std::unique_ptr<ClipboardWatch> createClipboardWatch() override {
-        return std::make_unique<x11::X11ClipboardWatch>(m_conn);
+        return std::make_unique<x11::X11ClipboardWatch>();
     }
 
 private:
-    // Shared with the watches, which may outlive this object.
     std::shared_ptr<x11::XConnection> m_conn;
 };
 

@@ -1,6 +1,7 @@
 #include "platform/x11/XActiveWindow.h"
 
 #include "platform/x11/XConnection.h"
+#include "platform/x11/XReply.h"
 
 #include <xcb/xcb.h>
 
@@ -10,11 +11,6 @@
 namespace platform::x11 {
 
 namespace {
-
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
-template <typename T> using Reply = std::unique_ptr<T, FreeDeleter>;
 
 // The window the window manager calls active, else the one holding the input focus.
 uint32_t activeWindow(XConnection& conn) {

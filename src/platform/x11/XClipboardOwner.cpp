@@ -1,6 +1,7 @@
 #include "platform/x11/XClipboardOwner.h"
 
 #include "platform/x11/XConnection.h"
+#include "platform/x11/XReply.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -14,11 +15,6 @@
 namespace platform::x11 {
 
 namespace {
-
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
-template <typename T> using Reply = std::unique_ptr<T, FreeDeleter>;
 
 uint32_t selectionOwner(XConnection& conn, uint32_t selection) {
     xcb_connection_t* c = conn.get();
@@ -95,11 +91,15 @@ QStringList processNames(qint64 pid) {
 }
 
 ClipboardOwner clipboardOwner(XConnection& conn) {
-    ClipboardOwner owner;
     if (!conn.isValid())
-        return owner;
-    owner.window = selectionOwner(conn, conn.atom("CLIPBOARD"));
-    if (!owner.window)
+        return {};
+    return ownerOfWindow(conn, selectionOwner(conn, conn.atom("CLIPBOARD")));
+}
+
+ClipboardOwner ownerOfWindow(XConnection& conn, uint32_t window) {
+    ClipboardOwner owner;
+    owner.window = window;
+    if (!owner.window || !conn.isValid())
         return owner;
 
     const uint32_t leader = clientLeader(conn, owner.window);

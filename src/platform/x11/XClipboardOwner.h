@@ -17,6 +17,8 @@ struct ClipboardOwner {
 // Who owns CLIPBOARD now: the process through X-Resource or _NET_WM_PID, its names from
 // /proc, and the window class of the owner or its client leader.
 ClipboardOwner clipboardOwner(XConnection& conn);
+// The same for a given owner window.
+ClipboardOwner ownerOfWindow(XConnection& conn, uint32_t window);
 
 // The process and executable names of a local process; empty when it cannot be read.
 QStringList processNames(qint64 pid);

@@ -1,5 +1,7 @@
 #include "platform/x11/XConnection.h"
 
+#include "platform/x11/XReply.h"
+
 #include <xcb/res.h>
 #include <xcb/xcb.h>
 #include <xcb/xfixes.h>
@@ -8,15 +10,6 @@
 #include <cstring>
 
 namespace platform::x11 {
-
-namespace {
-
-template <typename T> struct FreeDeleter {
-    void operator()(T* p) const { std::free(p); }
-};
-template <typename T> using Reply = std::unique_ptr<T, FreeDeleter<T>>;
-
-} // namespace
 
 XConnection::XConnection() {
     int screenNo = 0;

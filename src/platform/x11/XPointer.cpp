@@ -19,8 +19,10 @@ PointerSnapshot readPointer(XConnection& conn) {
         xcb_xfixes_get_cursor_image_reply(c, xcb_xfixes_get_cursor_image(c), nullptr);
     if (!r)
         return snap;
-    // x, y is where the pointer points (the hotspot); callers place the image themselves.
+    // x, y is where the pointer points; the image is placed so its hotspot lies there.
     snap.pos = QPoint(r->x, r->y);
+    snap.hasHotspot = true;
+    snap.hotspot = QPoint(r->xhot, r->yhot);
     const int w = r->width, h = r->height;
     const uint32_t* px = xcb_xfixes_get_cursor_image_cursor_image(r);
     if (w > 0 && h > 0 && xcb_xfixes_get_cursor_image_cursor_image_length(r) >= w * h) {

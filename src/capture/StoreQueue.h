@@ -1,0 +1,40 @@
+#pragma once
+// Runs storing work (decoding, converting, encoding, writing) on one thread of its own, in
+// the order it was posted, and hands each result back on the thread that owns the queue.
+// The user-interface thread never waits for a picture being written.
+#include <QObject>
+#include <QThreadPool>
+
+#include <functional>
+#include <memory>
+
+class StoreQueue : public QObject {
+    Q_OBJECT
+public:
+    explicit StoreQueue(QObject* parent = nullptr);
+    // Finishes everything posted: an announced capture is never dropped on the way out.
+    ~StoreQueue() override;
+
+    template <typename R> void post(std::function<R()> work, std::function<void(R)> done) {
+        ++m_pending;
+        m_pool.start([this, work = std::move(work), done = std::move(done)]() mutable {
+            auto result = std::make_shared<R>(work());
+            QMetaObject::invokeMethod(
+                this,
+                [this, done = std::move(done), result] {
+                    --m_pending;
+                    if (done)
+                        done(std::move(*result));
+                },
+                Qt::QueuedConnection);
+        });
+    }
+
+    // Waits until the work posted so far has run and its results have been handed back.
+    void waitForIdle();
+    bool idle() const { return m_pending == 0; }
+
+private:
+    QThreadPool m_pool;
+    int m_pending = 0;
+};
