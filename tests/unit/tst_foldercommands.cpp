@@ -166,6 +166,7 @@ private slots:
         QTest::keyClick(&win.w->Rtxt(), Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("選んだ"));
         QTest::keyClick(&win.w->Rtxt(), Qt::Key_W, Qt::ControlModifier);
+        win.w->finishIntakes();
         QCOMPARE(win.files().size(), 3); // also from inside the text view
     }
 
