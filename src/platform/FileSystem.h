@@ -20,3 +20,11 @@ int lastError();
 void clearLastError();
 
 } // namespace platform
+
+namespace platform {
+
+// Lets the calling thread yield to the others under load: the storing thread must never
+// keep the clipboard reader from answering an owner in time.
+void lowerCurrentThreadPriority();
+
+} // namespace platform

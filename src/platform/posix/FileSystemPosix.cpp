@@ -70,3 +70,17 @@ bool processRunning(qint64 pid) {
 }
 
 } // namespace platform
+
+#include <sys/resource.h>
+#include <sys/syscall.h>
+
+namespace platform {
+
+void lowerCurrentThreadPriority() {
+#ifdef SYS_gettid
+    // On Linux a nice value belongs to one thread.
+    ::setpriority(PRIO_PROCESS, id_t(::syscall(SYS_gettid)), 5);
+#endif
+}
+
+} // namespace platform

@@ -8,6 +8,8 @@
 #include "platform/x11/XReply.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QLoggingCategory>
 
 #include <xcb/xcb.h>
 #include <xcb/xfixes.h>
@@ -26,6 +28,8 @@ namespace {
 constexpr int kStepTimeoutMs = 5000;
 
 using Clock = std::chrono::steady_clock;
+
+Q_LOGGING_CATEGORY(lcClipboard, "tolvik.clipboard")
 
 } // namespace
 
@@ -237,6 +241,8 @@ XSelectionReader::Transfer XSelectionReader::convert(uint32_t target, uint32_t t
 }
 
 void XSelectionReader::readOffer(uint32_t ownerWindow, uint32_t timestamp) {
+    QElapsedTimer took;
+    took.start();
     ClipboardSnapshot s;
     // Where the pointer was when the offer came, not when it has been read.
     s.pointer = readPointer(*m_conn);
@@ -249,6 +255,8 @@ void XSelectionReader::readOffer(uint32_t ownerWindow, uint32_t timestamp) {
     if (!targets.data) {
         s.lost = true;
         s.lostReason = targets.failure;
+        qCWarning(lcClipboard) << "offer" << timestamp << "lost at its formats:" << s.lostReason
+                               << "after" << took.elapsed() << "ms";
         m_deliver(std::move(s));
         return;
     }
@@ -304,6 +312,12 @@ void XSelectionReader::readOffer(uint32_t ownerWindow, uint32_t timestamp) {
     if (!data.data || data.data->isEmpty()) {
         s.lost = true;
         s.lostReason = data.data ? QStringLiteral("空のﾃﾞｰﾀでした") : data.failure;
+        qCWarning(lcClipboard) << "offer" << timestamp << "lost:" << s.lostReason << "after"
+                               << took.elapsed() << "ms";
+    } else {
+        qCInfo(lcClipboard) << "offer" << timestamp << "read:" << s.formats << "value" << s.value
+                            << "picture" << s.pictureBytes.size() << "text" << s.text.size()
+                            << "in" << took.elapsed() << "ms";
     }
     m_deliver(std::move(s));
 }

@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Captures in quick succession while minimised: with 50 ms between them every capture is
+# stored exactly once, in order, also while an 8K capture is being written; at any pace no
+# picture is stored twice.
+source "$(dirname "$0")/lib.sh"
+[ -x "${CLIPBURST:-}" ] || fail "CLIPBURST must name an executable"
+
+# burst NAME COUNT GAP_MS [BIG_W BIG_H SETTLE_MS]: runs clipburst until it is done.
+burst() {
+    local name=$1
+    shift
+    mkdir -p "$E2E_TMP/$name"
+    spawn "clipburst-$name" "$CLIPBURST" "$E2E_TMP/$name" "$@"
+    local pid=$LAST_PID
+    wait_for 60 "the $name burst to be offered" grep -q '^done$' "$E2E_TMP/clipburst-$name.log"
+    wait "$pid" || fail "clipburst ($name) failed"
+}
+
+# Waits until the folder holds N pictures and no store is under way.
+settle_count() {
+    local n=$1 secs=$2
+    wait_for "$secs" "$n stored pictures (have $(bmp_count))" test "$(bmp_count)" -ge "$n"
+    sleep 1
+    [ -z "$(find "$WORK_DIR" -maxdepth 1 -name '.tolvik-*' -print -quit)" ] ||
+        wait_for 20 "the last store to finish" \
+            bash -c "[ -z \"\$(find '$WORK_DIR' -maxdepth 1 -name '.tolvik-*' -print -quit)\" ]"
+}
+
+# stored_matches FIRST COUNT DIR OFFSET: files FIRST.. hold DIR/burst-(i-OFFSET).png exactly.
+stored_matches() {
+    local first=$1 count=$2 dir=$3 i n out
+    for ((i = 0; i < count; i++)); do
+        n=$(printf '%03d' $((first + i)))
+        out=$("$IMGTOOL" diff "$WORK_DIR/$n.bmp" "$dir/burst-$(printf '%03d' $((i + 1))).png") ||
+            fail "could not compare $n.bmp"
+        [ "$out" = same ] || fail "$n.bmp is not the capture offered as number $((i + 1)): $out"
+    done
+}
+
+no_repeats() {
+    local files unique
+    files=$(find "$WORK_DIR" -maxdepth 1 -name '*.bmp' | wc -l)
+    unique=$(find "$WORK_DIR" -maxdepth 1 -name '*.bmp' -exec md5sum {} + | cut -d' ' -f1 |
+        sort -u | wc -l)
+    [ "$files" -eq "$unique" ] || fail "$((files - unique)) pictures were stored more than once"
+}
+
+start_x
+export QT_LOGGING_RULES="tolvik.clipboard.info=true"
+start_tolvik
+timeout 10 xdotool windowminimize --sync "$TOLVIK_WIN" || fail "could not minimise the window"
+wait_for 10 "the window to be iconified" is_hidden "$TOLVIK_WIN"
+sleep 1
+# The pointer stays off the small pictures, so they are stored exactly as offered.
+timeout 10 xdotool mousemove --sync 1200 750 || fail "could not move the pointer"
+
+note "30 captures 50 ms apart"
+burst steady 30 50
+settle_count 30 30
+[ "$(bmp_count)" -eq 30 ] || fail "expected 30 pictures, found $(bmp_count)"
+stored_matches 1 30 "$E2E_TMP/steady"
+
+note "an 8K capture, then 20 captures 50 ms apart while it is written"
+burst big 20 50 7680 4320 400
+settle_count 51 60
+[ "$(bmp_count)" -eq 51 ] || fail "expected 51 pictures, found $(bmp_count)"
+out=$("$IMGTOOL" diff "$WORK_DIR/031.bmp" "$E2E_TMP/big/big.png") || fail "could not compare 031.bmp"
+case $out in same | diff*) ;; *) fail "031.bmp is not the 8K capture: $out" ;; esac
+stored_matches 32 20 "$E2E_TMP/big"
+
+note "40 captures as fast as they come"
+burst fast 40 2
+sleep 3
+settle_count 52 30
+no_repeats
+note "$(($(bmp_count) - 51)) of 40 fast captures stored, none twice"
+tolvik_alive
+note "PASS"
