@@ -1,10 +1,16 @@
 // Numbering, stored names and the storing routine of the work folder.
 #include "capture/WorkFolder.h"
+#include "imaging/ImageModel.h"
+#include "platform/FileSystem.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <cerrno>
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 void touch(const QString& path) {
@@ -100,6 +106,56 @@ private slots:
                                  [](QIODevice& d) { return writeText(d, "whole"); });
         QVERIFY(ok.ok);
         QCOMPARE(visibleFiles(tmp.path()), QStringList{"001.txt"});
+    }
+
+    // A killed store's temporary file goes at the next scan; one of our own id that was
+    // left by an earlier process is passed over instead of failing the store.
+    void leftoverTemporaryFiles() {
+        QTemporaryDir tmp;
+        const qint64 self = QCoreApplication::applicationPid();
+        for (int serial = 0; serial < 50; ++serial)
+            touch(tmp.filePath(QStringLiteral(".tolvik-%1-%2.part").arg(self).arg(serial)));
+        qint64 gone = 4194000;
+        while (platform::processRunning(gone))
+            ++gone;
+        const QString stale = QStringLiteral(".tolvik-%1-3.part").arg(gone);
+        const QString live = QStringLiteral(".tolvik-1-3.part"); // init runs
+        touch(tmp.filePath(stale));
+        touch(tmp.filePath(live));
+        WorkFolder wf(tmp.path());
+        wf.ScanWorkFolder(QString());
+        QVERIFY(!QFile::exists(tmp.filePath(stale)));
+        QVERIFY(QFile::exists(tmp.filePath(live)));
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(wf.store(QString(), QStringLiteral(".txt"), [](QIODevice& d) {
+                          return writeText(d, "x");
+                      }).ok);
+        QCOMPARE(QDir(tmp.path()).entryList({"*.txt"}, QDir::Files),
+                 (QStringList{"001.txt", "002.txt", "003.txt"}));
+        // The list of the work folder never shows them.
+        QCOMPARE(QDir(tmp.path()).entryList({"*.BMP", "*.TXT"}, QDir::Files).size(), 3);
+    }
+
+    // A disk that fills part-way through a write is told in the system's words.
+    void writeFailureNamesItsCause() {
+        QTemporaryDir tmp;
+        WorkFolder wf(tmp.path());
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit old{};
+        getrlimit(RLIMIT_FSIZE, &old);
+        rlimit small = old;
+        small.rlim_cur = 64 * 1024;
+        setrlimit(RLIMIT_FSIZE, &small);
+        QImage big(400, 300, QImage::Format_RGB32);
+        big.fill(Qt::red);
+        imaging::ImageModel model;
+        model.setImage(big);
+        const auto s = wf.store(QString(), QStringLiteral(".bmp"),
+                                [&model](QIODevice& d) { return model.saveBmp(d); });
+        setrlimit(RLIMIT_FSIZE, &old);
+        QVERIFY(!s.ok);
+        QCOMPARE(s.error, platform::errorText(EFBIG));
+        QVERIFY(visibleFiles(tmp.path()).isEmpty());
     }
 
     void storeIntoUnwritableFolderFails() {

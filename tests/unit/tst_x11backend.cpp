@@ -96,6 +96,7 @@ private slots:
     void initTestCase();
     void cleanup();
     void pointer();
+    void screenSizeInDevicePixels();
     void activeWindow();
     void clipboardOwner();
     void watchReports();
@@ -187,6 +188,11 @@ void TestX11Backend::pointer() {
 
     run("xdotool", {"mousemove", "0", "479"});
     QCOMPARE(x11::readPointer(*m_conn).pos, QPoint(0, 479));
+}
+
+void TestX11Backend::screenSizeInDevicePixels() {
+    QCOMPARE(QGuiApplication::primaryScreen()->geometry().size(), QSize(320, 240));
+    QCOMPARE(createDesktop()->primaryScreenSize(), QSize(640, 480));
 }
 
 void TestX11Backend::activeWindow() {
@@ -317,6 +323,8 @@ int main(int argc, char** argv) {
     if (g_haveX) {
         qputenv("DISPLAY", server.display());
         qputenv("QT_QPA_PLATFORM", "xcb");
+        // Scaled, as on a high-density screen: captures and the pointer stay in device pixels.
+        qputenv("QT_SCALE_FACTOR", "2");
     }
     QGuiApplication app(argc, argv);
     TestX11Backend tc;

@@ -29,7 +29,7 @@ constexpr int kStepTimeoutMs = 5000;
 
 using Clock = std::chrono::steady_clock;
 
-Q_LOGGING_CATEGORY(lcClipboard, "tolvik.clipboard")
+Q_LOGGING_CATEGORY(lcClipboard, "tolvik.clipboard", QtWarningMsg)
 
 } // namespace
 
