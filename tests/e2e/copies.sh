@@ -43,7 +43,7 @@ choose_copy_option() {
 
 start_x
 start_tolvik
-"$IMGTOOL" make 300 200 "$E2E_TMP/copy.png" 5
+"$IMGTOOL" solid 300 200 0cc822 "$E2E_TMP/copy.png"
 "$IMGTOOL" make "$SCREEN_W" "$SCREEN_H" "$E2E_TMP/shot.png" 6
 printf '<p>a <b>picture</b></p>\n' >"$E2E_TMP/page.html"
 
@@ -59,6 +59,13 @@ clipoffer_offer --html "$E2E_TMP/page.html" --png "$E2E_TMP/copy.png"
 wait_for_file "$WORK_DIR/002.bmp" 10
 [ "$("$IMGTOOL" diff "$WORK_DIR/002.bmp" "$E2E_TMP/copy.png")" = same ] ||
     fail "002.bmp is not the copied picture as it was (pointer drawn in or pixels changed)"
+
+note "the copied picture is what the view shows"
+restore
+"$IMGTOOL" grab "$TOLVIK_WIN" "$E2E_TMP/window.png" || fail "could not grab the window"
+shown=$("$IMGTOOL" count "$E2E_TMP/window.png" 0cc822)
+[ "$shown" -ge 20000 ] || fail "the view does not show the copied picture ($shown of its pixels)"
+minimise
 
 note "copy events off from the settings menu"
 choose_copy_option 2

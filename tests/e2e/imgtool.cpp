@@ -1,9 +1,15 @@
 // Test pictures for the end-to-end runs.
 //   imgtool make W H OUT.png [SEED]  a picture whose every pixel is known and varies
+//   imgtool solid W H RRGGBB OUT.png  a picture of one colour
+//   imgtool grab WINDOW OUT.png       what an X window shows now
+//   imgtool count FILE RRGGBB         how many pixels have exactly that colour
 //   imgtool diff A B                 "same", "diff X1 Y1 X2 Y2 COUNT" (inclusive bounding box
 //                                    of the differing pixels) or "size WxH WxH"
 // Only colour is compared: a stored bitmap has no alpha channel. Exit 2 on bad use or files.
+#include <QGuiApplication>
 #include <QImage>
+#include <QPixmap>
+#include <QScreen>
 #include <QString>
 
 #include <algorithm>
@@ -66,14 +72,53 @@ int diff(const char* a, const char* b) {
     return 0;
 }
 
+QRgb colour(const char* hex) {
+    return 0xff000000u | QString::fromLatin1(hex).toUInt(nullptr, 16);
+}
+
+int solid(int w, int h, const char* hex, const char* out) {
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(colour(hex));
+    return img.save(QString::fromLocal8Bit(out), "PNG") ? 0 : 2;
+}
+
+int count(const char* path, const char* hex) {
+    const QImage img = load(path);
+    if (img.isNull())
+        return 2;
+    const QRgb want = colour(hex) & 0xffffff;
+    long n = 0;
+    for (int y = 0; y < img.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+        for (int x = 0; x < img.width(); ++x)
+            n += (row[x] & 0xffffff) == want;
+    }
+    std::printf("%ld\n", n);
+    return 0;
+}
+
+int grab(int argc, char** argv) {
+    QGuiApplication app(argc, argv);
+    const WId win = WId(QString::fromLatin1(argv[2]).toULongLong(nullptr, 0));
+    const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(win);
+    return !shot.isNull() && shot.save(QString::fromLocal8Bit(argv[3]), "PNG") ? 0 : 2;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     const QString cmd = argc > 1 ? QString::fromLatin1(argv[1]) : QString();
+    if (cmd == QLatin1String("solid") && argc == 6)
+        return solid(atoi(argv[2]), atoi(argv[3]), argv[4], argv[5]);
+    if (cmd == QLatin1String("count") && argc == 4)
+        return count(argv[2], argv[3]);
+    if (cmd == QLatin1String("grab") && argc == 4)
+        return grab(argc, argv);
     if (cmd == QLatin1String("make") && (argc == 5 || argc == 6))
         return make(atoi(argv[2]), atoi(argv[3]), argv[4], argc == 6 ? atoi(argv[5]) : 0);
     if (cmd == QLatin1String("diff") && argc == 4)
         return diff(argv[2], argv[3]);
-    std::fprintf(stderr, "usage: imgtool make W H OUT.png [SEED] | imgtool diff A B\n");
+    std::fprintf(stderr, "usage: imgtool make W H OUT.png [SEED] | solid W H RRGGBB OUT.png | "
+                         "grab WINDOW OUT.png | count FILE RRGGBB | diff A B\n");
     return 2;
 }
