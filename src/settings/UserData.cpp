@@ -106,13 +106,19 @@ UserDataFolders W_UserData(const UserDataEnv& env) {
         out.userDataFolder = special(5) + sub;
     } else if (key.startsWith(u'%')) {
         out.userDataFolder = d;
-    } else if (folderExists(setting)) {
-        out.userDataFolder = withSlash(setting);
     } else {
-        tell(QStringLiteral("ﾌｫﾙﾀﾞ ") + setting +
-             QStringLiteral(" が見つかりません\rﾕｰｻﾞｰﾃﾞｰﾀｰﾌｫﾙﾀﾞは　") + d +
-             QStringLiteral(" を使用します"));
-        out.userDataFolder = d;
+        // A relative folder belongs to the installation, not to wherever the program was
+        // started from.
+        const QString folder =
+            QDir::isRelativePath(setting) ? QDir::cleanPath(e + setting) : setting;
+        if (folderExists(folder)) {
+            out.userDataFolder = withSlash(folder);
+        } else {
+            tell(QStringLiteral("ﾌｫﾙﾀﾞ ") + folder +
+                 QStringLiteral(" が見つかりません\rﾕｰｻﾞｰﾃﾞｰﾀｰﾌｫﾙﾀﾞは　") + d +
+                 QStringLiteral(" を使用します"));
+            out.userDataFolder = d;
+        }
     }
 
     if (!folderExists(out.userDataFolder))
