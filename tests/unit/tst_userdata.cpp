@@ -168,6 +168,9 @@ private slots:
         for (int run = 1; run <= 3; ++run) {
             QCOMPARE(W_UserData(fx.env()).userDataFolder, fx.defaultFolder());
             QCOMPARE(fx.messages.asked.size(), run);
+            // What a start leaves behind: the fallback folder and the registration.
+            QVERIFY(QFileInfo(fx.defaultFolder()).isDir());
+            QCOMPARE(fx.store->read("Tolvik"), fx.exe + "/tolvik");
         }
         QVERIFY(!QFileInfo::exists("/no/such/folder"));
     }
