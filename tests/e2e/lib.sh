@@ -106,7 +106,6 @@ start_accessibility() {
     # Qt looks for the accessibility bus once, at start: it must be running by then.
     atspi ready || fail "the accessibility bus did not start"
     export QT_ACCESSIBILITY=1 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
-    unset XDG_CURRENT_DESKTOP DESKTOP_SESSION
 }
 
 # atspi ARGS...: the accessibility helper (see atspi.py), with the system's Python and its

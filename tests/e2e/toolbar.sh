@@ -4,6 +4,7 @@
 # picture as the next number and button 3 hands the work folder to the file manager.
 source "$(dirname "$0")/lib.sh"
 
+APP=$(basename "$TOLVIK_BIN") # the application's name in the accessibility tree
 # Accessible name (the tooltip) and command text of each button, in order.
 NAMES=("Ctrl+O 画像ﾌｧｲﾙを開きます" "Ctrl+S 上書き保存" "Ctrl+W 作業ﾌｫﾙﾀﾞに保存"
     "Ctrl+W 作業ﾌｫﾙﾀﾞをｴｸｽﾌﾟﾛｰﾗｰで開きます" "Ctrl+C 現在の画像をｸﾘｯﾌﾟﾎﾞｰﾄﾞに貼り付けます"
@@ -14,16 +15,19 @@ COMMANDS=("開く" "上書保存" "作業ﾌｫﾙﾀﾞに保存" "作業ﾌｫ
 # click NAME: a left click in the middle of the showing control of that accessible name.
 click() {
     local where x y w h
-    where=$(atspi where tolvik "$1") || fail "no control named '$1' is showing"
+    where=$(atspi where "$APP" "$1") || fail "no control named '$1' is showing"
     read -r x y w h <<<"$where"
     xdotool mousemove --sync $((x + w / 2)) $((y + h / 2)) click 1
 }
+# Number of log lines that hold the text.
 logged() { grep -c -F "$1" "$E2E_TMP/tolvik.log" || true; }
 
 start_x
 start_accessibility
 
-# The file manager: a stand-in that records what it is asked to open.
+# The file manager: a stand-in that records what it is asked to open. Qt hands a folder to
+# xdg-open when it finds one on the path; no desktop is named, so it picks no other.
+unset XDG_CURRENT_DESKTOP DESKTOP_SESSION KDE_FULL_SESSION GNOME_DESKTOP_SESSION_ID
 mkdir -p "$E2E_TMP/bin"
 cat >"$E2E_TMP/bin/xdg-open" <<SH
 #!/bin/sh
@@ -36,7 +40,6 @@ export QT_LOGGING_RULES="tolvik.commands.debug=true"
 # A picture in the work folder to show and store again.
 WORK_DIR="$XDG_DATA_HOME/Quellen/$(basename "$TOLVIK_BIN")/Temp"
 mkdir -p "$WORK_DIR"
-"$IMGTOOL" make 40 30 "$E2E_TMP/pic.png" 7
 /usr/bin/python3 - "$WORK_DIR/pic.bmp" <<'PY'
 import struct, sys
 w, h = 40, 30
@@ -48,13 +51,13 @@ open(sys.argv[1], "wb").write(head + info + data)
 PY
 
 start_tolvik
-unnamed=$(atspi unnamed tolvik) || fail "could not read the accessibility tree"
+unnamed=$(atspi unnamed "$APP") || fail "could not read the accessibility tree"
 [ -z "$unnamed" ] || fail "controls without an accessible name: $unnamed"
 
 note "show pic.bmp"
 click "pic.bmp"
 # Selecting a file shows it in the same step.
-atspi selected tolvik "pic.bmp" || fail "pic.bmp was not selected by the click"
+atspi selected "$APP" "pic.bmp" || fail "pic.bmp was not selected by the click"
 
 for i in "${!NAMES[@]}"; do
     cmd=${COMMANDS[$i]}
