@@ -1,8 +1,7 @@
 #!/usr/bin/python3
 """Finds controls of a running program through the accessibility tree (AT-SPI).
 
-  atspi.py ready                 starts the accessibility bus and its registry, then ends
-  atspi.py tree APP             every object: role, name, screen extents
+  atspi.py ready                starts the accessibility bus and its registry, then ends
   atspi.py where APP NAME       "X Y W H" on the screen of the showing object named NAME
   atspi.py selected APP NAME    waits until the showing object named NAME is selected
   atspi.py unnamed APP          the showing controls without a name, one a line
@@ -49,7 +48,7 @@ def main(argv):
     if argv[1:] == ["ready"]:
         pyatspi.Registry.getDesktop(0)
         return 0
-    if len(argv) < 3 or argv[1] not in ("tree", "where", "selected", "unnamed"):
+    if len(argv) < 3 or argv[1] not in ("where", "selected", "unnamed"):
         print(__doc__, file=sys.stderr)
         return 2
     deadline = time.monotonic() + 20
@@ -57,14 +56,6 @@ def main(argv):
     if app is None:
         print(f"atspi: no application named {argv[2]!r}", file=sys.stderr)
         return 1
-    if argv[1] == "tree":
-        for o in walk(app):
-            try:
-                e = extents(o)
-            except NotImplementedError:
-                e = None
-            print(o.getRoleName(), repr(o.name), e, "showing" if showing(o) else "")
-        return 0
     if argv[1] == "unnamed":
         for o in walk(app):
             if o.getRole() in CONTROLS and showing(o) and not o.name:

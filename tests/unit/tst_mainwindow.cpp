@@ -155,7 +155,6 @@ private slots:
             // Menu and prefix labels, buttons, check buttons, prefix box, list, viewer.
             QCOMPARE(checked, 5 + 8 + 2 + 1 + 1 + 1);
         }
-        QCOMPARE(win.w->view().accessibleName(), QStringLiteral("画像"));
         QCOMPARE(win.w->topBand().lbCom[0]->accessibleName(), QStringLiteral("ﾌｧｲﾙ(F)"));
         QCOMPARE(win.w->findChild<QWidget*>("imBtn3")->accessibleName(),
                  QStringLiteral("Ctrl+W 作業ﾌｫﾙﾀﾞをｴｸｽﾌﾟﾛｰﾗｰで開きます"));
