@@ -2,6 +2,7 @@
 
 #include "app/QtMessageSink.h"
 #include "app/TextCodec.h"
+#include "app/Translations.h"
 #include "imaging/ImageModel.h"
 #include "mainwindow/fmMain.h"
 #include "platform/Platform.h"
@@ -40,6 +41,8 @@ bool shuttingDown() {
 }
 
 int Main(QApplication& app) {
+    // Before the first message box, so even its buttons are Japanese.
+    translations::installQtJapanese(app);
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     imaging::raiseImageAllocationLimit();
     Globals& g = globals();

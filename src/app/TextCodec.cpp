@@ -51,7 +51,10 @@ QByteArray toCp932(const QString& text, bool* lossless) {
     if (lossless) {
         QStringDecoder dec(kCp932);
         const QString back = dec.decode(out);
-        *lossless = enc.isValid() && !enc.hasError() && !dec.hasError() && back == forms;
+        // The converter writes U+FFFD as a code (FC FC) that reads back as U+FFFD, so the
+        // round trip cannot tell it from a character that was lost.
+        *lossless = enc.isValid() && !enc.hasError() && !dec.hasError() && back == forms &&
+                    !forms.contains(QChar::ReplacementCharacter);
     }
     return out;
 }
@@ -64,6 +67,12 @@ QString fromCp932(const QByteArray& bytes) {
 QString decodeTextFile(const QByteArray& bytes) {
     if (bytes.startsWith("\xEF\xBB\xBF"))
         return QString::fromUtf8(bytes.mid(3));
+    // Text from elsewhere often is UTF-8 without a mark; code page 932 beyond ASCII is hardly
+    // ever valid UTF-8, and ASCII reads the same either way.
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const QString text = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return text;
     return fromCp932(bytes);
 }
 

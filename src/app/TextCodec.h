@@ -15,12 +15,12 @@ bool cp932Available();
 QString toCp932Forms(const QString& text);
 
 // Encodes to code page 932 after toCp932Forms; *lossless tells whether every character
-// of that form survived.
+// of that form survived (never for U+FFFD, which the code page does not hold).
 QByteArray toCp932(const QString& text, bool* lossless = nullptr);
 QString fromCp932(const QByteArray& bytes);
 
-// Reads a stored text file's bytes: UTF-8 when they start with a byte-order mark,
-// otherwise code page 932.
+// Reads a text file's bytes: UTF-8 when they start with a byte-order mark or are valid
+// UTF-8 throughout, otherwise code page 932.
 QString decodeTextFile(const QByteArray& bytes);
 
 } // namespace textcodec

@@ -23,7 +23,8 @@ WorkFolder::WorkFolder(QString folder) : m_folder(std::move(folder)) {
 
 QString WorkFolder::prefixProblem(const QString& prefix) {
     static const QString forbidden = QStringLiteral("\\/:*?\"<>|");
-    QString bad;
+    // A name starting with "." is hidden: the list would never show it, numbering would count it.
+    QString bad = prefix.startsWith(u'.') ? QStringLiteral("(先頭の .)") : QString();
     for (QChar c : prefix) {
         if ((forbidden.contains(c) || c.unicode() < 0x20) && !bad.contains(c))
             bad += c.unicode() < 0x20 ? QStringLiteral("(制御文字)") : QString(c);

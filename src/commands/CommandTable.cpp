@@ -8,6 +8,14 @@
 
 #include <vector>
 
+Q_LOGGING_CATEGORY(lcCommands, "tolvik.commands", QtWarningMsg)
+
+namespace {
+void logDispatch(const QString& command, bool ran) {
+    qCDebug(lcCommands).noquote() << "command" << command << (ran ? "ran" : "has no operation");
+}
+} // namespace
+
 CommandTable::CommandTable(spPic& menus, CommandHost& host) : m_menus(menus), m_host(host) {
     // Operations join this table as they are built; a caption without an entry does nothing.
     add(QStringLiteral("作業ﾌｫﾙﾀﾞに保存"), [this] { m_host.SaveToWorkFolder(); });
@@ -58,12 +66,15 @@ void CommandTable::ShowMenu(int menuIndex) {
     const QString grp = m_menus.sGrp;
     if (cap.isEmpty())
         return;
-    if (grp == u"UsHn" || grp == u"Color" || grp == u"Zoom")
-        return; // their operations run here once they exist
+    if (grp == u"UsHn" || grp == u"Color" || grp == u"Zoom") {
+        logDispatch(cap, false); // their operations run here once they exist
+        return;
+    }
     if (grp == u"CptC") {
         QString choice = cap;
         m_menus.SetCptC(choice);
         m_host.setColourReduction(choice);
+        logDispatch(cap, true);
         return;
     }
     RunCommand(commandText(grp, cap));
@@ -71,7 +82,9 @@ void CommandTable::ShowMenu(int menuIndex) {
 
 void CommandTable::RunCommand(const QString& caption) {
     const auto it = m_table.constFind(caption);
-    if (it != m_table.constEnd())
+    const bool found = it != m_table.constEnd();
+    logDispatch(caption, found);
+    if (found)
         it.value()();
 }
 
@@ -90,6 +103,7 @@ void CommandTable::Form_KeyDown(const QKeyEvent& event) {
         return;
     // Keys run their operations directly, whatever the menus' enabled flags say; the
     // others join as their operations are built.
+    bool ran = true;
     switch (*key) {
     case KeyCommand::SaveToWorkFolder:
         m_host.SaveToWorkFolder();
@@ -98,6 +112,8 @@ void CommandTable::Form_KeyDown(const QKeyEvent& event) {
         m_host.ExploreWorkFolder();
         break;
     default:
+        ran = false;
         break;
     }
+    logDispatch(QStringLiteral("key %1").arg(int(*key)), ran);
 }

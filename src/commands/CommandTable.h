@@ -2,12 +2,17 @@
 // Dispatch of commands by their caption: popup menus, toolbar buttons, labels and keys
 // all end here.
 #include <QHash>
+#include <QLoggingCategory>
 #include <QString>
 
 #include <functional>
 
 class QKeyEvent;
 class spPic;
+
+// Every dispatched command and whether an operation ran; off unless enabled, e.g. by
+// QT_LOGGING_RULES="tolvik.commands.debug=true".
+Q_DECLARE_LOGGING_CATEGORY(lcCommands)
 
 // The operations the commands run, as the main window offers them.
 class CommandHost {

@@ -48,6 +48,7 @@ Toolbar::Toolbar(QWidget* host, int hostLeftTwips) : QObject(host) {
         b->setIcon(QIcon(iconPath(i)));
         b->setIconSize(QSize(16, 16));
         b->setToolTip(toolTip(i));
+        b->setAccessibleName(toolTip(i)); // a picture alone names nothing
         // Rounded per edge against the band, not per offset, so the host does not shift them.
         b->setGeometry(twips::toPx(kLeftTwips[size_t(i)]) - hostLeftPx, twips::toPx(kTopTwips),
                        sizePx, sizePx);

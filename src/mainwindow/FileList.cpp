@@ -8,8 +8,13 @@
 
 FileList::FileList(QWidget* parent) : QListWidget(parent) {
     setObjectName(QStringLiteral("File1"));
+    setAccessibleName(QStringLiteral("ﾌｧｲﾙ一覧"));
     setSelectionMode(QAbstractItemView::SingleSelection);
     resize(twips::toPx(kDesignedWidthTwips), height());
+    connect(this, &QListWidget::itemClicked, this, [this] {
+        if (m_pressOnSelected)
+            emit selectedItemClicked();
+    });
 }
 
 void FileList::setPath(const QString& folder) {
@@ -50,6 +55,13 @@ bool FileList::selectName(const QString& name) {
         }
     }
     return false;
+}
+
+void FileList::mousePressEvent(QMouseEvent* event) {
+    // Decided before the press changes the selection.
+    const QListWidgetItem* it = itemAt(event->position().toPoint());
+    m_pressOnSelected = event->button() == Qt::LeftButton && it && it->isSelected();
+    QListWidget::mousePressEvent(event);
 }
 
 void FileList::mouseReleaseEvent(QMouseEvent* event) {

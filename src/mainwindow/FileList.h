@@ -22,11 +22,15 @@ public:
 
 signals:
     void rightReleased();
+    // A left click on the item that was already selected: no selection change reports it.
+    void selectedItemClicked();
 
 protected:
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    bool m_pressOnSelected = false;
     QString m_path;
     QStringList m_filters;
 };

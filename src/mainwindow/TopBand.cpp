@@ -26,11 +26,13 @@ TopBand::TopBand(QWidget* parent) : QWidget(parent) {
         lbCom[size_t(i)]->setText(shown);
         lbCom[size_t(i)]->setTextFormat(Qt::RichText);
         lbCom[size_t(i)]->setCursor(Qt::PointingHandCursor);
+        lbCom[size_t(i)]->setAccessibleName(QString::fromUtf16(captions[i]).remove(u'&'));
         place(lbCom[size_t(i)], lefts[i], 45, 750, 255);
     }
     imBtnArea = new QWidget(this);
     imBtnArea->setObjectName(QStringLiteral("imBtnArea"));
-    place(imBtnArea, 3240, 0, 1305, 340);
+    // Wide enough for all eight buttons; a narrower area would clip the last ones away.
+    place(imBtnArea, kButtonAreaLeftTwips, 0, kButtonAreaWidthTwips, kHeightTwips);
 
     auto* line = new QFrame(this);
     line->setFrameShape(QFrame::VLine);
@@ -39,16 +41,21 @@ TopBand::TopBand(QWidget* parent) : QWidget(parent) {
 
     chDsp[0] = new QCheckBox(QStringLiteral("ｽｹｰﾙ表示"), this);
     chDsp[0]->setObjectName(QStringLiteral("chDsp0"));
+    chDsp[0]->setAccessibleName(chDsp[0]->text());
     place(chDsp[0], 6045, 15, 1200, 255);
     chDsp[0]->setChecked(true); // designed checked; the loaded settings decide
     chDsp[1] = new QCheckBox(QStringLiteral("ｷｬﾌﾞﾁｬｰ待機"), this);
     chDsp[1]->setObjectName(QStringLiteral("chDsp1"));
+    chDsp[1]->setAccessibleName(chDsp[1]->text());
     place(chDsp[1], 7335, 15, 1395, 255);
 
     Label1 = new QLabel(QStringLiteral("ﾌﾟﾚﾌｨｯｸｽ"), this);
+    Label1->setAccessibleName(Label1->text());
     place(Label1, 8850, 45, 750, 195);
     Text1 = new QLineEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setAccessibleName(QStringLiteral("ﾌﾟﾚﾌｨｯｸｽ"));
+    Label1->setBuddy(Text1);
     Text1->setToolTip(QStringLiteral("画像を連番で保存時の連番の前部分"));
     place(Text1, 9645, 15, 585, 270);
 }

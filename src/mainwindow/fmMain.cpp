@@ -36,9 +36,11 @@ fmMain::fmMain(platform::Desktop& desktop, MessageSink& messages, const QString&
     m_File1 = new FileList(this);
     m_Rtxt = new QPlainTextEdit(this);
     m_Rtxt->setObjectName(QStringLiteral("Rtxt"));
+    m_Rtxt->setAccessibleName(QStringLiteral("ﾃｷｽﾄ"));
     m_Rtxt->setVisible(false);
     m_view = new imaging::ImageView(m_ikImg, this);
     m_view->setObjectName(QStringLiteral("ikImg"));
+    m_view->setAccessibleName(QStringLiteral("画像"));
     m_intake = std::make_unique<CaptureIntake>(
         m_workFolder, [this](const IntakeOutcome& outcome) { intakeDone(outcome); });
     m_watcher = std::make_unique<ClipboardWatcher>(m_desktop, *this);
@@ -50,7 +52,7 @@ fmMain::fmMain(platform::Desktop& desktop, MessageSink& messages, const QString&
     connect(this, &fmMain::viewStateChanged, m_menus.get(), &spPic::applyViewState);
     for (QLabel* label : m_top->lbCom)
         label->installEventFilter(this);
-    auto* toolbar = new Toolbar(m_top->imBtnArea, 3240);
+    auto* toolbar = new Toolbar(m_top->imBtnArea, TopBand::kButtonAreaLeftTwips);
     connect(toolbar, &Toolbar::clicked, this, [this](int i) { m_commands->imBtn_Click(i); });
     // The window sees every key before the focused control does (and leaves it to it).
     qApp->installEventFilter(this);
@@ -60,11 +62,14 @@ fmMain::fmMain(platform::Desktop& desktop, MessageSink& messages, const QString&
     m_Timer1.setInterval(5000);
     connect(&m_Timer1, &QTimer::timeout, this, &fmMain::Timer1_Timer);
     connect(m_File1, &QListWidget::itemSelectionChanged, this, &fmMain::File1_Click);
+    connect(m_File1, &FileList::selectedItemClicked, this, &fmMain::File1_Click);
     for (int i = 0; i < 2; ++i)
         connect(m_top->chDsp[size_t(i)], &QCheckBox::toggled, this, [this, i] { chDsp_Click(i); });
     connect(m_top->Text1, &QLineEdit::textEdited, this, &fmMain::Text1_Edited);
 
-    // Designed size; the loaded settings place it.
+    // Designed size; the loaded settings place it. Never so small that the band is cut off.
+    setMinimumSize(twips::toPx(TopBand::kWidthTwips),
+                   twips::toPx(TopBand::kHeightTwips + kMinListHeightTwips));
     resize(twips::toPx(11400), twips::toPx(7800));
 }
 
@@ -86,6 +91,8 @@ void fmMain::Form_Load() {
     showOptionMarks();
     noteRestoredGeometry();
     LayoutWindow();
+    // Started once: a restart on every relayout would hold the check off during a resize.
+    m_Timer1.start();
 }
 
 void fmMain::showOptionMarks() {
@@ -228,7 +235,6 @@ void fmMain::LayoutWindow() {
     const int band = twips::toPx(TopBand::kHeightTwips);
     m_top->setGeometry(0, 0, w, band);
     m_File1->setVisible(true);
-    m_Timer1.start();
     const int fw = m_File1->width();
     m_File1->setGeometry(0, band, fw, std::max(0, h - band));
     m_Rtxt->setVisible(m_textShown);

@@ -26,6 +26,9 @@ class ImageView;
 class fmMain : public QWidget, public IntakeTarget, public CommandHost {
     Q_OBJECT
 public:
+    // Room for a few lines of the file list below the band at the smallest size.
+    static constexpr int kMinListHeightTwips = 1500;
+
     fmMain(platform::Desktop& desktop, MessageSink& messages, const QString& userDataFolder,
            QWidget* parent = nullptr);
     ~fmMain() override;
@@ -105,6 +108,7 @@ public:
     imaging::ImageView& view() { return *m_view; }
     spPic& menus() { return *m_menus; }
     CommandTable& commands() { return *m_commands; }
+    QTimer& Timer1() { return m_Timer1; }
     int displayMode() const { return m_displayMode; }
     int viewState() const { return m_viewState; }
 

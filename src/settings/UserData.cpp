@@ -63,13 +63,6 @@ UserDataFolders W_UserData(const UserDataEnv& env) {
     const QString e = withSlash(env.exeFolder);
     out.programDataFolder = e + QStringLiteral("apData/");
 
-    if (env.toolStore) {
-        const QString self =
-            env.executablePath.isEmpty() ? e + env.programName : env.executablePath;
-        if (env.toolStore->read(env.programName).toLower() != self.toLower())
-            env.toolStore->write(env.programName, self);
-    }
-
     auto special = env.specialFolder ? env.specialFolder : FsGtSpFld;
     const QString sub = QStringLiteral("/Quellen/") + env.programName + u'/';
     const QString d = special(26) + sub;
@@ -106,16 +99,30 @@ UserDataFolders W_UserData(const UserDataEnv& env) {
         out.userDataFolder = special(5) + sub;
     } else if (key.startsWith(u'%')) {
         out.userDataFolder = d;
-    } else if (folderExists(setting)) {
-        out.userDataFolder = withSlash(setting);
     } else {
-        tell(QStringLiteral("ﾌｫﾙﾀﾞ ") + setting +
-             QStringLiteral(" が見つかりません\rﾕｰｻﾞｰﾃﾞｰﾀｰﾌｫﾙﾀﾞは　") + d +
-             QStringLiteral(" を使用します"));
-        out.userDataFolder = d;
+        // A relative folder belongs to the installation, not to wherever the program was
+        // started from.
+        const QString folder =
+            QDir::isRelativePath(setting) ? QDir::cleanPath(e + setting) : setting;
+        if (folderExists(folder)) {
+            out.userDataFolder = withSlash(folder);
+        } else {
+            tell(QStringLiteral("ﾌｫﾙﾀﾞ ") + folder +
+                 QStringLiteral(" が見つかりません\rﾕｰｻﾞｰﾃﾞｰﾀｰﾌｫﾙﾀﾞは　") + d +
+                 QStringLiteral(" を使用します"));
+            out.userDataFolder = d;
+        }
     }
 
+    // Only now is anything created or registered: the choice above must see the disk as the
+    // user left it, never what an earlier start made, so a missing folder is told every time.
     if (!folderExists(out.userDataFolder))
         F_CreateFld(out.userDataFolder);
+    if (env.toolStore) {
+        const QString self =
+            env.executablePath.isEmpty() ? e + env.programName : env.executablePath;
+        if (env.toolStore->read(env.programName).toLower() != self.toLower())
+            env.toolStore->write(env.programName, self);
+    }
     return out;
 }

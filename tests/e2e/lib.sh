@@ -93,6 +93,26 @@ start_x() {
     note "X server $DISPLAY with openbox"
 }
 
+# A private session bus with the accessibility bus on it; programs started afterwards publish
+# their controls through AT-SPI, which atspi.py reads. Call after start_x.
+start_accessibility() {
+    command -v dbus-daemon >/dev/null || fail "dbus-daemon is not installed (scripts/deps.sh)"
+    /usr/bin/python3 -c 'import pyatspi' 2>/dev/null ||
+        fail "python3-pyatspi is not installed (scripts/deps.sh installs it)"
+    spawn session-bus dbus-daemon --session --nofork --print-address=1
+    wait_for 10 "the session bus" grep -q '^unix:' "$E2E_TMP/session-bus.log"
+    DBUS_SESSION_BUS_ADDRESS=$(grep -m 1 '^unix:' "$E2E_TMP/session-bus.log")
+    export DBUS_SESSION_BUS_ADDRESS
+    # Qt looks for the accessibility bus once, at start: it must be running by then.
+    atspi ready || fail "the accessibility bus did not start"
+    export QT_ACCESSIBILITY=1 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+}
+
+# atspi ARGS...: the accessibility helper (see atspi.py), with the system's Python and its
+# pyatspi; given up after 30 s.
+ATSPI_PY="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/atspi.py"
+atspi() { timeout 30 /usr/bin/python3 "$ATSPI_PY" "$@"; }
+
 # Starts the program; its window id is in TOLVIK_WIN, its work folder in WORK_DIR.
 start_tolvik() {
     WORK_DIR="$XDG_DATA_HOME/Quellen/$(basename "$TOLVIK_BIN")/Temp"

@@ -264,6 +264,18 @@ private slots:
         f.table.lbCom_Click(3); // help: not a popup
         QCOMPARE(f.opened, (QList<QMenu*>{f.menus.mnJb[2]}));
     }
+
+    void dispatchLog() {
+        Fixture f;
+        QVERIFY(!lcCommands().isDebugEnabled()); // quiet unless asked for
+        QLoggingCategory::setFilterRules(QStringLiteral("tolvik.commands.debug=true"));
+        QTest::ignoreMessage(QtDebugMsg, "command 作業ﾌｫﾙﾀﾞに保存 ran");
+        QTest::ignoreMessage(QtDebugMsg, "command ﾄﾘﾐﾝｸﾞ has no operation");
+        f.table.imBtn_Click(2);
+        f.table.imBtn_Click(5);
+        QLoggingCategory::setFilterRules(QString());
+        QCOMPARE(f.host.calls, QStringList{"SaveToWorkFolder"});
+    }
 };
 
 QTEST_MAIN(TestCommands)

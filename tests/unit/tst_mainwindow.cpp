@@ -8,8 +8,10 @@
 #include "platform/null/NullDesktop.h"
 #include "windowfixture.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
@@ -79,6 +81,83 @@ private slots:
         QCOMPARE(win.w->currentFile(), win.temp("001.bmp"));
         QCOMPARE(win.w->viewState(), 1);
         QCOMPARE(win.w->ikImg().image().pixel(0, 0), qRgb(1, 2, 3));
+    }
+
+    void everyClickOnAFileShowsIt() {
+        Window win;
+        win.writePicture("001.bmp", qRgb(1, 2, 3));
+        win.writePicture("002.bmp", qRgb(4, 5, 6));
+        win.w->RefreshFileList();
+        QVERIFY(QTest::qWaitForWindowExposed(win.w.get()));
+        FileList& list = win.w->File1();
+        QSignalSpy shown(win.w.get(), &fmMain::viewStateChanged);
+        auto click = [&](int row) {
+            shown.clear();
+            QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                              list.visualItemRect(list.item(row)).center());
+        };
+        click(0);
+        QCOMPARE(shown.size(), 1); // once, not once per signal
+        QCOMPARE(win.w->currentFile(), win.temp("001.bmp"));
+        win.w->EraseImage();
+        QVERIFY(win.w->currentFile().isEmpty());
+        click(0); // already selected
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(win.w->currentFile(), win.temp("001.bmp"));
+        QCOMPARE(win.w->viewState(), 1);
+        click(1);
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(win.w->currentFile(), win.temp("002.bmp"));
+    }
+
+    void relayoutKeepsTheFolderCheckCounting() {
+        Window win;
+        QTimer& timer = win.w->Timer1();
+        QVERIFY(timer.isActive());
+        // A coarse timer's remaining time may run past its interval; a precise one's does not.
+        timer.setTimerType(Qt::PreciseTimer);
+        timer.start();
+        QTest::qSleep(60);
+        for (int i = 0; i < 5; ++i) {
+            win.w->resize(win.w->width() + 10, win.w->height() + 5);
+            win.w->LayoutWindow();
+        }
+        QVERIFY(timer.isActive());
+        QVERIFY2(timer.remainingTime() <= timer.interval() - 50,
+                 qPrintable(QString::number(timer.remainingTime())));
+    }
+
+    void everyControlIsNamed() {
+        Window win;
+        win.writeText("a.txt", "text");
+        win.w->RefreshFileList();
+        for (bool text : {false, true}) {
+            if (text)
+                QVERIFY(win.w->File1().selectName("a.txt"));
+            QCOMPARE(win.w->textShown(), text);
+            int checked = 0;
+            for (QWidget* c : win.w->findChildren<QWidget*>()) {
+                // The parts of a list or a viewer belong to it.
+                bool part = false;
+                for (QWidget* p = c->parentWidget(); p && p != win.w.get(); p = p->parentWidget())
+                    part = part || qobject_cast<QAbstractScrollArea*>(p);
+                const bool interactive = qobject_cast<QAbstractButton*>(c) ||
+                                         qobject_cast<QLabel*>(c) || qobject_cast<QLineEdit*>(c) ||
+                                         qobject_cast<QAbstractScrollArea*>(c) ||
+                                         c->focusPolicy() != Qt::NoFocus;
+                if (part || !interactive || !c->isVisibleTo(win.w.get()))
+                    continue;
+                QVERIFY2(!c->accessibleName().isEmpty(),
+                         qPrintable(QString::fromLatin1(c->metaObject()->className()) + u' ' +
+                                    c->objectName()));
+                ++checked;
+            }
+            // Menu and prefix labels, buttons, check buttons, prefix box, list, viewer.
+            QCOMPARE(checked, 5 + 8 + 2 + 1 + 1 + 1);
+        }
+        QCOMPARE(win.w->topBand().lbCom[0]->accessibleName(), QStringLiteral("ﾌｧｲﾙ(F)"));
+        QCOMPARE(win.w->findChild<QWidget*>("imBtn3")->accessibleName(),
+                 QStringLiteral("Ctrl+W 作業ﾌｫﾙﾀﾞをｴｸｽﾌﾟﾛｰﾗｰで開きます"));
     }
 
     void refreshSelectsCurrentFileWithoutShowingIt() {

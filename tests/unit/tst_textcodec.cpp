@@ -1,4 +1,5 @@
 #include "app/TextCodec.h"
+#include "capture/CopyIntake.h"
 
 #include <QTest>
 
@@ -10,6 +11,8 @@ private slots:
     void jisFormsMapToCp932_data();
     void jisFormsMapToCp932();
     void losslessFlag();
+    void replacementCharacterGoesToUtf8();
+    void decodeTextFile_data();
     void decodeTextFile();
 };
 
@@ -69,11 +72,36 @@ void TestTextCodec::losslessFlag() {
     QVERIFY(lossless);
     textcodec::toCp932(QString(), &lossless);
     QVERIFY(lossless);
+    textcodec::toCp932(QStringLiteral("a\uFFFDb"), &lossless);
+    QVERIFY(!lossless);
+}
+
+void TestTextCodec::replacementCharacterGoesToUtf8() {
+    const QString text = QStringLiteral("壊れた\uFFFD文字");
+    QCOMPARE(encodeTextFile(text), QByteArray("\xEF\xBB\xBF") + text.toUtf8());
+    QCOMPARE(textcodec::decodeTextFile(encodeTextFile(text)), text);
+    QCOMPARE(encodeTextFile(QStringLiteral("ｱ漢")), QByteArray("\xB1\x8A\xBF"));
+}
+
+void TestTextCodec::decodeTextFile_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("mark") << QByteArray("\xEF\xBB\xBF\xE2\x82\xAC") << u"€"_qs;
+    QTest::newRow("cp932") << QByteArray("\xB1\x8A\xBF") << u"ｱ漢"_qs;
+    QTest::newRow("cp932 kanji") << textcodec::toCp932(u"日本語のﾃｷｽﾄ"_qs) << u"日本語のﾃｷｽﾄ"_qs;
+    QTest::newRow("utf-8 without mark") << u"日本語 ﾃｷｽﾄ €"_qs.toUtf8() << u"日本語 ﾃｷｽﾄ €"_qs;
+    QTest::newRow("utf-8 replacement character") << QByteArray("a\xEF\xBF\xBD") << u"a\uFFFD"_qs;
+    QTest::newRow("ascii") << QByteArray("plain \\ text~") << u"plain \\ text~"_qs;
+    // A sequence cut short at the end is not valid UTF-8.
+    QTest::newRow("cut utf-8") << u"日本"_qs.toUtf8() + "\xE6\xBC" << QString();
 }
 
 void TestTextCodec::decodeTextFile() {
-    QCOMPARE(textcodec::decodeTextFile(QByteArray("\xEF\xBB\xBF\xE2\x82\xAC")), u"€"_qs);
-    QCOMPARE(textcodec::decodeTextFile(QByteArray("\xB1\x8A\xBF")), u"ｱ漢"_qs);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    if (text.isNull())
+        text = textcodec::fromCp932(bytes);
+    QCOMPARE(textcodec::decodeTextFile(bytes), text);
 }
 
 QTEST_APPLESS_MAIN(TestTextCodec)

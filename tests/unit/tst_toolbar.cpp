@@ -1,5 +1,7 @@
 #include "app/Twips.h"
 #include "commands/Toolbar.h"
+#include "mainwindow/TopBand.h"
+#include "windowfixture.h"
 
 #include <QIcon>
 #include <QImage>
@@ -19,6 +21,8 @@ private slots:
     void outOfRangeIndexes();
     void clickReportsTheIndex();
     void pictures();
+    void wholeInTheWindow_data();
+    void wholeInTheWindow();
 
 private:
     QWidget* band_ = nullptr;
@@ -133,6 +137,46 @@ void TestToolbar::pictures() {
         const QIcon icon = bar_->button(i)->icon();
         QVERIFY(!icon.isNull());
         QCOMPARE(icon.pixmap(16, 16).toImage().convertToFormat(img.format()), img);
+    }
+}
+
+void TestToolbar::wholeInTheWindow_data() {
+    QTest::addColumn<bool>("smallest");
+    QTest::newRow("designed size") << false;
+    QTest::newRow("smallest size") << true;
+}
+
+void TestToolbar::wholeInTheWindow() {
+    QFETCH(bool, smallest);
+    WindowFixture win;
+    fmMain& w = *win.w;
+    if (smallest)
+        w.resize(1, 1); // held at the minimum
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY(w.width() >= twips::toPx(TopBand::kWidthTwips));
+    QCOMPARE(w.width(), smallest ? w.minimumWidth() : twips::toPx(11400));
+    QWidget& band = w.topBand();
+    // The band's other controls fit too.
+    for (QWidget* c : band.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        QVERIFY2(w.rect().contains(QRect(c->mapTo(&w, QPoint()), c->size())),
+                 qPrintable(c->objectName()));
+    const QList<QToolButton*> buttons = w.findChildren<QToolButton*>();
+    QCOMPARE(buttons.size(), Toolbar::kCount);
+    for (QToolButton* b : buttons) {
+        const QByteArray name = b->objectName().toLatin1();
+        QVERIFY2(b->isVisible(), name);
+        QVERIFY2(b->parentWidget()->rect().contains(b->geometry()), name);
+        QCOMPARE(b->visibleRegion(), QRegion(b->rect())); // nothing clips it
+        const QRect inWindow(b->mapTo(&w, QPoint()), b->size());
+        QVERIFY2(w.rect().contains(inWindow), name);
+        // A click anywhere on it reaches it, not a control lying over it.
+        for (QPoint p : {inWindow.topLeft(), inWindow.center(), inWindow.bottomRight()})
+            QCOMPARE(w.childAt(p), b);
+        for (QWidget* c : band.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (c != b->parentWidget())
+                QVERIFY2(!QRect(c->mapTo(&w, QPoint()), c->size()).intersects(inWindow),
+                         qPrintable(c->objectName() + " overlaps " + name));
     }
 }
 

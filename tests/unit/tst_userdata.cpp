@@ -141,6 +141,40 @@ private slots:
         QVERIFY(fx.messages.asked.isEmpty());
     }
 
+    void relativeFolderBelongsBesideTheIni() {
+        Fixture fx;
+        QDir().mkpath(fx.exe + "/data/Captures");
+        // The same relative path exists under the current folder too; it must not be taken.
+        QTemporaryDir elsewhere;
+        QDir().mkpath(elsewhere.filePath("data/Captures"));
+        const QString before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(elsewhere.path()));
+        fx.writeIni("data/Captures");
+        const QString chosen = W_UserData(fx.env()).userDataFolder;
+        fx.writeIni("data/Missing");
+        const QString fallback = W_UserData(fx.env()).userDataFolder;
+        QDir::setCurrent(before);
+        QCOMPARE(chosen, fx.exe + "/data/Captures/");
+        QCOMPARE(fallback, fx.defaultFolder());
+        QCOMPARE(fx.messages.asked,
+                 QStringList{"ﾌｫﾙﾀﾞ " + fx.exe +
+                             "/data/Missing が見つかりません\rﾕｰｻﾞｰﾃﾞｰﾀｰﾌｫﾙﾀﾞは　" +
+                             fx.defaultFolder() + " を使用します"});
+    }
+
+    void missingFolderIsToldOnEveryStart() {
+        Fixture fx;
+        fx.writeIni("/no/such/folder");
+        for (int run = 1; run <= 3; ++run) {
+            QCOMPARE(W_UserData(fx.env()).userDataFolder, fx.defaultFolder());
+            QCOMPARE(fx.messages.asked.size(), run);
+            // What a start leaves behind: the fallback folder and the registration.
+            QVERIFY(QFileInfo(fx.defaultFolder()).isDir());
+            QCOMPARE(fx.store->read("Tolvik"), fx.exe + "/tolvik");
+        }
+        QVERIFY(!QFileInfo::exists("/no/such/folder"));
+    }
+
     void selfRegistration() {
         Fixture fx;
         fx.writeIni("%usr%");

@@ -70,14 +70,14 @@ private slots:
 
     void readsEveryValue() {
         Window win;
-        win.write(userXml(key("Left", "1500") + key("Top", "750") + key("Width", "9000") +
+        win.write(userXml(key("Left", "1500") + key("Top", "750") + key("Width", "10500") +
                               key("Height", "6000"),
                           key("ｽｹｰﾙ表示", "1") + key("QN_RNG", "VGA,640,480,pixel:A4,21,29.7,cm") +
                               key("減色", "ｸﾞﾚｰ(8bit)") + key("ﾏｳｽﾎﾟｲﾝﾀ", "取込まない") +
                               key("ｺﾋﾟｰｲﾍﾞﾝﾄ", "取込まない")));
         win.load();
         QCOMPARE(win.w->pos(), QPoint(100, 50));
-        QCOMPARE(win.w->size(), QSize(600, 400));
+        QCOMPARE(win.w->size(), QSize(700, 400));
         QCOMPARE(win.w->displayMode(), 1);
         QVERIFY(win.scale().isChecked());
         QCOMPARE(win.w->rangeList(), QStringLiteral("VGA,640,480,pixel:A4,21,29.7,cm"));
@@ -143,7 +143,7 @@ private slots:
     void writesBothGroupsInOrder() {
         Window win;
         win.load();
-        win.w->resize(600, 420);
+        win.w->resize(700, 420);
         win.w->move(30, 45);
         win.w->setRangeList(QStringLiteral("a,1,2,pixel"));
         win.w->setCpyE(false);
@@ -154,7 +154,7 @@ private slots:
         const QString expected =
             QStringLiteral(
                 "<?xml version='1.0' encoding='Shift-JIS' ?>\r\n<運用>\r\n   <ﾌｫｰﾑ>\r\n") +
-            key("Left", "450") + key("Top", "675") + key("Width", "9000") + key("Height", "6300") +
+            key("Left", "450") + key("Top", "675") + key("Width", "10500") + key("Height", "6300") +
             QStringLiteral("   </ﾌｫｰﾑ>\r\n   <ﾕｰｻﾞｰ>\r\n") + key("ｽｹｰﾙ表示", "3") +
             key("QN_RNG", "a,1,2,pixel") + key("減色", "減色しない") + key("ﾏｳｽﾎﾟｲﾝﾀ", "取込") +
             key("ｺﾋﾟｰｲﾍﾞﾝﾄ", "取込まない") + QStringLiteral("   </ﾕｰｻﾞｰ>\r\n</運用>");
@@ -166,7 +166,7 @@ private slots:
         QFile::copy(win.file(), again.file());
         again.load();
         QCOMPARE(again.w->pos(), QPoint(30, 45));
-        QCOMPARE(again.w->size(), QSize(600, 420));
+        QCOMPARE(again.w->size(), QSize(700, 420));
         QVERIFY(!again.w->bCpyE());
         QCOMPARE(again.w->rangeList(), QStringLiteral("a,1,2,pixel"));
     }

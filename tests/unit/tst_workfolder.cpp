@@ -177,6 +177,8 @@ private slots:
         QTest::newRow("slash") << "a/b" << false;
         QTest::newRow("backslash") << "a\\b" << false;
         QTest::newRow("dot dot") << "..x" << false;
+        QTest::newRow("leading dot") << ".shot" << false;
+        QTest::newRow("lone dot") << "." << false;
         QTest::newRow("colon") << "c:" << false;
         QTest::newRow("star") << "a*" << false;
         QTest::newRow("question") << "a?" << false;
@@ -196,6 +198,16 @@ private slots:
         QCOMPARE(s.ok, allowed);
         if (!allowed)
             QVERIFY(visibleFiles(tmp.path()).isEmpty());
+    }
+
+    void prefixRefusalNamesTheLeadingDot() {
+        const QString rest = QStringLiteral("\r\\ / : * ? \" < > | と .. はﾌｧｲﾙ名に使えません");
+        QCOMPARE(WorkFolder::prefixProblem(QStringLiteral(".a")),
+                 QStringLiteral("ﾌﾟﾚﾌｨｯｸｽに使えない文字があります: (先頭の .)") + rest);
+        QCOMPARE(WorkFolder::prefixProblem(QStringLiteral(".a*")),
+                 QStringLiteral("ﾌﾟﾚﾌｨｯｸｽに使えない文字があります: (先頭の .)*") + rest);
+        QCOMPARE(WorkFolder::prefixProblem(QStringLiteral("a:")),
+                 QStringLiteral("ﾌﾟﾚﾌｨｯｸｽに使えない文字があります: :") + rest);
     }
 
     void numbersKeepCountingPast32767() {

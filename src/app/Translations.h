@@ -1,0 +1,16 @@
+#pragma once
+// Qt's own texts (standard buttons, edit menus, file and print dialogs) in Japanese, like
+// the rest of the program.
+class QCoreApplication;
+class QString;
+
+namespace translations {
+
+// Qt's Japanese catalogue in Qt's translations folder.
+QString qtCatalogue();
+
+// Makes ja_JP the default locale and installs Qt's Japanese catalogue; false when the
+// catalogue is missing or cannot be read (Qt then speaks English).
+bool installQtJapanese(QCoreApplication& app);
+
+} // namespace translations
