@@ -8,6 +8,8 @@
 #include <QImageReader>
 #include <QPainter>
 
+#include <utility>
+
 // The content taken in last, so that the same offer (a clipboard manager handing back the
 // picture just taken, an owner answering late with its newer content) is stored once.
 struct CaptureIntake::Seen {
@@ -30,9 +32,10 @@ int depthCodeForReduction(const QString& caption) {
     return 0;
 }
 
-QImage decodeOffer(const platform::ClipboardSnapshot& offer, QString* error) {
+QImage decodeOffer(platform::ClipboardSnapshot& offer, QString* error) {
+    // Taken out, not shared: drawing the pointer then needs no copy of a large picture.
     if (!offer.picture.isNull())
-        return offer.picture;
+        return std::exchange(offer.picture, QImage());
     QBuffer buffer;
     buffer.setData(offer.pictureBytes);
     buffer.open(QIODevice::ReadOnly);
@@ -119,7 +122,7 @@ CaptureIntake::~CaptureIntake() = default;
 void CaptureIntake::takeCapture(const platform::ClipboardSnapshot& offer,
                                 const CaptureSettings& settings) {
     m_queue.post<IntakeOutcome>(
-        [offer, settings, seen = m_seen, &folder = m_folder] {
+        [offer = offer, settings, seen = m_seen, &folder = m_folder]() mutable {
             IntakeOutcome out;
             out.source = IntakeOutcome::Source::Capture;
             if (offer.lost)
@@ -146,7 +149,7 @@ void CaptureIntake::takeCapture(const platform::ClipboardSnapshot& offer,
 
 void CaptureIntake::takeCopy(const platform::ClipboardSnapshot& offer, const QString& prefix) {
     m_queue.post<IntakeOutcome>(
-        [offer, prefix, seen = m_seen, &folder = m_folder] {
+        [offer = offer, prefix, seen = m_seen, &folder = m_folder]() mutable {
             IntakeOutcome out;
             out.source = IntakeOutcome::Source::Copy;
             if (offer.lost)

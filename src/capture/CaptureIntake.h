@@ -70,8 +70,9 @@ private:
 // Depth code for a colour-reduction caption; 0 for "減色しない", "" or unknown.
 int depthCodeForReduction(const QString& caption);
 
-// The offer's picture, decoded; null with the reason in error when it cannot be.
-QImage decodeOffer(const platform::ClipboardSnapshot& offer, QString* error);
+// The offer's picture, decoded (a decoded one is taken out of the offer); null with the
+// reason in error when it cannot be.
+QImage decodeOffer(platform::ClipboardSnapshot& offer, QString* error);
 
 // Where the pointer image's top-left corner goes in the picture: at its screen position in
 // a full-screen capture (at least as large as the screen), relative to the active window

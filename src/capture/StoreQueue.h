@@ -3,10 +3,13 @@
 // the order it was posted, and hands each result back on the thread that owns the queue.
 // The user-interface thread never waits for a picture being written.
 #include <QObject>
-#include <QThreadPool>
 
+#include <condition_variable>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 class StoreQueue : public QObject {
     Q_OBJECT
@@ -17,7 +20,7 @@ public:
 
     template <typename R> void post(std::function<R()> work, std::function<void(R)> done) {
         ++m_pending;
-        m_pool.start([this, work = std::move(work), done = std::move(done)]() mutable {
+        enqueue([this, work = std::move(work), done = std::move(done)]() mutable {
             auto result = std::make_shared<R>(work());
             QMetaObject::invokeMethod(
                 this,
@@ -35,6 +38,15 @@ public:
     bool idle() const { return m_pending == 0; }
 
 private:
-    QThreadPool m_pool;
-    int m_pending = 0;
+    void enqueue(std::function<void()> job);
+    void run();
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::condition_variable m_drained;
+    std::deque<std::function<void()>> m_jobs;
+    bool m_running = false;
+    bool m_stop = false;
+    int m_pending = 0; // posted and not yet handed back; user-interface thread only
+    std::thread m_thread;
 };
