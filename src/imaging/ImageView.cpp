@@ -9,8 +9,13 @@
 
 namespace imaging {
 
-ImageView::ImageView(ImageModel& model, QWidget* parent)
-    : QAbstractScrollArea(parent), m_model(model) {
+ImageView::ImageView(PictureDocument& picture, QWidget* parent)
+    : QAbstractScrollArea(parent), m_doc(picture), m_model(picture.model()) {
+    // Whatever changes the picture, the view shows it.
+    connect(&m_doc, &PictureDocument::changed, this, [this] {
+        updateScrollBars();
+        viewport()->update();
+    });
     viewport()->setBackgroundRole(QPalette::Dark);
     viewport()->setAutoFillBackground(true);
     viewport()->setMouseTracking(false);
@@ -114,7 +119,7 @@ void ImageView::setRangeFromDrag(const QPointF& a, const QPointF& b) {
     if (r.x1 == r.x2 || r.y1 == r.y2)
         r = {};
     if (!(r == m_model.range)) {
-        m_model.range = r;
+        m_doc.setRange(r);
         emit rangeChanged();
     }
     viewport()->update();

@@ -1,7 +1,7 @@
 #pragma once
-// The picture view: shows an ImageModel fitted to the view or at its zoom factors,
-// and lets the user drag a range with the left mouse button.
-#include "imaging/ImageModel.h"
+// The picture view: shows the picture document fitted to the view or at its zoom factors,
+// follows every change of it, and lets the user drag a range with the left mouse button.
+#include "imaging/PictureDocument.h"
 
 #include <QAbstractScrollArea>
 
@@ -12,7 +12,7 @@ class ImageView : public QAbstractScrollArea {
 public:
     enum DisplayMode { Clear = 0, Fit = 1, Zoom = 3 };
 
-    explicit ImageView(ImageModel& model, QWidget* parent = nullptr);
+    explicit ImageView(PictureDocument& picture, QWidget* parent = nullptr);
 
     // Shows the model's picture in the given mode; false when there is nothing to show.
     bool display(int mode);
@@ -42,7 +42,8 @@ private:
     double scaleY() const;
     void setRangeFromDrag(const QPointF& a, const QPointF& b);
 
-    ImageModel& m_model;
+    PictureDocument& m_doc;
+    const ImageModel& m_model;
     int m_mode = Clear;
     bool m_dragging = false;
     QPointF m_dragStart;

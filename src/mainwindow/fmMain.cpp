@@ -38,7 +38,7 @@ fmMain::fmMain(platform::Desktop& desktop, MessageSink& messages, const QString&
     m_Rtxt->setObjectName(QStringLiteral("Rtxt"));
     m_Rtxt->setAccessibleName(QStringLiteral("ﾃｷｽﾄ"));
     m_Rtxt->setVisible(false);
-    m_view = new imaging::ImageView(m_ikImg, this);
+    m_view = new imaging::ImageView(m_picture, this);
     m_view->setObjectName(QStringLiteral("ikImg"));
     m_view->setAccessibleName(QStringLiteral("画像"));
     m_intake = std::make_unique<CaptureIntake>(
@@ -185,9 +185,9 @@ void fmMain::intakeDone(const IntakeOutcome& out) {
     const bool hasPicture = out.picture.handle() != 0;
     // A capture is shown even when it could not be stored; a copy only once it is.
     if (hasPicture && (stored || capture)) {
-        m_ikImg.adopt(out.picture);
+        m_picture.replace(out.picture);
         displayPicture();
-        m_menus->showDepth(m_ikImg.depthCode());
+        m_menus->showDepth(m_picture.depthCode());
         if (stored)
             m_currentFile = out.path;
     }
@@ -203,7 +203,7 @@ void fmMain::SetBusy(int value) {
     // Nested: a queued store keeps the pointer busy until its outcome is shown.
     const int before = m_busy;
     m_busy = std::max(0, m_busy + (value == 1 ? 1 : -1));
-    m_ikImg.mousePointer = m_busy ? 14 : 0;
+    m_picture.setMousePointer(m_busy ? 14 : 0);
     if (before == 0 && m_busy > 0)
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     else if (before > 0 && m_busy == 0)
@@ -221,9 +221,7 @@ void fmMain::SetViewState(int state) {
 }
 
 bool fmMain::displayPicture() {
-    const bool shown = m_view->display(m_displayMode);
-    m_view->redraw();
-    return shown;
+    return m_view->display(m_displayMode);
 }
 
 void fmMain::LayoutWindow() {
@@ -273,12 +271,9 @@ void fmMain::chDsp_Click(int index) {
 
 void fmMain::SetScaleDisplay(bool on) {
     m_displayMode = on ? 1 : 3;
-    if (!on) {
-        m_ikImg.zoomX = 1.0;
-        m_ikImg.zoomY = 1.0;
-    }
+    if (!on)
+        m_picture.setZoom(1.0, 1.0);
     m_view->display(m_displayMode);
-    m_view->redraw();
 }
 
 void fmMain::Timer1_Timer() {
@@ -325,11 +320,14 @@ void fmMain::ShowFile(const QString& path) {
 
 bool fmMain::LoadImageFile(const QString& path) {
     SetBusy(1);
-    m_ikImg.clearRange();
     // A picture that does not load leaves the shown one and the current file alone.
-    const bool ok = Sys::FileExists(path) && m_ikImg.load(path) && displayPicture();
-    if (ok)
-        m_menus->showDepth(m_ikImg.depthCode());
+    imaging::ImageModel loaded;
+    bool ok = Sys::FileExists(path) && loaded.load(path);
+    if (ok) {
+        m_picture.replace(loaded);
+        ok = displayPicture();
+        m_menus->showDepth(m_picture.depthCode());
+    }
     SetBusy(0);
     return ok;
 }

@@ -5,7 +5,7 @@
 #include "capture/ClipboardWatcher.h"
 #include "capture/WorkFolder.h"
 #include "commands/CommandTable.h"
-#include "imaging/ImageModel.h"
+#include "imaging/PictureDocument.h"
 #include "mainwindow/FolderStamp.h"
 
 #include <QTimer>
@@ -99,7 +99,7 @@ public:
     const QString& currentFile() const { return m_currentFile; }
     const QString& workFolderPath() const { return m_workFolder.path(); }
     WorkFolder& workFolder() { return m_workFolder; }
-    imaging::ImageModel& ikImg() { return m_ikImg; }
+    imaging::PictureDocument& picture() { return m_picture; }
     ClipboardWatcher& watcher() { return *m_watcher; }
     CaptureIntake& intake() { return *m_intake; }
     TopBand& topBand() { return *m_top; }
@@ -131,7 +131,7 @@ private:
 
     platform::Desktop& m_desktop;
     MessageSink& m_messages;
-    imaging::ImageModel m_ikImg;
+    imaging::PictureDocument m_picture;
     WorkFolder m_workFolder;
     std::unique_ptr<CaptureIntake> m_intake;
     std::unique_ptr<ClipboardWatcher> m_watcher;

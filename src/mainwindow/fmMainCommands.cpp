@@ -33,13 +33,13 @@ void fmMain::CopyText(bool minimize) {
 }
 
 void fmMain::SaveToWorkFolder() {
-    if (m_ikImg.handle() == 0) {
+    if (m_picture.handle() == 0) {
         m_intake->scan(m_prefix);
         return;
     }
     // Written off this thread; busy until the outcome is shown.
     SetBusy(1);
-    m_intake->storeInWorkFolder(m_ikImg, m_prefix);
+    m_intake->storeInWorkFolder(m_picture.model(), m_prefix);
 }
 
 void fmMain::EmptyWorkFolder() {
@@ -62,13 +62,12 @@ void fmMain::ExploreWorkFolder() {
 void fmMain::EraseImage() {
     m_view->display(imaging::ImageView::Clear);
     // The picture goes too, so a later save cannot store what is no longer shown.
-    m_ikImg.clear();
+    m_picture.clear();
     m_currentFile.clear();
     ClearRange();
     SetViewState(0);
 }
 
 void fmMain::ClearRange() {
-    m_ikImg.clearRange();
-    m_view->redraw();
+    m_picture.clearRange();
 }

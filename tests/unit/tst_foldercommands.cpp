@@ -23,7 +23,9 @@ struct Window : WindowFixture {
     void showPicture() {
         QImage img(10, 8, QImage::Format_RGB32);
         img.fill(qRgb(20, 40, 60));
-        w->ikImg().setImage(img);
+        imaging::ImageModel m;
+        m.setImage(img);
+        w->picture().replace(m);
         w->SetViewState(1);
     }
 };
@@ -118,7 +120,7 @@ private slots:
         QCOMPARE(win.w->File1().count(), 0);
         QCOMPARE(win.w->viewState(), 0);
         QVERIFY(win.w->currentFile().isEmpty());
-        QCOMPARE(win.w->ikImg().handle(), 0u);
+        QCOMPARE(win.w->picture().model().handle(), 0u);
         QVERIFY(!win.w->menus().mnEdt[1]->isEnabled()); // picture commands disabled
         win.w->SaveToWorkFolder();                      // nothing shown: nothing stored
         win.w->finishIntakes();
@@ -128,10 +130,10 @@ private slots:
     void eraseImage() {
         Window win;
         win.showPicture();
-        win.w->ikImg().range = {1, 1, 5, 5};
+        win.w->picture().setRange({1, 1, 5, 5});
         win.w->setCurrentFile(win.temp("a.bmp"));
         win.w->EraseImage();
-        QVERIFY(win.w->ikImg().range.isEmpty());
+        QVERIFY(win.w->picture().range().isEmpty());
         QVERIFY(win.w->currentFile().isEmpty());
         QCOMPARE(win.w->viewState(), 0);
         QVERIFY(win.w->view().imageRectInViewport().isEmpty());

@@ -136,33 +136,85 @@ private slots:
     }
 
     void viewModesAndRange() {
-        imaging::ImageModel m;
-        imaging::ImageView v(m);
+        imaging::PictureDocument doc;
+        imaging::ImageView v(doc);
         v.resize(220, 120);
         v.show();
         QVERIFY(!v.display(1)); // nothing to show yet
+        imaging::ImageModel m;
         m.setImage(pattern(400, 200));
+        doc.replace(m);
         QVERIFY(v.display(imaging::ImageView::Fit));
         const QRectF fit = v.imageRectInViewport();
         QVERIFY(fit.width() <= v.viewport()->width() + 0.5);
         QVERIFY(fit.height() <= v.viewport()->height() + 0.5);
         QCOMPARE(fit.width() / fit.height(), 2.0);
-        m.zoomX = 2.0;
-        m.zoomY = 0.5;
+        doc.setZoom(2.0, 0.5);
         QVERIFY(v.display(imaging::ImageView::Zoom));
         QCOMPARE(v.imageRectInViewport().size(), QSizeF(800, 100));
         QVERIFY(!v.display(imaging::ImageView::Clear));
         QVERIFY(v.imageRectInViewport().isEmpty());
 
         // A drag marks a range in picture pixels, limited to the picture.
-        m.zoomX = m.zoomY = 1.0;
+        doc.setZoom(1.0, 1.0);
         v.display(imaging::ImageView::Zoom);
         QSignalSpy changed(&v, &imaging::ImageView::rangeChanged);
         QTest::mousePress(v.viewport(), Qt::LeftButton, {}, QPoint(10, 20));
         QTest::mouseMove(v.viewport(), QPoint(60, 70));
         QTest::mouseRelease(v.viewport(), Qt::LeftButton, {}, QPoint(60, 70));
-        QCOMPARE(m.range, (imaging::Range{10, 20, 60, 70}));
+        QCOMPARE(doc.range(), (imaging::Range{10, 20, 60, 70}));
         QVERIFY(changed.count() >= 1);
+    }
+
+    // Undo gives back the exact pixels and depth code; a new picture starts a new history;
+    // a failed edit changes nothing.
+    void documentHistory() {
+        imaging::PictureDocument doc;
+        QSignalSpy changed(&doc, &imaging::PictureDocument::changed);
+        imaging::ImageModel m;
+        m.setImage(pattern(40, 20));
+        doc.replace(m);
+        const QImage original = doc.image();
+        QVERIFY(doc.edit(QStringLiteral("grey"), [](imaging::ImageModel& p) {
+            return p.convertDepth(80);
+        }));
+        QCOMPARE(doc.depthCode(), 80);
+        QVERIFY(!doc.edit(QStringLiteral("fails"), [](imaging::ImageModel& p) {
+            p.setImage(QImage(1, 1, QImage::Format_RGB32));
+            return false;
+        }));
+        QCOMPARE(doc.image().size(), QSize(40, 20));
+        QCOMPARE(doc.history().count(), 1);
+        doc.history().undo();
+        QCOMPARE(doc.depthCode(), 32);
+        QCOMPARE(doc.image(), original);
+        doc.history().redo();
+        QCOMPARE(doc.depthCode(), 80);
+        QVERIFY(changed.count() >= 4);
+        doc.replace(m);
+        QCOMPARE(doc.history().count(), 0);
+    }
+
+    void historyKeepsItsBoundDroppingTheOldest() {
+        imaging::PictureDocument doc;
+        imaging::ImageModel m;
+        m.setImage(pattern(100, 100)); // 40 000 bytes a step
+        doc.replace(m);
+        doc.setHistoryLimit(100000);
+        for (int i = 0; i < 5; ++i)
+            QVERIFY(doc.edit(QStringLiteral("step %1").arg(i), [i](imaging::ImageModel& p) {
+                QImage img = p.image().copy();
+                img.setPixel(0, 0, qRgb(i, i, i));
+                p.setImage(img);
+                return true;
+            }));
+        QCOMPARE(doc.history().count(), 2);
+        QVERIFY(doc.historyBytes() <= 100000);
+        QCOMPARE(doc.history().text(0), QStringLiteral("step 3"));
+        doc.history().undo();
+        doc.history().undo();
+        QCOMPARE(doc.image().pixel(0, 0), qRgb(2, 2, 2)); // as before step 3
+        QVERIFY(!doc.history().canUndo());
     }
 };
 

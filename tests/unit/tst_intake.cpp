@@ -71,7 +71,7 @@ private slots:
         QCOMPARE(redPixels(stored), QList<QPoint>{QPoint(50, 30)}); // position less (6, 8)
         QCOMPARE(win.w->currentFile(), win.temp("001.bmp"));
         QCOMPARE(win.w->viewState(), 1);
-        QCOMPARE(win.w->ikImg().resolutionX, 96);
+        QCOMPARE(win.w->picture().model().resolutionX, 96);
         QCOMPARE(qRound(stored.dotsPerMeterX() * 0.0254), 96);
         // The same offer again (a clipboard manager handing it back) is not stored twice.
         win.offer(0);
@@ -115,7 +115,7 @@ private slots:
         win.w->setColourReduction(QStringLiteral("ｸﾞﾚｰ(8bit)"));
         QGuiApplication::clipboard()->setImage(solid(200, 100, qRgb(0, 0, 255)));
         win.capture();
-        QCOMPARE(win.w->ikImg().depthCode(), 80);
+        QCOMPARE(win.w->picture().model().depthCode(), 80);
         QVERIFY(win.w->menus().mnColr[4]->isChecked()); // "ｸﾞﾚｰ(8bit)"
         QVERIFY(QImage(win.temp("001.bmp")).isGrayscale());
         win.w->setColourReduction(QStringLiteral("減色しない"));
@@ -268,7 +268,7 @@ private slots:
         win.offer(1);
         QCOMPARE(win.w->view().displayMode(), win.w->displayMode());
         QVERIFY(!win.w->view().imageRectInViewport().isEmpty());
-        QCOMPARE(win.w->ikImg().image().pixel(0, 0), qRgb(9, 8, 7));
+        QCOMPARE(win.w->picture().model().image().pixel(0, 0), qRgb(9, 8, 7));
     }
 
     void textEncodingChoice() {

@@ -68,7 +68,7 @@ private slots:
         QVERIFY(win.w->view().isVisible());
         QVERIFY(win.chDsp(0).isEnabled());
         QCOMPARE(win.w->currentFile(), win.temp("001.bmp"));
-        QCOMPARE(win.w->ikImg().image().pixel(0, 0), qRgb(1, 2, 3));
+        QCOMPARE(win.w->picture().model().image().pixel(0, 0), qRgb(1, 2, 3));
         QCOMPARE(win.w->viewState(), 1);
     }
 
@@ -80,7 +80,7 @@ private slots:
         win.w->ShowFile(win.temp("002.bmp"));
         QCOMPARE(win.w->currentFile(), win.temp("001.bmp"));
         QCOMPARE(win.w->viewState(), 1);
-        QCOMPARE(win.w->ikImg().image().pixel(0, 0), qRgb(1, 2, 3));
+        QCOMPARE(win.w->picture().model().image().pixel(0, 0), qRgb(1, 2, 3));
     }
 
     void everyClickOnAFileShowsIt() {
@@ -167,7 +167,7 @@ private slots:
         win.w->setCurrentFile(win.temp("a001.bmp")); // case differs from the listed name
         win.w->RefreshFileList();
         QCOMPARE(win.w->File1().selectedName(), QStringLiteral("A001.BMP"));
-        QCOMPARE(win.w->ikImg().handle(), 0u); // selected, not loaded again
+        QCOMPARE(win.w->picture().model().handle(), 0u); // selected, not loaded again
     }
 
     void folderStampSeesNewFiles() {
@@ -185,17 +185,16 @@ private slots:
 
     void scaleDisplay() {
         Window win;
-        win.w->ikImg().zoomX = 2.0;
-        win.w->ikImg().zoomY = 3.0;
+        win.w->picture().setZoom(2.0, 3.0);
         win.chDsp(0).setChecked(true);
         QCOMPARE(win.w->displayMode(), 1);
         win.chDsp(0).setChecked(false);
         QCOMPARE(win.w->displayMode(), 3);
-        QCOMPARE(win.w->ikImg().zoomX, 1.0);
-        QCOMPARE(win.w->ikImg().zoomY, 1.0);
-        win.w->ikImg().zoomX = 2.0;
+        QCOMPARE(win.w->picture().model().zoomX, 1.0);
+        QCOMPARE(win.w->picture().model().zoomY, 1.0);
+        win.w->picture().setZoom(2.0, 1.0);
         win.chDsp(0).setChecked(true);
-        QCOMPARE(win.w->ikImg().zoomX, 2.0); // turning it on keeps the factors
+        QCOMPARE(win.w->picture().model().zoomX, 2.0); // turning it on keeps the factors
     }
 
     void captureWaitFollowsTheCheckButton() {
