@@ -1,12 +1,10 @@
 #include "app/Sys.h"
+#include "platform/Platform.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
-    // The clipboard owner and the pointer are read through X11; under Wayland use XWayland.
-    if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY") &&
-        !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
+    platform::chooseSessionPlatform();
     QApplication app(argc, argv);
     return Sys::Main(app);
 }

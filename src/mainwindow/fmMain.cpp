@@ -132,7 +132,8 @@ void fmMain::Form_Activate() {
 
 void fmMain::captureOffered(const platform::ClipboardSnapshot& offer) {
     CaptureSettings settings;
-    settings.drawPointer = m_bMPnt;
+    // A desktop that gives no pointer image leaves the picture as it was taken.
+    settings.drawPointer = m_bMPnt && m_desktop.capabilities().pointerImage;
     settings.reductionCode = depthCodeForReduction(m_colourReduction);
     settings.prefix = m_prefix;
     settings.screen = m_desktop.primaryScreenSize();

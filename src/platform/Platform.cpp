@@ -1,7 +1,9 @@
 #include "platform/Platform.h"
 
 #include "platform/null/NullDesktop.h"
+#ifdef TOLVIK_HAVE_X11
 #include "platform/x11/X11Desktop.h"
+#endif
 
 #include <QGuiApplication>
 
@@ -40,9 +42,20 @@ quint64 pictureKey(const QImage& image) {
 }
 
 std::unique_ptr<Desktop> createDesktop() {
+#ifdef TOLVIK_HAVE_X11
     if (QGuiApplication::platformName() == QLatin1String("xcb"))
         return createX11Desktop();
+#endif
     return std::make_unique<NullDesktop>();
+}
+
+void chooseSessionPlatform() {
+#ifdef TOLVIK_HAVE_X11
+    const bool wayland = qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland") ||
+                         qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+    if (wayland && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+#endif
 }
 
 } // namespace platform

@@ -60,9 +60,19 @@ signals:
     void changed(const platform::ClipboardSnapshot& offer);
 };
 
+// What a backend can tell; what it cannot is simply not used (no pointer image: no
+// pointer is drawn into captures).
+struct Capabilities {
+    bool clipboardOffers = false; // reports clipboard offers with their owner's kind
+    bool pointerImage = false;
+    bool activeWindow = false;
+};
+
 class Desktop {
 public:
     virtual ~Desktop() = default;
+
+    virtual Capabilities capabilities() const = 0;
 
     virtual PointerSnapshot readPointer() = 0;
     // Frame of the active window in screen pixels; empty when there is none.
@@ -78,7 +88,12 @@ public:
 // clipboard manager offers again the picture just taken, never whether a capture is new.
 quint64 pictureKey(const QImage& image);
 
-// The backend for the running Qt platform: X11 under xcb, the headless one otherwise.
+// The backend for the desktop session: X11 when the program runs on an X server (also
+// through XWayland), the headless one otherwise.
 std::unique_ptr<Desktop> createDesktop();
+
+// Under a Wayland session the program runs through XWayland: the clipboard owner and the
+// pointer can only be read there. Call before the application object exists.
+void chooseSessionPlatform();
 
 } // namespace platform

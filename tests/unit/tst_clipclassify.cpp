@@ -1,5 +1,5 @@
 // Capture-or-copy decision for clipboard changes on X11.
-#include "platform/x11/ClipClassify.h"
+#include "platform/ClipClassify.h"
 
 #include <QTest>
 

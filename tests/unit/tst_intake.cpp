@@ -108,6 +108,12 @@ private slots:
         QGuiApplication::clipboard()->setImage(solid(200, 100, qRgb(0, 0, 200)));
         win.offer(0);
         QVERIFY(redPixels(loadStored(win.temp("002.bmp"))).isEmpty());
+        // A desktop without pointer images draws none, whatever the option says.
+        win.w->setMPnt(true);
+        win.desktop.caps.pointerImage = false;
+        QGuiApplication::clipboard()->setImage(solid(200, 100, qRgb(0, 0, 190)));
+        win.offer(0);
+        QVERIFY(redPixels(loadStored(win.temp("003.bmp"))).isEmpty());
     }
 
     void colourReduction() {

@@ -16,6 +16,7 @@ struct WindowFixture {
     std::unique_ptr<fmMain> w;
 
     WindowFixture() {
+        desktop.caps = {true, true, true};
         QDir().mkpath(data.path() + "/Temp");
         w = std::make_unique<fmMain>(desktop, messages, data.path() + "/");
         w->Form_Load();

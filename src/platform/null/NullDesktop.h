@@ -38,6 +38,9 @@ public:
     QSize screenSize{1920, 1080};
     NullClipboardWatch* lastWatch = nullptr;
 
+    // Tells nothing of its own; tests say what it can tell.
+    Capabilities caps;
+    Capabilities capabilities() const override { return caps; }
     PointerSnapshot readPointer() override { return pointer; }
     QRect activeWindowRect() override { return activeWindow; }
     QSize primaryScreenSize() override { return screenSize; }

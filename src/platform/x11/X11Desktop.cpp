@@ -16,6 +16,10 @@ class X11Desktop : public Desktop {
 public:
     X11Desktop() : m_conn(std::make_shared<x11::XConnection>()) {}
 
+    Capabilities capabilities() const override {
+        return {m_conn->isValid() && m_conn->hasXFixes(), m_conn->isValid() && m_conn->hasXFixes(),
+                m_conn->isValid()};
+    }
     PointerSnapshot readPointer() override { return x11::readPointer(*m_conn); }
     QRect activeWindowRect() override { return x11::activeWindowRect(*m_conn); }
     QSize primaryScreenSize() override {

@@ -1,6 +1,6 @@
 #include "platform/x11/XSelectionReader.h"
 
-#include "platform/x11/ClipClassify.h"
+#include "platform/ClipClassify.h"
 #include "platform/x11/XActiveWindow.h"
 #include "platform/x11/XClipboardOwner.h"
 #include "platform/x11/XConnection.h"

@@ -1,4 +1,4 @@
-#include "platform/x11/ClipClassify.h"
+#include "platform/ClipClassify.h"
 
 #include <algorithm>
 #include <array>
