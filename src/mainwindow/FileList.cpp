@@ -3,8 +3,11 @@
 #include "app/Twips.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QMouseEvent>
 #include <QSignalBlocker>
+
+#include <algorithm>
 
 FileList::FileList(QWidget* parent) : QListWidget(parent) {
     setObjectName(QStringLiteral("File1"));
@@ -19,23 +22,78 @@ FileList::FileList(QWidget* parent) : QListWidget(parent) {
 
 void FileList::setPath(const QString& folder) {
     m_path = folder;
-    reread();
+    rebuild();
 }
 
 void FileList::setPattern(const QString& pattern) {
     m_filters = pattern.split(u';', Qt::SkipEmptyParts);
+    rebuild();
+}
+
+void FileList::rebuild() {
+    const QSignalBlocker block(this);
+    clear();
+    m_names.clear();
+    m_shown.clear();
     reread();
+}
+
+namespace {
+// Names in list order: without regard to case, then by case.
+bool listedBefore(const QString& a, const QString& b) {
+    const int c = QString::compare(a, b, Qt::CaseInsensitive);
+    return c != 0 ? c < 0 : a < b;
+}
+// Beyond this many changes the list is built anew rather than edited in place.
+constexpr qsizetype kEditLimit = 256;
+} // namespace
+
+QStringList FileList::namesOnDisk() const {
+    QStringList out;
+    // Unsorted and without a look at each file: a large folder costs one pass over its names.
+    QDirIterator it(m_path, m_filters, QDir::Files);
+    while (it.hasNext()) {
+        it.next();
+        out << it.fileName();
+    }
+    return out;
 }
 
 void FileList::reread() {
     const QString keep = selectedName();
-    QDir dir(m_path);
-    dir.setNameFilters(m_filters);
-    const QStringList names = dir.entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
+    const QStringList names = m_path.isEmpty() ? QStringList() : namesOnDisk();
+    const QSet<QString> onDisk(names.begin(), names.end());
     const QSignalBlocker block(this);
-    clear();
-    addItems(names);
-    if (!keep.isEmpty()) {
+    QStringList added;
+    for (const QString& n : names)
+        if (!m_shown.contains(n))
+            added << n;
+    qsizetype gone = 0;
+    for (const QString& n : std::as_const(m_names))
+        gone += onDisk.contains(n) ? 0 : 1;
+    if (added.isEmpty() && gone == 0)
+        return;
+    if (added.size() + gone > kEditLimit) {
+        m_names = names;
+        std::sort(m_names.begin(), m_names.end(), listedBefore);
+        clear();
+        addItems(m_names);
+    } else {
+        for (qsizetype i = m_names.size() - 1; i >= 0 && gone > 0; --i)
+            if (!onDisk.contains(m_names[i])) {
+                delete takeItem(int(i));
+                m_names.removeAt(i);
+                --gone;
+            }
+        for (const QString& n : std::as_const(added)) {
+            const auto at = std::lower_bound(m_names.begin(), m_names.end(), n, listedBefore);
+            const qsizetype row = at - m_names.begin();
+            m_names.insert(row, n);
+            insertItem(int(row), n);
+        }
+    }
+    m_shown = onDisk;
+    if (!keep.isEmpty() && selectedName() != keep) {
         const auto found = findItems(keep, Qt::MatchExactly);
         if (!found.isEmpty())
             setCurrentItem(found.first());

@@ -1,6 +1,7 @@
 #pragma once
 // File1: the files of the work folder that match the list pattern.
 #include <QListWidget>
+#include <QSet>
 
 class FileList : public QListWidget {
     Q_OBJECT
@@ -14,7 +15,8 @@ public:
     // "*.BMP;*.JPG" style; matched without regard to case.
     void setPattern(const QString& pattern);
 
-    // Reads the folder again, keeping the selected name when it is still there.
+    // Reads the folder again, keeping the selected name when it is still there. Only what
+    // changed is added or taken away, so a large folder stays cheap to follow.
     void reread();
     QString selectedName() const;
     // Selects the item equal to name, ignoring case; false when there is none.
@@ -30,7 +32,12 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    QStringList namesOnDisk() const;
+    void rebuild();
+
     bool m_pressOnSelected = false;
+    QStringList m_names; // the items' names, in list order
+    QSet<QString> m_shown;
     QString m_path;
     QStringList m_filters;
 };

@@ -1,15 +1,17 @@
 #pragma once
-// Last seen modification time and file count of a folder, compared at each tick.
+// The folder watch's fallback: the folder's modification time, compared at each tick. It
+// costs one look at the folder itself, never a listing, however many files it holds; the
+// file-system watcher tells of changes as they happen.
 #include <QDateTime>
 #include <QString>
 
 class FolderStamp {
 public:
-    // True when the folder is newer than last seen or holds another number of files;
-    // the stamp then takes the new values. An unreadable folder reads as zeros.
+    // True when the folder's time differs from last seen (or it appeared or went); the
+    // stamp then takes the new value.
     bool changed(const QString& folder);
 
 private:
     QDateTime m_time;
-    qint64 m_count = 0;
+    bool m_seen = false;
 };

@@ -61,6 +61,11 @@ fmMain::fmMain(platform::Desktop& desktop, MessageSink& messages, const QString&
 
     m_Timer1.setInterval(5000);
     connect(&m_Timer1, &QTimer::timeout, this, &fmMain::Timer1_Timer);
+    m_folderChanged.setSingleShot(true);
+    m_folderChanged.setInterval(50);
+    connect(&m_folderWatch, &QFileSystemWatcher::directoryChanged, &m_folderChanged,
+            qOverload<>(&QTimer::start));
+    connect(&m_folderChanged, &QTimer::timeout, this, &fmMain::RefreshFileList);
     connect(m_File1, &QListWidget::itemSelectionChanged, this, &fmMain::File1_Click);
     connect(m_File1, &FileList::selectedItemClicked, this, &fmMain::File1_Click);
     for (int i = 0; i < 2; ++i)
@@ -80,6 +85,7 @@ fmMain::~fmMain() {
 void fmMain::Form_Load() {
     m_File1->setPattern(QStringLiteral("*.BMP;*.JPG;*.JPEG;*.GIF;*.TXT"));
     m_File1->setPath(m_workFolder.path());
+    m_folderWatch.addPath(m_workFolder.path());
     SetViewState(0);
     if (m_ini) {
         LoadWindowSettings(*this, *m_ini, m_settingsFile);
@@ -278,6 +284,9 @@ void fmMain::SetScaleDisplay(bool on) {
 }
 
 void fmMain::Timer1_Timer() {
+    // The watcher loses a folder that was removed and made again.
+    if (!m_folderWatch.directories().contains(m_File1->path()))
+        m_folderWatch.addPath(m_File1->path());
     if (m_stamp.changed(m_File1->path()))
         RefreshFileList();
 }

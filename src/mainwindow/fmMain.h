@@ -8,6 +8,7 @@
 #include "imaging/PictureDocument.h"
 #include "mainwindow/FolderStamp.h"
 
+#include <QFileSystemWatcher>
 #include <QTimer>
 #include <QWidget>
 
@@ -143,6 +144,9 @@ private:
     imaging::ImageView* m_view = nullptr;
     QTimer m_Timer1;
     FolderStamp m_stamp;
+    // Told of every change of the work folder; a burst of changes is read once.
+    QFileSystemWatcher m_folderWatch;
+    QTimer m_folderChanged;
 
     yIni* m_ini = nullptr;
     QString m_settingsFile;
