@@ -155,14 +155,23 @@ XSelectionReader::waitFor(const std::function<bool(const xcb_generic_event_t*)>&
     }
 }
 
-XSelectionReader::Transfer XSelectionReader::convert(uint32_t target, uint32_t timestamp) {
+void XSelectionReader::request(uint32_t target, uint32_t timestamp) {
     xcb_connection_t* c = m_conn->get();
-    Transfer out;
     xcb_delete_property(c, m_window, m_property);
     // The offer's own time: an owner that has moved on refuses, rather than handing over
     // its newer content under this announcement.
     xcb_convert_selection(c, m_window, m_clipboard, target, m_property, timestamp);
     xcb_flush(c);
+}
+
+XSelectionReader::Transfer XSelectionReader::convert(uint32_t target, uint32_t timestamp) {
+    request(target, timestamp);
+    return receive(target);
+}
+
+XSelectionReader::Transfer XSelectionReader::receive(uint32_t target) {
+    xcb_connection_t* c = m_conn->get();
+    Transfer out;
     Event e = waitFor(
         [&](const xcb_generic_event_t* ev) {
             if ((ev->response_type & 0x7f) != XCB_SELECTION_NOTIFY)
@@ -246,12 +255,13 @@ void XSelectionReader::readOffer(uint32_t ownerWindow, uint32_t timestamp) {
     ClipboardSnapshot s;
     // Where the pointer was when the offer came, not when it has been read.
     s.pointer = readPointer(*m_conn);
-    s.activeWindow = activeWindowRect(*m_conn);
     const ClipboardOwner owner = ownerOfWindow(*m_conn, ownerWindow);
     if (owner.pid && owner.pid == QCoreApplication::applicationPid())
         return;
-
-    const Transfer targets = convert(m_targets, timestamp);
+    // The owner answers while we look for the active window.
+    request(m_targets, timestamp);
+    s.activeWindow = activeWindowRect(*m_conn);
+    const Transfer targets = receive(m_targets);
     if (!targets.data) {
         s.lost = true;
         s.lostReason = targets.failure;

@@ -48,6 +48,8 @@ private:
     void run();
     void readOffer(uint32_t owner, uint32_t timestamp);
     Transfer convert(uint32_t target, uint32_t timestamp);
+    void request(uint32_t target, uint32_t timestamp);
+    Transfer receive(uint32_t target);
     // The next event that satisfies pred, within timeoutMs; others are kept or dropped.
     Event waitFor(const std::function<bool(const xcb_generic_event_t*)>& pred, int timeoutMs);
     Event nextEvent();
