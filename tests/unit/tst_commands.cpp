@@ -3,6 +3,7 @@
 #include "commands/spPic.h"
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QtTest>
 
@@ -283,8 +284,12 @@ private slots:
         QLoggingCategory::setFilterRules(QStringLiteral("tolvik.commands.debug=true"));
         QTest::ignoreMessage(QtDebugMsg, "command 作業ﾌｫﾙﾀﾞに保存 ran");
         QTest::ignoreMessage(QtDebugMsg, "command ﾄﾘﾐﾝｸﾞ has no operation");
+        QTest::ignoreMessage(QtDebugMsg, "key Ctrl+V has no operation");
+        QTest::ignoreMessage(QtDebugMsg, "command 強調 has no operation");
         f.table.RunCommand(QStringLiteral("作業ﾌｫﾙﾀﾞに保存"));
         f.ops.action(Operation::Trim)->trigger();
+        f.table.Form_KeyDown(QKeyEvent(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier));
+        f.table.RunCommand(QStringLiteral("強調"));
         QLoggingCategory::setFilterRules(QString());
         QCOMPARE(f.host.calls, QStringList{"SaveToWorkFolder"});
     }
