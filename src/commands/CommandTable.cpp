@@ -1,52 +1,34 @@
 #include "commands/CommandTable.h"
 
 #include "commands/KeyTable.h"
-#include "commands/Toolbar.h"
 #include "commands/spPic.h"
 
 #include <QAction>
 
 #include <vector>
 
-Q_LOGGING_CATEGORY(lcCommands, "tolvik.commands", QtWarningMsg)
-
-namespace {
-void logDispatch(const QString& command, bool ran) {
-    qCDebug(lcCommands).noquote() << "command" << command << (ran ? "ran" : "has no operation");
-}
-} // namespace
-
-CommandTable::CommandTable(spPic& menus, CommandHost& host) : m_menus(menus), m_host(host) {
-    // Operations join this table as they are built; a caption without an entry does nothing.
-    add(QStringLiteral("作業ﾌｫﾙﾀﾞに保存"), [this] { m_host.SaveToWorkFolder(); });
-    add(QStringLiteral("作業ﾌｫﾙﾀﾞを空にする"), [this] { m_host.EmptyWorkFolder(); });
-    add(QStringLiteral("作業ﾌｫﾙﾀﾞをｴｸｽﾌﾟﾛｰﾗｰで開く"), [this] { m_host.ExploreWorkFolder(); });
-    add(QStringLiteral("終了"), [this] { m_host.SaveWindowSettings(); });
-    add(QStringLiteral("ｸﾘｯﾌﾟﾎﾞｰﾄﾞから貼付"), [this] {
+CommandTable::CommandTable(spPic& menus, OperationRegistry& operations, CommandHost& host)
+    : m_menus(menus), m_ops(operations), m_host(host) {
+    using O = Operation;
+    m_ops.implement(O::SaveToWorkFolder, [this] { m_host.SaveToWorkFolder(); });
+    m_ops.implement(O::EmptyWorkFolder, [this] { m_host.EmptyWorkFolder(); });
+    m_ops.implement(O::ExploreWorkFolder, [this] { m_host.ExploreWorkFolder(); });
+    m_ops.implement(O::Exit, [this] { m_host.SaveWindowSettings(); });
+    // The picture variants join these once they are built.
+    m_ops.implement(O::Paste, [this] {
         if (m_host.textShown())
             m_host.PasteText();
     });
-    add(QStringLiteral("ｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰ"), [this] {
+    m_ops.implement(O::Copy, [this] {
         if (m_host.textShown())
             m_host.CopyText(false);
     });
-    add(QStringLiteral("ｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰ・最小化"), [this] {
+    m_ops.implement(O::CopyAndMinimize, [this] {
         if (m_host.textShown())
             m_host.CopyText(true);
     });
-    add(QStringLiteral("範囲のｸﾘｱ"), [this] { m_host.ClearRange(); });
-    add(QStringLiteral("画像の消去"), [this] { m_host.EraseImage(); });
-}
-
-void CommandTable::add(const QString& caption, std::function<void()> run) {
-    m_table.insert(caption, std::move(run));
-}
-
-QString CommandTable::commandText(const QString& group, const QString& caption) {
-    if (group == u"Edt" || group == u"Rng")
-        return caption;
-    const qsizetype p = caption.indexOf(u'(');
-    return p >= 0 ? caption.left(p) : caption;
+    m_ops.implement(O::ClearRange, [this] { m_host.ClearRange(); });
+    m_ops.implement(O::EraseImage, [this] { m_host.EraseImage(); });
 }
 
 void CommandTable::ShowMenu(int menuIndex) {
@@ -54,7 +36,8 @@ void CommandTable::ShowMenu(int menuIndex) {
         return;
     m_menus.sCap.clear();
     // Check marks that follow the picture are not the user's to flip by clicking.
-    std::vector<std::pair<QAction*, bool>> marks{{m_menus.mnEdt[7], m_menus.mnEdt[7]->isChecked()}};
+    QAction* toolbar = m_menus.item(Operation::ShowToolbar);
+    std::vector<std::pair<QAction*, bool>> marks{{toolbar, toolbar->isChecked()}};
     for (QAction* a : m_menus.mnColr)
         if (a)
             marks.emplace_back(a, a->isChecked());
@@ -67,25 +50,24 @@ void CommandTable::ShowMenu(int menuIndex) {
     if (cap.isEmpty())
         return;
     if (grp == u"UsHn" || grp == u"Color" || grp == u"Zoom") {
-        logDispatch(cap, false); // their operations run here once they exist
+        logCommand(cap, false); // their operations run here once they exist
         return;
     }
     if (grp == u"CptC") {
         QString choice = cap;
         m_menus.SetCptC(choice);
         m_host.setColourReduction(choice);
-        logDispatch(cap, true);
+        logCommand(cap, true);
         return;
     }
-    RunCommand(commandText(grp, cap));
+    RunCommand(OperationRegistry::commandText(grp, cap));
 }
 
 void CommandTable::RunCommand(const QString& caption) {
-    const auto it = m_table.constFind(caption);
-    const bool found = it != m_table.constEnd();
-    logDispatch(caption, found);
-    if (found)
-        it.value()();
+    if (QAction* a = m_ops.find(caption))
+        a->trigger(); // the registry logs what ran
+    else
+        logCommand(caption, false);
 }
 
 void CommandTable::lbCom_Click(int index) {
@@ -93,27 +75,7 @@ void CommandTable::lbCom_Click(int index) {
         ShowMenu(index);
 }
 
-void CommandTable::imBtn_Click(int index) {
-    RunCommand(Toolbar::commandText(index));
-}
-
 void CommandTable::Form_KeyDown(const QKeyEvent& event) {
-    const std::optional<KeyCommand> key = keytable::keyCommand(event);
-    if (!key)
-        return;
-    // Keys run their operations directly, whatever the menus' enabled flags say; the
-    // others join as their operations are built.
-    bool ran = true;
-    switch (*key) {
-    case KeyCommand::SaveToWorkFolder:
-        m_host.SaveToWorkFolder();
-        break;
-    case KeyCommand::ExploreWorkFolder:
-        m_host.ExploreWorkFolder();
-        break;
-    default:
-        ran = false;
-        break;
-    }
-    logDispatch(QStringLiteral("key %1").arg(int(*key)), ran);
+    if (const std::optional<Operation> op = keytable::operation(event))
+        m_ops.action(*op)->trigger();
 }

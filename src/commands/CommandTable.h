@@ -1,18 +1,12 @@
 #pragma once
-// Dispatch of commands by their caption: popup menus, toolbar buttons, labels and keys
-// all end here.
-#include <QHash>
-#include <QLoggingCategory>
-#include <QString>
+// Dispatch of commands: popup menus, toolbar buttons, labels and keys all end in the
+// actions of the operation registry; a command text finds its action there.
+#include "commands/Operations.h"
 
-#include <functional>
+#include <QString>
 
 class QKeyEvent;
 class spPic;
-
-// Every dispatched command and whether an operation ran; off unless enabled, e.g. by
-// QT_LOGGING_RULES="tolvik.commands.debug=true".
-Q_DECLARE_LOGGING_CATEGORY(lcCommands)
 
 // The operations the commands run, as the main window offers them.
 class CommandHost {
@@ -32,27 +26,20 @@ public:
 
 class CommandTable {
 public:
-    CommandTable(spPic& menus, CommandHost& host);
+    // Gives the registry's operations what the host does for them.
+    CommandTable(spPic& menus, OperationRegistry& operations, CommandHost& host);
 
     // Shows popup 0, 1 or 2 at the pointer and runs what the user picks.
     void ShowMenu(int menuIndex);
-    // Runs the operation whose command text equals caption exactly; others do nothing.
+    // Triggers the action whose command text equals caption exactly; others do nothing.
     void RunCommand(const QString& caption);
-    bool hasCommand(const QString& caption) const { return m_table.contains(caption); }
-
-    // A picked item's caption as RunCommand takes it: cut before the first "(" except
-    // for the groups "Edt" and "Rng".
-    static QString commandText(const QString& group, const QString& caption);
 
     void lbCom_Click(int index);
-    void imBtn_Click(int index);
-    // Runs the operation of the key table for a key press; the key is not consumed.
+    // Triggers the action of the key's operation; the key is not consumed.
     void Form_KeyDown(const QKeyEvent& event);
 
 private:
-    void add(const QString& caption, std::function<void()> run);
-
     spPic& m_menus;
+    OperationRegistry& m_ops;
     CommandHost& m_host;
-    QHash<QString, std::function<void()>> m_table;
 };

@@ -1,10 +1,13 @@
 #pragma once
-// The eight picture buttons of the top band. Each button stands for one command text;
-// a click only reports the button's index, the main window runs the command.
+// The eight picture buttons of the top band. Each button stands for one operation and
+// triggers its action; the picture is the action's icon.
+#include "commands/Operations.h"
+
 #include <QObject>
 #include <QString>
 
 #include <array>
+#include <optional>
 
 class QToolButton;
 class QWidget;
@@ -21,17 +24,13 @@ public:
     // Creates the buttons as children of `host`. `hostLeftTwips` is the host's own left edge
     // within the top band (0 when the host is the band itself), so the buttons land on the
     // same pixels either way.
-    explicit Toolbar(QWidget* host, int hostLeftTwips = 0);
+    Toolbar(QWidget* host, const OperationRegistry& operations, int hostLeftTwips = 0);
 
     QToolButton* button(int index) const;
 
-    // The command text a button runs; empty outside 0..7.
-    static QString commandText(int index);
+    // The operation a button triggers; none outside 0..7.
+    static std::optional<Operation> operation(int index);
     static QString toolTip(int index);
-    static QString iconPath(int index);
-
-signals:
-    void clicked(int index);
 
 private:
     std::array<QToolButton*, kCount> imBtn_{};

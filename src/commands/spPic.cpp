@@ -6,6 +6,7 @@
 
 namespace {
 const char* const kCaption = "tolvikCaption";
+constexpr std::optional<Operation> kSeparator;
 QStringList texts(std::initializer_list<const char16_t*> list) {
     QStringList out;
     for (const char16_t* s : list)
@@ -15,7 +16,9 @@ QStringList texts(std::initializer_list<const char16_t*> list) {
 } // namespace
 
 spPic::spPic(QObject* parent) : QObject(parent) {
+    using O = Operation;
     popup = [](QMenu* m) { m->exec(QCursor::pos()); };
+    m_items.resize(OperationRegistry::all().size(), nullptr);
     for (int i = 0; i < 3; ++i) {
         mnJb[size_t(i)] = new QMenu;
         m_owned.push_back(mnJb[size_t(i)]);
@@ -24,64 +27,51 @@ spPic::spPic(QObject* parent) : QObject(parent) {
     mnJb[1]->setTitle(QStringLiteral("画像編集(&E)"));
     mnJb[2]->setTitle(QStringLiteral("設定"));
 
-    mnFile = addItems(
-        mnJb[0], QStringLiteral("File"),
-        texts({u"開く(&O)", u"上書保存(&S)", u"名前を付けて保存", u"現在のﾌｧｲﾙをMarloで開く", u"-",
-               u"印刷設定", u"印刷(&P)", u"-", u"作業ﾌｫﾙﾀﾞに保存", u"作業ﾌｫﾙﾀﾞをｴｸｽﾌﾟﾛｰﾗｰで開く",
-               u"作業ﾌｫﾙﾀﾞを Pirraで開く", u"-", u"作業ﾌｫﾙﾀﾞを空にする", u"-", u"終了(&X)"}),
-        texts({u"Ctrl+O", u"F8", u"", u"", u"", u"", u"Ctrl+P", u"", u"Ctrl+W", u"Ctrl+E",
-               u"Ctrl+A"}));
+    addItems(mnJb[0], {O::Open, O::Overwrite, O::SaveAs, O::OpenInMarlo, kSeparator, O::PrintSetup,
+                       O::Print, kSeparator, O::SaveToWorkFolder, O::ExploreWorkFolder,
+                       O::OpenInPirra, kSeparator, O::EmptyWorkFolder, kSeparator, O::Exit});
 
     QMenu* edit = mnJb[1];
-    mnClp = addItems(edit, QStringLiteral("Clp"),
-                     texts({u"ｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰ", u"ｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰ・最小化", u"-",
-                            u"ｸﾘｯﾌﾟﾎﾞｰﾄﾞから貼付", u"-"}),
-                     texts({u"Ctrl+C", u"", u"", u"Ctrl+V"}));
-    // The edit items interleave with their submenus, so they are built one by one.
+    addItems(edit, {O::Copy, O::CopyAndMinimize, kSeparator, O::Paste, kSeparator});
+    // Every submenu of the edit popup needs a picture.
     auto sub = [&](const QString& title) {
         auto* m = new QMenu(title);
         m_owned.push_back(m);
         QAction* a = edit->addMenu(m);
         a->setProperty(kCaption, title);
-        mnEdt.push_back(a);
+        m_pictureMenus.push_back(a);
         return m;
-    };
-    auto item = [&](const QString& text, const QString& shortcut = {}) {
-        mnEdt.push_back(addItems(edit, QStringLiteral("Edt"), {text}, {shortcut}).front());
     };
     m_rangeMenu = sub(QStringLiteral("範囲"));
     setRangeItems({});
-    mnRng =
-        addItems(m_rangeMenu, QStringLiteral("Rng"),
-                 texts({u"-", u"範囲の登録", u"範囲のｸﾘｱ", u"-", u"強調(相対)", u"強調(ﾏｰｶｰ)"}));
-    mnRng[0]->setVisible(false);
-    item(QStringLiteral("ﾄﾘﾐﾝｸﾞ"), QStringLiteral("Ctrl+T"));
-    mnResize = addItems(
-        sub(QStringLiteral("ﾘｻｲｽﾞ")), QStringLiteral("Resize"),
-        texts({u"横方向を基準に縮小", u"縦方向を基準に縮小", u"-", u"縦横比率を変えて縮小"}));
-    mnCut = addItems(sub(QStringLiteral("綴じ込み")), QStringLiteral("Cut"),
-                     texts({u"縦方向", u"横方向"}));
-    mnRotate = addItems(
-        sub(QStringLiteral("回転")), QStringLiteral("Rotate"),
-        texts({u"左右反転", u"上下反転", u"-", u"右90度", u"右180度", u"左90度", u"左180度"}),
-        texts({u"", u"", u"", u"Ctrl+R", u"", u"Ctrl+L"}));
-    item(QStringLiteral("-"));
+    m_rangeSeparator = m_rangeMenu->addSeparator();
+    m_rangeSeparator->setVisible(false);
+    addItems(m_rangeMenu, {O::RegisterRange, O::ClearRange, kSeparator, O::EmphasizeRelative,
+                           O::EmphasizeMarker});
+    addItems(edit, {O::Trim});
+    addItems(sub(QStringLiteral("ﾘｻｲｽﾞ")),
+             {O::ShrinkToWidth, O::ShrinkToHeight, kSeparator, O::ShrinkUnevenly});
+    addItems(sub(QStringLiteral("綴じ込み")), {O::FoldVertical, O::FoldHorizontal});
+    addItems(sub(QStringLiteral("回転")),
+             {O::MirrorHorizontal, O::MirrorVertical, kSeparator, O::RotateRight90,
+              O::RotateRight180, O::RotateLeft90, O::RotateLeft180});
+    edit->addSeparator();
     QMenu* colours = sub(QStringLiteral("色数"));
     mnColr.push_back(nullptr); // the colour items count from 1
-    for (QAction* a : addItems(colours, QStringLiteral("Color"),
-                               texts({u"16色(4bit)", u"ｸﾞﾚｰ(4bit)", u"256色(8bit)", u"ｸﾞﾚｰ(8bit)",
-                                      u"16bit", u"24bit", u"32bit"}))) {
+    for (QAction* a : addChoices(colours, QStringLiteral("Color"),
+                                 texts({u"16色(4bit)", u"ｸﾞﾚｰ(4bit)", u"256色(8bit)", u"ｸﾞﾚｰ(8bit)",
+                                        u"16bit", u"24bit", u"32bit"}))) {
         a->setCheckable(true);
         mnColr.push_back(a);
     }
-    item(QStringLiteral("ﾂｰﾙﾊﾞｰを表示"));
-    mnEdt.back()->setCheckable(true);
-    item(QStringLiteral("-"));
-    mnZoom = addItems(sub(QStringLiteral("ｽﾞｰﾑ")), QStringLiteral("Zoom"),
-                      texts({u" 50%", u" 60%", u" 70%", u" 80%", u" 90%", u"100%", u"150%", u"200%",
-                             u"300%", u"500%", u"750%", u"1000%"}));
-    item(QStringLiteral("-"));
-    item(QStringLiteral("画像の消去"));
+    addItems(edit, {O::ShowToolbar});
+    item(O::ShowToolbar)->setCheckable(true);
+    edit->addSeparator();
+    mnZoom = addChoices(sub(QStringLiteral("ｽﾞｰﾑ")), QStringLiteral("Zoom"),
+                        texts({u" 50%", u" 60%", u" 70%", u" 80%", u" 90%", u"100%", u"150%",
+                               u"200%", u"300%", u"500%", u"750%", u"1000%"}));
+    edit->addSeparator();
+    addItems(edit, {O::EraseImage});
 
     const QStringList users = texts({u"ｷｬﾌﾟﾁｬ後の減色", u"ﾏｳｽﾎﾟｲﾝﾀ", u"ｺﾋﾟｰｲﾍﾞﾝﾄ"});
     for (int i = 0; i < 3; ++i) {
@@ -89,9 +79,9 @@ spPic::spPic(QObject* parent) : QObject(parent) {
         m_owned.push_back(mnUsr[size_t(i)]);
         mnJb[2]->addMenu(mnUsr[size_t(i)]);
     }
-    mnCptC = addItems(mnUsr[0], QStringLiteral("CptC"),
-                      texts({u"減色しない", u"16色(4bit)", u"ｸﾞﾚｰ(4bit)", u"256色(8bit)",
-                             u"ｸﾞﾚｰ(8bit)", u"16bit"}));
+    mnCptC = addChoices(mnUsr[0], QStringLiteral("CptC"),
+                        texts({u"減色しない", u"16色(4bit)", u"ｸﾞﾚｰ(4bit)", u"256色(8bit)",
+                               u"ｸﾞﾚｰ(8bit)", u"16bit"}));
     // The pointer and copy items act at once and leave sCap empty.
     const QStringList pointer = texts({u"ｷｬﾌﾟﾁｬ画面に取り込む", u"ｷｬﾌﾟﾁｬ画面に取り込まない"});
     const QStringList copy = texts({u"ﾃｷｽﾄ・画像のｺﾋﾟｰも取込む", u"ｷｬﾌﾟﾁｬ以外は取込まない"});
@@ -125,13 +115,22 @@ spPic::spPic(QObject* parent) : QObject(parent) {
     showCopyOption(true);
 
     // Menu 1 enables its paste item from the clipboard each time it opens.
-    connect(mnJb[1], &QMenu::aboutToShow, this,
-            [this] { mnClp[3]->setEnabled(canPasteImage ? canPasteImage() : false); });
+    connect(mnJb[1], &QMenu::aboutToShow, this, [this] {
+        const bool picture = canPasteImage ? canPasteImage() : false;
+        for (Operation op : OperationRegistry::all())
+            if (m_items[size_t(op)] &&
+                OperationRegistry::enabling(op) == Enabling::ClipboardPicture)
+                m_items[size_t(op)]->setEnabled(picture);
+    });
 }
 
 spPic::~spPic() {
     for (auto it = m_owned.rbegin(); it != m_owned.rend(); ++it)
         delete *it;
+}
+
+QAction* spPic::item(Operation op) const {
+    return m_items[size_t(op)];
 }
 
 void spPic::showDepth(int depthCode) {
@@ -144,21 +143,29 @@ QString spPic::caption(const QAction* item) {
     return item ? item->property(kCaption).toString() : QString();
 }
 
-std::vector<QAction*> spPic::addItems(QMenu* menu, const QString& group,
-                                      const QStringList& captions, const QStringList& shortcuts) {
-    std::vector<QAction*> out;
-    for (int i = 0; i < captions.size(); ++i) {
-        const QString& cap = captions[i];
-        QAction* a = nullptr;
-        if (cap == u"-") {
-            a = menu->addSeparator();
-        } else {
-            // The shortcut is a label only: the keys are handled by the key table.
-            const QString label = i < shortcuts.size() ? shortcuts[i] : QString();
-            a = menu->addAction(label.isEmpty() ? cap : cap + u'\t' + label);
-            connect(a, &QAction::triggered, this, [this, group, cap] { record(group, cap); });
+void spPic::addItems(QMenu* menu, std::initializer_list<std::optional<Operation>> ops) {
+    for (const std::optional<Operation>& op : ops) {
+        if (!op) {
+            menu->addSeparator();
+            continue;
         }
+        // The shortcut is a label only: the keys are handled by the key table.
+        QAction* a = menu->addAction(OperationRegistry::menuText(*op));
+        const QString group = OperationRegistry::group(*op);
+        const QString cap = OperationRegistry::caption(*op);
         a->setProperty(kCaption, cap);
+        connect(a, &QAction::triggered, this, [this, group, cap] { record(group, cap); });
+        m_items[size_t(*op)] = a;
+    }
+}
+
+std::vector<QAction*> spPic::addChoices(QMenu* menu, const QString& group,
+                                        const QStringList& captions) {
+    std::vector<QAction*> out;
+    for (const QString& cap : captions) {
+        QAction* a = menu->addAction(cap);
+        a->setProperty(kCaption, cap);
+        connect(a, &QAction::triggered, this, [this, group, cap] { record(group, cap); });
         out.push_back(a);
     }
     return out;
@@ -169,15 +176,15 @@ void spPic::record(const QString& group, const QString& caption) {
     sCap = caption;
 }
 
-void spPic::applyViewState(int state) {
-    const bool picture = state > 0;
-    mnFile[1]->setEnabled(state == 2);
-    for (int i : {2, 3, 5, 6, 8})
-        mnFile[size_t(i)]->setEnabled(picture);
-    mnClp[0]->setEnabled(state != 0);
-    mnClp[1]->setEnabled(state != 0);
-    for (int i : {0, 1, 2, 3, 4, 6, 7, 9})
-        mnEdt[size_t(i)]->setEnabled(picture);
+void spPic::applyViewState(ViewState state) {
+    for (Operation op : OperationRegistry::all()) {
+        const Enabling rule = OperationRegistry::enabling(op);
+        if (m_items[size_t(op)] && rule != Enabling::ClipboardPicture)
+            m_items[size_t(op)]->setEnabled(OperationRegistry::enabledIn(rule, state));
+    }
+    const bool picture = OperationRegistry::enabledIn(Enabling::Picture, state);
+    for (QAction* a : m_pictureMenus)
+        a->setEnabled(picture);
 }
 
 void spPic::setRangeItems(const QStringList& captions) {
@@ -186,7 +193,7 @@ void spPic::setRangeItems(const QStringList& captions) {
     while (mnUsHn.size() < needed) {
         const int index = int(mnUsHn.size());
         auto* a = new QAction(QStringLiteral("?"), m_rangeMenu);
-        m_rangeMenu->insertAction(mnRng.empty() ? nullptr : mnRng.front(), a);
+        m_rangeMenu->insertAction(m_rangeSeparator, a);
         connect(a, &QAction::triggered, this, [this, index] {
             record(QStringLiteral("UsHn"), QStringLiteral("RG:%1").arg(index));
         });
@@ -198,8 +205,8 @@ void spPic::setRangeItems(const QStringList& captions) {
         mnUsHn[i]->setProperty(kCaption, mnUsHn[i]->text());
         mnUsHn[i]->setVisible(used);
     }
-    if (!mnRng.empty())
-        mnRng[0]->setVisible(!captions.isEmpty());
+    if (m_rangeSeparator)
+        m_rangeSeparator->setVisible(!captions.isEmpty());
 }
 
 void spPic::SetCptC(QString& sCL) {

@@ -44,16 +44,16 @@ fmMain::fmMain(platform::Desktop& desktop, MessageSink& messages, const QString&
     m_intake = std::make_unique<CaptureIntake>(
         m_workFolder, [this](const IntakeOutcome& outcome) { intakeDone(outcome); });
     m_watcher = std::make_unique<ClipboardWatcher>(m_desktop, *this);
+    m_operations = std::make_unique<OperationRegistry>();
     m_menus = std::make_unique<spPic>();
-    m_commands = std::make_unique<CommandTable>(*m_menus, *this);
+    m_commands = std::make_unique<CommandTable>(*m_menus, *m_operations, *this);
     m_menus->onPointerOption = [this](bool on) { m_bMPnt = on; };
     m_menus->onCopyOption = [this](bool on) { m_bCpyE = on; };
     m_menus->canPasteImage = [] { return CanPasteImage(); };
     connect(this, &fmMain::viewStateChanged, m_menus.get(), &spPic::applyViewState);
     for (QLabel* label : m_top->lbCom)
         label->installEventFilter(this);
-    auto* toolbar = new Toolbar(m_top->imBtnArea, TopBand::kButtonAreaLeftTwips);
-    connect(toolbar, &Toolbar::clicked, this, [this](int i) { m_commands->imBtn_Click(i); });
+    new Toolbar(m_top->imBtnArea, *m_operations, TopBand::kButtonAreaLeftTwips);
     // The window sees every key before the focused control does (and leaves it to it).
     qApp->installEventFilter(this);
     connect(m_File1, &FileList::rightReleased, this, [this] { m_commands->ShowMenu(0); });
@@ -86,7 +86,7 @@ void fmMain::Form_Load() {
     m_File1->setPattern(QStringLiteral("*.BMP;*.JPG;*.JPEG;*.GIF;*.TXT"));
     m_File1->setPath(m_workFolder.path());
     m_folderWatch.addPath(m_workFolder.path());
-    SetViewState(0);
+    SetViewState(ViewState::Empty);
     if (m_ini) {
         LoadWindowSettings(*this, *m_ini, m_settingsFile);
     } else if (const QScreen* s = QGuiApplication::primaryScreen()) {
@@ -161,7 +161,7 @@ void fmMain::intakeDone(const IntakeOutcome& out) {
         SetBusy(0);
         if (out.kind == Kind::Stored) {
             m_currentFile = out.path;
-            SetViewState(1);
+            SetViewState(ViewState::Stored);
             RefreshFileList(); // re-reads the list and selects the file
         } else {
             m_messages.notice(QStringLiteral("作業ﾌｫﾙﾀﾞに保存できませんでした\r") + out.error);
@@ -183,7 +183,7 @@ void fmMain::intakeDone(const IntakeOutcome& out) {
         if (stored) {
             m_Rtxt->setPlainText(out.text);
             m_currentFile = out.path;
-            SetViewState(-1);
+            SetViewState(ViewState::Text);
         } else {
             m_messages.notice(QStringLiteral("ｺﾋﾟｰされたﾃｷｽﾄを保存できませんでした\r") + out.error);
         }
@@ -203,7 +203,7 @@ void fmMain::intakeDone(const IntakeOutcome& out) {
                                    : QStringLiteral("ｺﾋﾟｰされた画像を保存できませんでした\r")) +
                           out.error);
     if (capture || (stored && hasPicture))
-        SetViewState(1);
+        SetViewState(ViewState::Stored);
 }
 
 void fmMain::SetBusy(int value) {
@@ -217,10 +217,10 @@ void fmMain::SetBusy(int value) {
         QGuiApplication::restoreOverrideCursor();
 }
 
-void fmMain::SetViewState(int state) {
+void fmMain::SetViewState(ViewState state) {
     m_viewState = state;
-    if ((state < 0) != m_textShown) {
-        m_textShown = state < 0;
+    if ((state == ViewState::Text) != m_textShown) {
+        m_textShown = state == ViewState::Text;
         LayoutWindow();
         m_top->chDsp[0]->setEnabled(!m_textShown);
     }
@@ -319,13 +319,13 @@ void fmMain::ShowFile(const QString& path) {
         QFile f(path);
         const QByteArray bytes = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
         m_Rtxt->setPlainText(textcodec::decodeTextFile(bytes));
-        SetViewState(-1);
+        SetViewState(ViewState::Text);
         m_currentFile = path;
         return;
     }
     if (LoadImageFile(path))
         m_currentFile = path;
-    SetViewState(1);
+    SetViewState(ViewState::Stored);
 }
 
 bool fmMain::LoadImageFile(const QString& path) {

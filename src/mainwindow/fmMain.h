@@ -5,6 +5,8 @@
 #include "capture/ClipboardWatcher.h"
 #include "capture/WorkFolder.h"
 #include "commands/CommandTable.h"
+#include "commands/Operations.h"
+#include "commands/ViewState.h"
 #include "imaging/PictureDocument.h"
 #include "mainwindow/FolderStamp.h"
 
@@ -60,7 +62,7 @@ public:
     void finishIntakes();
 
     void SetBusy(int value);
-    void SetViewState(int state);
+    void SetViewState(ViewState state);
     // Shows the view image with the current display mode.
     bool displayPicture();
     QString prefix() const { return m_prefix; }
@@ -107,15 +109,16 @@ public:
     FileList& File1() { return *m_File1; }
     QPlainTextEdit& Rtxt() { return *m_Rtxt; }
     imaging::ImageView& view() { return *m_view; }
+    OperationRegistry& operations() { return *m_operations; }
     spPic& menus() { return *m_menus; }
     CommandTable& commands() { return *m_commands; }
     QTimer& Timer1() { return m_Timer1; }
     int displayMode() const { return m_displayMode; }
-    int viewState() const { return m_viewState; }
+    ViewState viewState() const { return m_viewState; }
 
 signals:
     // Every view state passed to SetViewState; the menus follow it.
-    void viewStateChanged(int state);
+    void viewStateChanged(ViewState state);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -136,6 +139,7 @@ private:
     WorkFolder m_workFolder;
     std::unique_ptr<CaptureIntake> m_intake;
     std::unique_ptr<ClipboardWatcher> m_watcher;
+    std::unique_ptr<OperationRegistry> m_operations;
     std::unique_ptr<spPic> m_menus;
     std::unique_ptr<CommandTable> m_commands;
     TopBand* m_top = nullptr;
@@ -162,5 +166,5 @@ private:
     int m_busy = 0;
     int m_lostOffers = 0;
     int m_displayMode = 1;
-    int m_viewState = 0;
+    ViewState m_viewState = ViewState::Empty;
 };

@@ -65,7 +65,7 @@ void fmMain::EraseImage() {
     m_picture.clear();
     m_currentFile.clear();
     ClearRange();
-    SetViewState(0);
+    SetViewState(ViewState::Empty);
 }
 
 void fmMain::ClearRange() {

@@ -3,6 +3,7 @@
 #include "commands/spPic.h"
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QtTest>
 
@@ -24,9 +25,10 @@ struct Host : CommandHost {
 };
 
 struct Fixture {
+    OperationRegistry ops;
     spPic menus;
     Host host;
-    CommandTable table{menus, host};
+    CommandTable table{menus, ops, host};
     QAction* pick = nullptr; // what the "user" picks; none = dismissed
     QList<QMenu*> opened;
     Fixture() {
@@ -44,10 +46,11 @@ struct Fixture {
     }
 };
 
-QStringList captions(const std::vector<QAction*>& items) {
+// The popup's items as the user reads them; submenus by title, separators as "-".
+QStringList texts(const QMenu* menu) {
     QStringList out;
-    for (QAction* a : items)
-        out << (a ? spPic::caption(a) : QStringLiteral("<none>"));
+    for (const QAction* a : menu->actions())
+        out << (a->isSeparator() ? QStringLiteral("-") : a->text());
     return out;
 }
 } // namespace
@@ -57,36 +60,35 @@ class TestCommands : public QObject {
 private slots:
     void menuTree() {
         spPic m;
-        QCOMPARE(captions(m.mnFile),
-                 (QStringList{
-                     "開く(&O)", "上書保存(&S)", "名前を付けて保存", "現在のﾌｧｲﾙをMarloで開く", "-",
-                     "印刷設定", "印刷(&P)", "-", "作業ﾌｫﾙﾀﾞに保存", "作業ﾌｫﾙﾀﾞをｴｸｽﾌﾟﾛｰﾗｰで開く",
-                     "作業ﾌｫﾙﾀﾞを Pirraで開く", "-", "作業ﾌｫﾙﾀﾞを空にする", "-", "終了(&X)"}));
-        QVERIFY(m.mnFile[4]->isSeparator());
-        QCOMPARE(m.mnFile[0]->text(), QStringLiteral("開く(&O)\tCtrl+O"));
-        QCOMPARE(m.mnFile[1]->text(), QStringLiteral("上書保存(&S)\tF8"));
-        QCOMPARE(m.mnFile[10]->text(), QStringLiteral("作業ﾌｫﾙﾀﾞを Pirraで開く\tCtrl+A"));
-        QVERIFY(m.mnFile[0]->shortcut().isEmpty()); // labels only: keys go through the key table
-        QCOMPARE(captions(m.mnEdt),
-                 (QStringList{"範囲", "ﾄﾘﾐﾝｸﾞ", "ﾘｻｲｽﾞ", "綴じ込み", "回転", "-", "色数",
-                              "ﾂｰﾙﾊﾞｰを表示", "-", "ｽﾞｰﾑ", "-", "画像の消去"}));
-        QCOMPARE(captions(m.mnRng),
-                 (QStringList{"-", "範囲の登録", "範囲のｸﾘｱ", "-", "強調(相対)", "強調(ﾏｰｶｰ)"}));
-        QCOMPARE(captions(m.mnColr),
-                 (QStringList{"<none>", "16色(4bit)", "ｸﾞﾚｰ(4bit)", "256色(8bit)", "ｸﾞﾚｰ(8bit)",
-                              "16bit", "24bit", "32bit"}));
+        QCOMPARE(texts(m.mnJb[0]),
+                 (QStringList{"開く(&O)\tCtrl+O", "上書保存(&S)\tF8", "名前を付けて保存",
+                              "現在のﾌｧｲﾙをMarloで開く", "-", "印刷設定", "印刷(&P)\tCtrl+P", "-",
+                              "作業ﾌｫﾙﾀﾞに保存\tCtrl+W", "作業ﾌｫﾙﾀﾞをｴｸｽﾌﾟﾛｰﾗｰで開く\tCtrl+E",
+                              "作業ﾌｫﾙﾀﾞを Pirraで開く\tCtrl+A", "-", "作業ﾌｫﾙﾀﾞを空にする", "-",
+                              "終了(&X)"}));
+        QVERIFY(m.item(Operation::Open)->shortcut().isEmpty()); // labels only: keys are filtered
+        QCOMPARE(texts(m.mnJb[1]),
+                 (QStringList{"ｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰ\tCtrl+C", "ｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰ・最小化", "-",
+                              "ｸﾘｯﾌﾟﾎﾞｰﾄﾞから貼付\tCtrl+V", "-", "範囲", "ﾄﾘﾐﾝｸﾞ\tCtrl+T", "ﾘｻｲｽﾞ",
+                              "綴じ込み", "回転", "-", "色数", "ﾂｰﾙﾊﾞｰを表示", "-", "ｽﾞｰﾑ", "-",
+                              "画像の消去"}));
+        QCOMPARE(texts(m.rangeMenu()), (QStringList{"?", "-", "範囲の登録", "範囲のｸﾘｱ", "-",
+                                                    "強調(相対)", "強調(ﾏｰｶｰ)"}));
+        const auto* rotate = qobject_cast<QMenu*>(m.item(Operation::RotateRight90)->parent());
+        QVERIFY(rotate);
+        QCOMPARE(texts(rotate), (QStringList{"左右反転", "上下反転", "-", "右90度\tCtrl+R",
+                                             "右180度", "左90度\tCtrl+L", "左180度"}));
+        QCOMPARE(spPic::caption(m.mnColr[1]), QStringLiteral("16色(4bit)"));
         QCOMPARE(spPic::caption(m.mnZoom[0]), QStringLiteral(" 50%"));
         QCOMPARE(spPic::caption(m.mnZoom[11]), QStringLiteral("1000%"));
-        QCOMPARE(m.mnRotate[3]->text(), QStringLiteral("右90度\tCtrl+R"));
-        QVERIFY(m.mnEdt[7]->isCheckable());
-        QVERIFY(!m.mnEdt[7]->isChecked());
+        QVERIFY(m.item(Operation::ShowToolbar)->isCheckable());
+        QVERIFY(!m.item(Operation::ShowToolbar)->isChecked());
         // Registered ranges: item 0 exists, captioned "?", hidden, and so is the separator.
         QCOMPARE(m.mnUsHn.size(), size_t(1));
-        QCOMPARE(m.mnUsHn[0]->text(), QStringLiteral("?"));
         QVERIFY(!m.mnUsHn[0]->isVisible());
-        QVERIFY(!m.mnRng[0]->isVisible());
+        QVERIFY(!m.rangeSeparator()->isVisible());
         QCOMPARE(m.mnUsr[0]->title(), QStringLiteral("ｷｬﾌﾟﾁｬ後の減色"));
-        QCOMPARE(captions(m.mnCpyE),
+        QCOMPARE(texts(m.mnUsr[2]),
                  (QStringList{"ﾃｷｽﾄ・画像のｺﾋﾟｰも取込む", "ｷｬﾌﾟﾁｬ以外は取込まない"}));
     }
 
@@ -95,14 +97,14 @@ private slots:
         m.setRangeItems({"VGA(640 * 480)", "A4(21 * 29.7 cm)"});
         QCOMPARE(m.mnUsHn.size(), size_t(2));
         QVERIFY(m.mnUsHn[1]->isVisible());
-        QVERIFY(m.mnRng[0]->isVisible());
+        QVERIFY(m.rangeSeparator()->isVisible());
         // Items come before the separator and "範囲の登録".
-        const QList<QAction*> order = m.mnEdt[0]->menu()->actions();
-        QVERIFY(order.indexOf(m.mnUsHn[1]) < order.indexOf(m.mnRng[0]));
+        const QList<QAction*> order = m.rangeMenu()->actions();
+        QVERIFY(order.indexOf(m.mnUsHn[1]) < order.indexOf(m.rangeSeparator()));
         m.setRangeItems({});
         QVERIFY(!m.mnUsHn[0]->isVisible());
         QVERIFY(!m.mnUsHn[1]->isVisible());
-        QVERIFY(!m.mnRng[0]->isVisible());
+        QVERIFY(!m.rangeSeparator()->isVisible());
     }
 
     void commandTextRule_data() {
@@ -132,17 +134,17 @@ private slots:
         QFETCH(QString, group);
         QFETCH(QString, caption);
         QFETCH(QString, command);
-        QCOMPARE(CommandTable::commandText(group, caption), command);
+        QCOMPARE(OperationRegistry::commandText(group, caption), command);
     }
 
     void pickedItemsRun() {
         Fixture f;
-        f.choose(0, f.menus.mnFile[8]);
-        f.choose(0, f.menus.mnFile[9]);
-        f.choose(0, f.menus.mnFile[12]);
-        f.choose(0, f.menus.mnFile[14]); // "終了(&X)" reaches "終了"
-        f.choose(1, f.menus.mnEdt[11]);
-        f.choose(1, f.menus.mnRng[2]);
+        f.choose(0, f.menus.item(Operation::SaveToWorkFolder));
+        f.choose(0, f.menus.item(Operation::ExploreWorkFolder));
+        f.choose(0, f.menus.item(Operation::EmptyWorkFolder));
+        f.choose(0, f.menus.item(Operation::Exit)); // "終了(&X)" reaches "終了"
+        f.choose(1, f.menus.item(Operation::EraseImage));
+        f.choose(1, f.menus.item(Operation::ClearRange));
         QCOMPARE(f.host.calls,
                  (QStringList{"SaveToWorkFolder", "ExploreWorkFolder", "EmptyWorkFolder",
                               "SaveWindowSettings", "EraseImage", "ClearRange"}));
@@ -150,16 +152,14 @@ private slots:
 
     void dismissedOrUnknownRunsNothing() {
         Fixture f;
-        f.choose(0, f.menus.mnFile[8]);
+        QAction* save = f.menus.item(Operation::SaveToWorkFolder);
+        f.choose(0, save);
         f.host.calls.clear();
-        f.choose(0, nullptr);          // dismissed after a popup that ran a command
-        f.choose(1, f.menus.mnEdt[0]); // a submenu's own item records nothing
-        f.choose(1, f.menus.mnRng[5]); // "強調(ﾏｰｶｰ)": not built yet, and never cut to "強調"
-        f.choose(5, f.menus.mnFile[8]); // no such popup
-        f.table.RunCommand(QStringLiteral("作業ﾌｫﾙﾀﾞに保存 "));
-        f.table.RunCommand(QStringLiteral("ｻｸｷﾞｮｳ"));
+        f.choose(0, nullptr); // dismissed after a popup that ran a command
+        f.choose(1, f.menus.rangeMenu()->menuAction()); // a submenu's own item records nothing
+        f.choose(1, f.menus.item(Operation::EmphasizeMarker)); // not built yet
+        f.choose(5, save);                                     // no such popup
         QVERIFY(f.host.calls.isEmpty());
-        QVERIFY(!f.table.hasCommand(QStringLiteral("強調")));
     }
 
     void textShownRoutes() {
@@ -179,30 +179,43 @@ private slots:
         bool picture = false;
         f.menus.canPasteImage = [&] { return picture; };
         f.choose(1, nullptr);
-        QVERIFY(!f.menus.mnClp[3]->isEnabled());
+        QVERIFY(!f.menus.item(Operation::Paste)->isEnabled());
         picture = true;
         f.choose(1, nullptr);
-        QVERIFY(f.menus.mnClp[3]->isEnabled());
+        QVERIFY(f.menus.item(Operation::Paste)->isEnabled());
     }
 
     void viewStateFlags() {
         spPic m;
+        using O = Operation;
+        const QList<QAction*> submenus = [&] {
+            QList<QAction*> out;
+            for (QAction* a : m.mnJb[1]->actions())
+                if (a->menu())
+                    out << a;
+            return out;
+        }();
+        QCOMPARE(submenus.size(), 6);
         struct Row {
-            int state;
+            ViewState state;
             bool save, picture, copy;
         };
-        for (const Row r : {Row{-1, false, false, true}, Row{0, false, false, false},
-                            Row{1, false, true, true}, Row{2, true, true, true}}) {
+        for (const Row r :
+             {Row{ViewState::Text, false, false, true}, Row{ViewState::Empty, false, false, false},
+              Row{ViewState::Stored, false, true, true},
+              Row{ViewState::Changed, true, true, true}}) {
             m.applyViewState(r.state);
-            QCOMPARE(m.mnFile[1]->isEnabled(), r.save);
-            for (int i : {2, 3, 5, 6, 8})
-                QCOMPARE(m.mnFile[size_t(i)]->isEnabled(), r.picture);
-            for (int i : {0, 1, 2, 3, 4, 6, 7, 9})
-                QCOMPARE(m.mnEdt[size_t(i)]->isEnabled(), r.picture);
-            QCOMPARE(m.mnClp[0]->isEnabled(), r.copy);
-            QCOMPARE(m.mnClp[1]->isEnabled(), r.copy);
-            QVERIFY(m.mnFile[0]->isEnabled()); // never touched
-            QVERIFY(m.mnEdt[11]->isEnabled());
+            QCOMPARE(m.item(O::Overwrite)->isEnabled(), r.save);
+            for (O op : {O::SaveAs, O::OpenInMarlo, O::PrintSetup, O::Print, O::SaveToWorkFolder,
+                         O::Trim, O::ShowToolbar})
+                QCOMPARE(m.item(op)->isEnabled(), r.picture);
+            for (QAction* a : submenus)
+                QCOMPARE(a->isEnabled(), r.picture);
+            QCOMPARE(m.item(O::Copy)->isEnabled(), r.copy);
+            QCOMPARE(m.item(O::CopyAndMinimize)->isEnabled(), r.copy);
+            for (O op : {O::Open, O::ExploreWorkFolder, O::EmptyWorkFolder, O::Exit, O::Paste,
+                         O::EraseImage, O::ClearRange, O::RotateRight90})
+                QVERIFY(m.item(op)->isEnabled());
         }
     }
 
@@ -252,8 +265,8 @@ private slots:
 
     void checkMarksFollowOnlyTheirOperations() {
         Fixture f;
-        f.choose(1, f.menus.mnEdt[7]);
-        QVERIFY(!f.menus.mnEdt[7]->isChecked());
+        f.choose(1, f.menus.item(Operation::ShowToolbar));
+        QVERIFY(!f.menus.item(Operation::ShowToolbar)->isChecked());
         f.choose(1, f.menus.mnColr[3]);
         QVERIFY(!f.menus.mnColr[3]->isChecked());
     }
@@ -271,8 +284,12 @@ private slots:
         QLoggingCategory::setFilterRules(QStringLiteral("tolvik.commands.debug=true"));
         QTest::ignoreMessage(QtDebugMsg, "command 作業ﾌｫﾙﾀﾞに保存 ran");
         QTest::ignoreMessage(QtDebugMsg, "command ﾄﾘﾐﾝｸﾞ has no operation");
-        f.table.imBtn_Click(2);
-        f.table.imBtn_Click(5);
+        QTest::ignoreMessage(QtDebugMsg, "key Ctrl+V has no operation");
+        QTest::ignoreMessage(QtDebugMsg, "command 強調 has no operation");
+        f.table.RunCommand(QStringLiteral("作業ﾌｫﾙﾀﾞに保存"));
+        f.ops.action(Operation::Trim)->trigger();
+        f.table.Form_KeyDown(QKeyEvent(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier));
+        f.table.RunCommand(QStringLiteral("強調"));
         QLoggingCategory::setFilterRules(QString());
         QCOMPARE(f.host.calls, QStringList{"SaveToWorkFolder"});
     }

@@ -26,7 +26,7 @@ struct Window : WindowFixture {
         imaging::ImageModel m;
         m.setImage(img);
         w->picture().replace(m);
-        w->SetViewState(1);
+        w->SetViewState(ViewState::Stored);
     }
 };
 } // namespace
@@ -80,7 +80,7 @@ private slots:
         win.w->finishIntakes();
         QCOMPARE(win.files(), (QStringList{"x001.bmp", "x002.bmp"}));
         QCOMPARE(win.w->currentFile(), win.temp("x002.bmp"));
-        QCOMPARE(win.w->viewState(), 1);
+        QCOMPARE(win.w->viewState(), ViewState::Stored);
         QCOMPARE(win.w->File1().selectedName(), QStringLiteral("x002.bmp"));
         QCOMPARE(QImage(win.temp("x002.bmp")).pixel(3, 3), qRgb(20, 40, 60));
         QFile::remove(win.temp("x002.bmp")); // the next rescan takes the freed number again
@@ -118,11 +118,11 @@ private slots:
         QVERIFY(win.files().isEmpty());
         QVERIFY(QFileInfo(win.temp("sub")).isDir()); // sub-folders stay
         QCOMPARE(win.w->File1().count(), 0);
-        QCOMPARE(win.w->viewState(), 0);
+        QCOMPARE(win.w->viewState(), ViewState::Empty);
         QVERIFY(win.w->currentFile().isEmpty());
         QCOMPARE(win.w->picture().model().handle(), 0u);
-        QVERIFY(!win.w->menus().mnEdt[1]->isEnabled()); // picture commands disabled
-        win.w->SaveToWorkFolder();                      // nothing shown: nothing stored
+        QVERIFY(!win.w->menus().item(Operation::Trim)->isEnabled()); // picture commands disabled
+        win.w->SaveToWorkFolder(); // nothing shown: nothing stored
         win.w->finishIntakes();
         QVERIFY(win.files().isEmpty());
     }
@@ -135,7 +135,7 @@ private slots:
         win.w->EraseImage();
         QVERIFY(win.w->picture().range().isEmpty());
         QVERIFY(win.w->currentFile().isEmpty());
-        QCOMPARE(win.w->viewState(), 0);
+        QCOMPARE(win.w->viewState(), ViewState::Empty);
         QVERIFY(win.w->view().imageRectInViewport().isEmpty());
     }
 
@@ -161,7 +161,7 @@ private slots:
 
         // The focused control still gets the key: the text view copies its selection.
         win.w->Rtxt().setPlainText(QStringLiteral("選んだ"));
-        win.w->SetViewState(-1);
+        win.w->SetViewState(ViewState::Text);
         win.w->Rtxt().setFocus();
         win.w->Rtxt().selectAll();
         QGuiApplication::clipboard()->setText(QStringLiteral("old"));

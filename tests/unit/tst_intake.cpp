@@ -70,7 +70,7 @@ private slots:
         const QImage stored = loadStored(win.temp("001.bmp"));
         QCOMPARE(redPixels(stored), QList<QPoint>{QPoint(50, 30)}); // position less (6, 8)
         QCOMPARE(win.w->currentFile(), win.temp("001.bmp"));
-        QCOMPARE(win.w->viewState(), 1);
+        QCOMPARE(win.w->viewState(), ViewState::Stored);
         QCOMPARE(win.w->picture().model().resolutionX, 96);
         QCOMPARE(qRound(stored.dotsPerMeterX() * 0.0254), 96);
         // The same offer again (a clipboard manager handing it back) is not stored twice.
@@ -136,7 +136,7 @@ private slots:
         QGuiApplication::clipboard()->setText(QStringLiteral("only text"));
         win.capture();
         QVERIFY(win.files().isEmpty());
-        QCOMPARE(win.w->viewState(), 1);
+        QCOMPARE(win.w->viewState(), ViewState::Stored);
         QVERIFY(win.messages.notices.isEmpty());
     }
 
@@ -170,7 +170,7 @@ private slots:
         QFile f(win.temp("012.txt"));
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(textcodec::decodeTextFile(f.readAll()), text);
-        QCOMPARE(win.w->viewState(), -1);
+        QCOMPARE(win.w->viewState(), ViewState::Text);
         QVERIFY(win.w->textShown());
 
         auto* mime = new QMimeData;
@@ -187,7 +187,7 @@ private slots:
         QGuiApplication::clipboard()->setImage(solid(30, 20, qRgb(9, 8, 7)));
         win.offer(1);
         QCOMPARE(loadStored(win.temp("014.bmp")), solid(30, 20, qRgb(9, 8, 7))); // no pointer
-        QCOMPARE(win.w->viewState(), 1);
+        QCOMPARE(win.w->viewState(), ViewState::Stored);
         QCOMPARE(win.w->workFolder().nextNumber(), 15);
 
         win.w->setCpyE(false);

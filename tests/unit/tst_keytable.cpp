@@ -6,15 +6,15 @@
 
 #include <optional>
 
-using keytable::keyCommand;
 using keytable::modifierMask;
+using keytable::operation;
 
-Q_DECLARE_METATYPE(std::optional<KeyCommand>)
+Q_DECLARE_METATYPE(std::optional<Operation>)
 
 namespace QTest {
-template <> char* toString(const std::optional<KeyCommand>& c) {
-    return qstrdup(c ? QByteArray("KeyCommand ").append(QByteArray::number(int(*c))).constData()
-                     : "nothing");
+template <> char* toString(const std::optional<Operation>& op) {
+    return qstrdup(op ? QByteArray("Operation ").append(QByteArray::number(int(*op))).constData()
+                      : "nothing");
 }
 } // namespace QTest
 
@@ -28,12 +28,12 @@ constexpr Qt::KeyboardModifiers kNone{};
 class KeySink : public QWidget {
 public:
     int lastKey = 0;
-    std::optional<KeyCommand> last;
+    std::optional<Operation> last;
 
 protected:
     void keyPressEvent(QKeyEvent* e) override {
         lastKey = e->key();
-        last = keyCommand(*e);
+        last = operation(*e);
     }
 };
 } // namespace
@@ -50,23 +50,23 @@ private slots:
 };
 
 void TestKeyTable::table_data() {
-    using C = std::optional<KeyCommand>;
+    using C = std::optional<Operation>;
     QTest::addColumn<int>("key");
     QTest::addColumn<Qt::KeyboardModifiers>("mods");
     QTest::addColumn<C>("expected");
 
-    QTest::newRow("F8") << int(Qt::Key_F8) << kNone << C(KeyCommand::SaveImage);
-    QTest::newRow("Ctrl+O") << int(Qt::Key_O) << kCtrl << C(KeyCommand::OpenImageFile);
-    QTest::newRow("Ctrl+S") << int(Qt::Key_S) << kCtrl << C(KeyCommand::SaveImage);
-    QTest::newRow("Ctrl+V") << int(Qt::Key_V) << kCtrl << C(KeyCommand::PasteImage);
-    QTest::newRow("Ctrl+C") << int(Qt::Key_C) << kCtrl << C(KeyCommand::CopyImage);
-    QTest::newRow("Ctrl+T") << int(Qt::Key_T) << kCtrl << C(KeyCommand::TrimImage);
-    QTest::newRow("Ctrl+W") << int(Qt::Key_W) << kCtrl << C(KeyCommand::SaveToWorkFolder);
-    QTest::newRow("Ctrl+P") << int(Qt::Key_P) << kCtrl << C(KeyCommand::PrintImage);
-    QTest::newRow("Ctrl+E") << int(Qt::Key_E) << kCtrl << C(KeyCommand::ExploreWorkFolder);
-    QTest::newRow("Ctrl+A") << int(Qt::Key_A) << kCtrl << C(KeyCommand::OpenInPirra);
-    QTest::newRow("Ctrl+R") << int(Qt::Key_R) << kCtrl << C(KeyCommand::RotateRight90);
-    QTest::newRow("Ctrl+L") << int(Qt::Key_L) << kCtrl << C(KeyCommand::RotateLeft90);
+    QTest::newRow("F8") << int(Qt::Key_F8) << kNone << C(Operation::Overwrite);
+    QTest::newRow("Ctrl+O") << int(Qt::Key_O) << kCtrl << C(Operation::Open);
+    QTest::newRow("Ctrl+S") << int(Qt::Key_S) << kCtrl << C(Operation::Overwrite);
+    QTest::newRow("Ctrl+V") << int(Qt::Key_V) << kCtrl << C(Operation::PasteImage);
+    QTest::newRow("Ctrl+C") << int(Qt::Key_C) << kCtrl << C(Operation::CopyImage);
+    QTest::newRow("Ctrl+T") << int(Qt::Key_T) << kCtrl << C(Operation::Trim);
+    QTest::newRow("Ctrl+W") << int(Qt::Key_W) << kCtrl << C(Operation::SaveToWorkFolder);
+    QTest::newRow("Ctrl+P") << int(Qt::Key_P) << kCtrl << C(Operation::Print);
+    QTest::newRow("Ctrl+E") << int(Qt::Key_E) << kCtrl << C(Operation::ExploreWorkFolder);
+    QTest::newRow("Ctrl+A") << int(Qt::Key_A) << kCtrl << C(Operation::OpenInPirra);
+    QTest::newRow("Ctrl+R") << int(Qt::Key_R) << kCtrl << C(Operation::RotateRight90);
+    QTest::newRow("Ctrl+L") << int(Qt::Key_L) << kCtrl << C(Operation::RotateLeft90);
 
     // The mask must be exact: extra Shift or Alt turns a key off.
     QTest::newRow("Ctrl+Shift+S") << int(Qt::Key_S) << (kCtrl | kShift) << C();
@@ -84,17 +84,17 @@ void TestKeyTable::table_data() {
 
     // Flags outside the mask change nothing.
     QTest::newRow("keypad F8") << int(Qt::Key_F8) << Qt::KeyboardModifiers(Qt::KeypadModifier)
-                               << C(KeyCommand::SaveImage);
+                               << C(Operation::Overwrite);
     QTest::newRow("Ctrl+Meta+S") << int(Qt::Key_S) << (kCtrl | Qt::MetaModifier)
-                                 << C(KeyCommand::SaveImage);
+                                 << C(Operation::Overwrite);
     QTest::newRow("Meta+S") << int(Qt::Key_S) << Qt::KeyboardModifiers(Qt::MetaModifier) << C();
 }
 
 void TestKeyTable::table() {
     QFETCH(int, key);
     QFETCH(Qt::KeyboardModifiers, mods);
-    QFETCH(std::optional<KeyCommand>, expected);
-    QCOMPARE(keyCommand(key, mods), expected);
+    QFETCH(std::optional<Operation>, expected);
+    QCOMPARE(operation(key, mods), expected);
 }
 
 void TestKeyTable::modifierMask_data() {
@@ -119,10 +119,10 @@ void TestKeyTable::modifierMask() {
 void TestKeyTable::lowerAndUpperCaseLettersAreOneKey() {
     for (char c : {'o', 's', 'v', 'c', 't', 'w', 'p', 'e', 'a', 'r', 'l'}) {
         const int upper = c - 'a' + 'A';
-        QVERIFY(keyCommand(upper, kCtrl).has_value());
-        QCOMPARE(keyCommand(c, kCtrl), keyCommand(upper, kCtrl));
+        QVERIFY(operation(upper, kCtrl).has_value());
+        QCOMPARE(operation(c, kCtrl), operation(upper, kCtrl));
     }
-    QCOMPARE(keyCommand('x', kCtrl), std::optional<KeyCommand>());
+    QCOMPARE(operation('x', kCtrl), std::optional<Operation>());
 }
 
 void TestKeyTable::keyEventsFromTheWindowSystem() {
@@ -130,18 +130,18 @@ void TestKeyTable::keyEventsFromTheWindowSystem() {
     KeySink w;
     const auto press = [&w](auto key, Qt::KeyboardModifiers mods = {}) {
         w.lastKey = 0;
-        w.last = KeyCommand::PrintImage; // overwritten by every press
+        w.last = Operation::Print; // overwritten by every press
         QTest::keyClick(&w, key, mods);
         return w.last;
     };
-    QCOMPARE(press('o', kCtrl), std::optional(KeyCommand::OpenImageFile));
+    QCOMPARE(press('o', kCtrl), std::optional(Operation::Open));
     QCOMPARE(w.lastKey, int(Qt::Key_O));
-    QCOMPARE(press('O', kCtrl), std::optional(KeyCommand::OpenImageFile));
+    QCOMPARE(press('O', kCtrl), std::optional(Operation::Open));
     QCOMPARE(w.lastKey, int(Qt::Key_O));
-    QCOMPARE(press('S', kCtrl | kShift), std::optional<KeyCommand>());
+    QCOMPARE(press('S', kCtrl | kShift), std::optional<Operation>());
     QCOMPARE(w.lastKey, int(Qt::Key_S));
-    QCOMPARE(press(Qt::Key_F8), std::optional(KeyCommand::SaveImage));
-    QCOMPARE(press(Qt::Key_F8, kShift), std::optional<KeyCommand>());
+    QCOMPARE(press(Qt::Key_F8), std::optional(Operation::Overwrite));
+    QCOMPARE(press(Qt::Key_F8, kShift), std::optional<Operation>());
     QCOMPARE(w.lastKey, int(Qt::Key_F8));
 }
 

@@ -61,7 +61,7 @@ private slots:
         QVERIFY(win.w->Rtxt().isVisible());
         QVERIFY(!win.w->view().isVisible());
         QVERIFY(!win.chDsp(0).isEnabled());
-        QCOMPARE(win.w->viewState(), -1);
+        QCOMPARE(win.w->viewState(), ViewState::Text);
 
         QVERIFY(win.w->File1().selectName("001.bmp"));
         QVERIFY(!win.w->textShown());
@@ -69,7 +69,7 @@ private slots:
         QVERIFY(win.chDsp(0).isEnabled());
         QCOMPARE(win.w->currentFile(), win.temp("001.bmp"));
         QCOMPARE(win.w->picture().model().image().pixel(0, 0), qRgb(1, 2, 3));
-        QCOMPARE(win.w->viewState(), 1);
+        QCOMPARE(win.w->viewState(), ViewState::Stored);
     }
 
     void unreadablePictureKeepsCurrentFile() {
@@ -79,7 +79,7 @@ private slots:
         win.w->ShowFile(win.temp("001.bmp"));
         win.w->ShowFile(win.temp("002.bmp"));
         QCOMPARE(win.w->currentFile(), win.temp("001.bmp"));
-        QCOMPARE(win.w->viewState(), 1);
+        QCOMPARE(win.w->viewState(), ViewState::Stored);
         QCOMPARE(win.w->picture().model().image().pixel(0, 0), qRgb(1, 2, 3));
     }
 
@@ -104,7 +104,7 @@ private slots:
         click(0); // already selected
         QCOMPARE(shown.size(), 1);
         QCOMPARE(win.w->currentFile(), win.temp("001.bmp"));
-        QCOMPARE(win.w->viewState(), 1);
+        QCOMPARE(win.w->viewState(), ViewState::Stored);
         click(1);
         QCOMPARE(shown.size(), 1);
         QCOMPARE(win.w->currentFile(), win.temp("002.bmp"));
