@@ -103,7 +103,7 @@ private slots:
         QGuiApplication::clipboard()->setImage(solid(200, 100, qRgb(0, 0, 255)));
         win.capture();
         QVERIFY(redPixels(loadStored(win.temp("001.bmp"))).isEmpty());
-        win.w->setMPnt(false);
+        win.w->setCaptureOptions({.drawPointer = false});
         win.desktop.pointer.pos = QPoint(56, 38);
         QGuiApplication::clipboard()->setImage(solid(200, 100, qRgb(0, 0, 200)));
         win.offer(0);
@@ -184,7 +184,7 @@ private slots:
         QCOMPARE(win.w->viewState(), 1);
         QCOMPARE(win.w->workFolder().nextNumber(), 15);
 
-        win.w->setCpyE(false);
+        win.w->setCaptureOptions({.takeCopies = false});
         QGuiApplication::clipboard()->setText(QStringLiteral("ignored"));
         win.offer(1);
         QCOMPARE(win.files().size(), 3);
@@ -218,7 +218,7 @@ private slots:
     // whatever the clipboard holds by the time it is written.
     void offersAreStoredAsAnnouncedInOrder() {
         Window win;
-        win.w->setMPnt(false);
+        win.w->setCaptureOptions({.drawPointer = false});
         win.w->watcher().SetCaptureHook(1);
         for (int i = 0; i < 12; ++i) {
             QGuiApplication::clipboard()->setImage(solid(60, 40, qRgb(i * 20, 0, 0)));
