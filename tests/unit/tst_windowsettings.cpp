@@ -214,7 +214,7 @@ private slots:
         w.show();
         w.showMaximized();
         QTRY_VERIFY(w.isMaximized());
-        QVERIFY(w.size() != QSize(700, 400));
+        QTRY_VERIFY(w.size() != QSize(700, 400));
         QVERIFY(w.collectSettings() == off);
     }
 };
