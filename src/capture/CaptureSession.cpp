@@ -2,6 +2,8 @@
 
 #include "capture/ClipboardWatcher.h"
 
+#include <utility>
+
 CaptureSession::CaptureSession(ClipboardWatcher& watcher, std::function<void()> scanFolder,
                                QObject* parent)
     : QObject(parent), m_watcher(watcher), m_scanFolder(std::move(scanFolder)) {}
