@@ -29,14 +29,14 @@ void ClipboardWatcher::ClipboardWndProc(const platform::ClipboardSnapshot& offer
     if (!m_hooked)
         return;
     if (isCaptureValue(offer.value)) {
-        if (m_target.bMPnt()) {
+        if (m_target.captureOptions().drawPointer) {
             m_target.captureOffered(offer);
         } else {
             platform::ClipboardSnapshot plain = offer;
             plain.pointer = {};
             m_target.captureOffered(plain);
         }
-    } else if (m_target.bCpyE()) {
+    } else if (m_target.captureOptions().takeCopies) {
         m_target.copyOffered(offer);
     }
 }

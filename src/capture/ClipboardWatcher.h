@@ -2,6 +2,7 @@
 // Capture wait: while hooked, every clipboard offer is classified as a screen capture or
 // another program's copy and handed, with the data read for it, to the main window's
 // intakes.
+#include "capture/CaptureOptions.h"
 #include "platform/Platform.h"
 
 #include <QObject>
@@ -12,8 +13,7 @@
 class IntakeTarget {
 public:
     virtual ~IntakeTarget() = default;
-    virtual bool bMPnt() const = 0;
-    virtual bool bCpyE() const = 0;
+    virtual const CaptureOptions& captureOptions() const = 0;
     // The offer's pointer image is already dropped when the pointer is not wanted.
     virtual void captureOffered(const platform::ClipboardSnapshot& offer) = 0;
     virtual void copyOffered(const platform::ClipboardSnapshot& offer) = 0;

@@ -10,7 +10,6 @@
 #include "imaging/ImageView.h"
 #include "mainwindow/FileList.h"
 #include "mainwindow/TopBand.h"
-#include "settings/WindowSettings.h"
 #include "sizes/RangeList.h"
 
 #include <QApplication>
@@ -25,6 +24,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QSignalBlocker>
 
 fmMain::fmMain(platform::Desktop& desktop, MessageSink& messages, const QString& userDataFolder,
                QWidget* parent)
@@ -44,11 +44,14 @@ fmMain::fmMain(platform::Desktop& desktop, MessageSink& messages, const QString&
     m_intake = std::make_unique<CaptureIntake>(
         m_workFolder, [this](const IntakeOutcome& outcome) { intakeDone(outcome); });
     m_watcher = std::make_unique<ClipboardWatcher>(m_desktop, *this);
+    // The scan is queued in turn with the stores still queued.
+    m_session = std::make_unique<CaptureSession>(*m_watcher, [this] { m_intake->scan(m_prefix); });
+    connect(m_session.get(), &CaptureSession::waitingChanged, this, &fmMain::captureWaitChanged);
     m_operations = std::make_unique<OperationRegistry>();
     m_menus = std::make_unique<spPic>();
     m_commands = std::make_unique<CommandTable>(*m_menus, *m_operations, *this);
-    m_menus->onPointerOption = [this](bool on) { m_bMPnt = on; };
-    m_menus->onCopyOption = [this](bool on) { m_bCpyE = on; };
+    m_menus->onPointerOption = [this](bool on) { m_options.drawPointer = on; };
+    m_menus->onCopyOption = [this](bool on) { m_options.takeCopies = on; };
     m_menus->canPasteImage = [] { return CanPasteImage(); };
     connect(this, &fmMain::viewStateChanged, m_menus.get(), &spPic::applyViewState);
     for (QLabel* label : m_top->lbCom)
@@ -79,7 +82,9 @@ fmMain::fmMain(platform::Desktop& desktop, MessageSink& messages, const QString&
 }
 
 fmMain::~fmMain() {
-    m_watcher->SetCaptureHook(0);
+    // The check button is no longer there to follow.
+    const QSignalBlocker quiet(m_session.get());
+    m_session->setWaiting(false);
 }
 
 void fmMain::Form_Load() {
@@ -88,7 +93,7 @@ void fmMain::Form_Load() {
     m_folderWatch.addPath(m_workFolder.path());
     SetViewState(ViewState::Empty);
     if (m_ini) {
-        LoadWindowSettings(*this, *m_ini, m_settingsFile);
+        applySettings(LoadWindowSettings(*m_ini, m_settingsFile, room()));
     } else if (const QScreen* s = QGuiApplication::primaryScreen()) {
         const QRect a = s->availableGeometry();
         move(a.x() + (a.width() - width()) / 2, a.y() + (a.height() - height()) / 2);
@@ -102,9 +107,49 @@ void fmMain::Form_Load() {
 }
 
 void fmMain::showOptionMarks() {
-    m_menus->SetCptC(m_colourReduction);
-    m_menus->showPointerOption(m_bMPnt);
-    m_menus->showCopyOption(m_bCpyE);
+    m_menus->SetCptC(m_options.colourReduction);
+    m_menus->showPointerOption(m_options.drawPointer);
+    m_menus->showCopyOption(m_options.takeCopies);
+}
+
+void fmMain::setCaptureOptions(const CaptureOptions& options) {
+    m_options = options;
+    showOptionMarks();
+}
+
+void fmMain::applySettings(const WindowSettingsValue& v) {
+    resize(twips::toPx(v.geometry.width()), twips::toPx(v.geometry.height()));
+    move(twips::toPx(v.geometry.x()), twips::toPx(v.geometry.y()));
+    setRangeList(v.rangeList);
+    setCaptureOptions(v.capture);
+    // Through the check button's own handling, so the display mode follows it.
+    QCheckBox& scale = *m_top->chDsp[0];
+    if (scale.isChecked() == v.scaleDisplay)
+        SetScaleDisplay(v.scaleDisplay);
+    scale.setChecked(v.scaleDisplay);
+}
+
+WindowSettingsValue fmMain::collectSettings() const {
+    // A minimised or maximised window is remembered where it will be restored to.
+    const QRect g = restoredGeometry();
+    WindowSettingsValue v;
+    v.geometry = QRect(int(twips::fromPx(g.x())), int(twips::fromPx(g.y())),
+                       int(twips::fromPx(g.width())), int(twips::fromPx(g.height())));
+    v.scaleDisplay = m_displayMode == 1;
+    v.rangeList = m_rangeList;
+    v.capture = m_options;
+    return v;
+}
+
+WindowRoom fmMain::room() const {
+    WindowRoom r{{}, size(), minimumSize()};
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (primary)
+        r.screens << primary->availableGeometry();
+    for (const QScreen* s : QGuiApplication::screens())
+        if (s != primary)
+            r.screens << s->availableGeometry();
+    return r;
 }
 
 void fmMain::setRangeList(const QString& list) {
@@ -139,8 +184,8 @@ void fmMain::Form_Activate() {
 void fmMain::captureOffered(const platform::ClipboardSnapshot& offer) {
     CaptureSettings settings;
     // A desktop that gives no pointer image leaves the picture as it was taken.
-    settings.drawPointer = m_bMPnt && m_desktop.capabilities().pointerImage;
-    settings.reductionCode = depthCodeForReduction(m_colourReduction);
+    settings.drawPointer = m_options.drawPointer && m_desktop.capabilities().pointerImage;
+    settings.reductionCode = depthCodeForReduction(m_options.colourReduction);
     settings.prefix = m_prefix;
     settings.screen = m_desktop.primaryScreenSize();
     m_intake->takeCapture(offer, settings);
@@ -234,7 +279,7 @@ bool fmMain::displayPicture() {
 void fmMain::LayoutWindow() {
     if (isMinimized())
         return;
-    m_top->chDsp[1]->setChecked(false);
+    m_session->setWaiting(false);
     const int w = width();
     const int h = height();
     const int band = twips::toPx(TopBand::kHeightTwips);
@@ -251,13 +296,11 @@ void fmMain::LayoutWindow() {
 void fmMain::Form_Resize() {
     if (m_eventsHeld)
         return;
-    if (isMinimized()) {
-        m_top->chDsp[1]->setChecked(true);
-        return;
-    }
-    if (m_top->chDsp[1]->isChecked())
-        m_top->chDsp[1]->setChecked(false);
-    LayoutWindow();
+    // Minimising starts capture wait; the relayout of a restored window ends it.
+    if (isMinimized())
+        m_session->setWaiting(true);
+    else
+        LayoutWindow();
 }
 
 void fmMain::chDsp_Click(int index) {
@@ -265,13 +308,14 @@ void fmMain::chDsp_Click(int index) {
         SetScaleDisplay(m_top->chDsp[0]->isChecked());
         return;
     }
-    const int v = m_top->chDsp[1]->isChecked() ? 1 : 0;
-    m_watcher->SetCaptureHook(v);
-    if (v == 1) {
+    m_session->setWaiting(m_top->chDsp[1]->isChecked());
+}
+
+void fmMain::captureWaitChanged(bool on) {
+    m_top->chDsp[1]->setChecked(on);
+    if (on && !isMinimized()) {
         m_eventsHeld = true;
-        if (!isMinimized())
-            showMinimized();
-        m_intake->scan(m_prefix); // in turn with the stores still queued
+        showMinimized();
         m_eventsHeld = false;
     }
 }
@@ -354,10 +398,10 @@ void fmMain::Text1_Edited(const QString& text) {
 }
 
 void fmMain::SaveWindowSettings() {
-    m_watcher->SetCaptureHook(0);
+    m_session->setWaiting(false);
     // A settings file that cannot be written does not keep the program from ending.
     if (m_ini)
-        WriteWindowSettings(*this, *m_ini);
+        WriteWindowSettings(collectSettings(), *m_ini);
     Sys::ShutDown();
 }
 

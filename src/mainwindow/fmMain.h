@@ -2,6 +2,8 @@
 // The main window: composes the top band, the file list, the two viewers, the folder
 // watch, the clipboard watcher and the capture intake, and routes their events.
 #include "capture/CaptureIntake.h"
+#include "capture/CaptureOptions.h"
+#include "capture/CaptureSession.h"
 #include "capture/ClipboardWatcher.h"
 #include "capture/WorkFolder.h"
 #include "commands/CommandTable.h"
@@ -9,6 +11,7 @@
 #include "commands/ViewState.h"
 #include "imaging/PictureDocument.h"
 #include "mainwindow/FolderStamp.h"
+#include "settings/WindowSettings.h"
 
 #include <QFileSystemWatcher>
 #include <QTimer>
@@ -47,13 +50,16 @@ public:
     void Form_Load();
     void Form_Activate();
 
-    // Capture options read by the watcher and the intakes.
-    bool bMPnt() const override { return m_bMPnt; }
-    bool bCpyE() const override { return m_bCpyE; }
-    void setMPnt(bool on) { m_bMPnt = on; }
-    void setCpyE(bool on) { m_bCpyE = on; }
-    QString colourReduction() const { return m_colourReduction; }
-    void setColourReduction(const QString& caption) override { m_colourReduction = caption; }
+    // Capture options read by the watcher and the intakes; setting them moves the marks.
+    const CaptureOptions& captureOptions() const override { return m_options; }
+    void setCaptureOptions(const CaptureOptions& options);
+    void setColourReduction(const QString& caption) override {
+        m_options.colourReduction = caption;
+    }
+
+    // Puts a loaded settings value on the window, and takes the current one from it.
+    void applySettings(const WindowSettingsValue& value);
+    WindowSettingsValue collectSettings() const;
 
     // Offers from the watcher: queued for storing, shown when stored.
     void captureOffered(const platform::ClipboardSnapshot& offer) override;
@@ -71,6 +77,8 @@ public:
     void LayoutWindow();
     void SetScaleDisplay(bool on);
     void chDsp_Click(int index);
+    // Capture wait; the check button "ｷｬﾌﾞﾁｬｰ待機" follows it and asks it to change.
+    CaptureSession& captureSession() { return *m_session; }
     void RefreshFileList();
     void File1_Click();
     void ShowFile(const QString& path);
@@ -130,6 +138,8 @@ private:
     void noteRestoredGeometry();
     void intakeDone(const IntakeOutcome& outcome);
     void Form_Resize();
+    void captureWaitChanged(bool on);
+    WindowRoom room() const;
     void Text1_Edited(const QString& text);
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -139,6 +149,7 @@ private:
     WorkFolder m_workFolder;
     std::unique_ptr<CaptureIntake> m_intake;
     std::unique_ptr<ClipboardWatcher> m_watcher;
+    std::unique_ptr<CaptureSession> m_session;
     std::unique_ptr<OperationRegistry> m_operations;
     std::unique_ptr<spPic> m_menus;
     std::unique_ptr<CommandTable> m_commands;
@@ -158,9 +169,7 @@ private:
     QRect m_restored;
     QString m_prefix;
     QString m_currentFile;
-    QString m_colourReduction = QStringLiteral("減色しない");
-    bool m_bMPnt = true;
-    bool m_bCpyE = true;
+    CaptureOptions m_options;
     bool m_textShown = false;
     bool m_eventsHeld = false;
     int m_busy = 0;

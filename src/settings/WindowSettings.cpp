@@ -2,14 +2,9 @@
 
 #include "app/NumRules.h"
 #include "app/Twips.h"
-#include "mainwindow/TopBand.h"
-#include "mainwindow/fmMain.h"
 #include "settings/yIni.h"
 
-#include <QCheckBox>
-#include <QGuiApplication>
-#include <QScreen>
-
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -17,6 +12,10 @@ namespace {
 const QString kForm = QStringLiteral("ﾌｫｰﾑ");
 const QString kUser = QStringLiteral("ﾕｰｻﾞｰ");
 const QString kTake = QStringLiteral("取込");
+// Qt's largest widget size: a damaged size beyond it could not be kept anyway, and bounding
+// it keeps its twips inside 32 bits.
+constexpr int kLargestPx = (1 << 24) - 1;
+constexpr int kLargestTwips = kLargestPx * twips::kPerPixel;
 
 // Rounded halves to even and kept inside 32 bits, so a damaged number cannot overflow.
 int toInt32(double v) {
@@ -29,22 +28,18 @@ int readInt(yIni& ini, const QString& key) {
     return toInt32(ini.vGtVal(key, QVariant::fromValue<qint16>(0)).toDouble());
 }
 
-QRect screenArea() {
-    const QScreen* s = QGuiApplication::primaryScreen();
-    return s ? s->availableGeometry() : QRect(0, 0, 1024, 768);
+// A window of this size centred on the primary screen, in twips.
+QRect centred(const WindowRoom& room, QSize size) {
+    const QRect a = room.screens.isEmpty() ? QRect(0, 0, 1024, 768) : room.screens.front();
+    const QRect px(a.x() + (a.width() - size.width()) / 2, a.y() + (a.height() - size.height()) / 2,
+                   size.width(), size.height());
+    return QRect(int(twips::fromPx(px.x())), int(twips::fromPx(px.y())),
+                 int(twips::fromPx(px.width())), int(twips::fromPx(px.height())));
 }
 
-// Keeps the window's size and centres it on the primary screen.
-void centre(fmMain& w) {
-    const QRect a = screenArea();
-    w.move(a.x() + (a.width() - w.width()) / 2, a.y() + (a.height() - w.height()) / 2);
-}
-
-bool onSomeScreen(const QRect& r) {
-    for (const QScreen* s : QGuiApplication::screens())
-        if (s->availableGeometry().intersects(r))
-            return true;
-    return false;
+bool onSomeScreen(const WindowRoom& room, const QRect& r) {
+    return std::any_of(room.screens.begin(), room.screens.end(),
+                       [&r](const QRect& s) { return s.intersects(r); });
 }
 
 } // namespace
@@ -53,57 +48,51 @@ QString optionText(bool on) {
     return on ? kTake : QStringLiteral("取込まない");
 }
 
-void LoadWindowSettings(fmMain& w, yIni& ini, const QString& file) {
-    int displayMode = 1;
-    if (!ini.GetTxt(file)) {
-        centre(w);
-    } else {
-        ini.GetGtx(kForm);
-        const int left = readInt(ini, QStringLiteral("Left"));
-        const int top = readInt(ini, QStringLiteral("Top"));
-        const int width = readInt(ini, QStringLiteral("Width"));
-        const int height = readInt(ini, QStringLiteral("Height"));
-        const QRect r(twips::toPx(left), twips::toPx(top), twips::toPx(width), twips::toPx(height));
-        if (r.width() < 1 || r.height() < 1) {
-            centre(w);
-        } else {
-            w.resize(r.size());
-            w.move(r.topLeft());
-            // A place left behind on a screen that is gone would hide the window.
-            if (!onSomeScreen(r))
-                centre(w);
-        }
-        ini.GetGtx(kUser);
-        displayMode = readInt(ini, QStringLiteral("ｽｹｰﾙ表示"));
-        // The window keeps the valid entries and rebuilds its range menu from them.
-        w.setRangeList(ini.vGtVal(QStringLiteral("QN_RNG"), QString()).toString());
-        QString reduction = ini.vGtVal(QStringLiteral("減色"), QString()).toString();
-        w.setColourReduction(reduction.isEmpty() ? QStringLiteral("減色しない") : reduction);
-        w.setMPnt(ini.vGtVal(QStringLiteral("ﾏｳｽﾎﾟｲﾝﾀ"), kTake).toString() == kTake);
-        w.setCpyE(ini.vGtVal(QStringLiteral("ｺﾋﾟｰｲﾍﾞﾝﾄ"), kTake).toString() == kTake);
+WindowSettingsValue LoadWindowSettings(yIni& ini, const QString& file, const WindowRoom& room) {
+    WindowSettingsValue v;
+    v.geometry = centred(room, room.size);
+    if (!ini.GetTxt(file))
+        return v;
+    ini.GetGtx(kForm);
+    const int left = readInt(ini, QStringLiteral("Left"));
+    const int top = readInt(ini, QStringLiteral("Top"));
+    const int width = readInt(ini, QStringLiteral("Width"));
+    const int height = readInt(ini, QStringLiteral("Height"));
+    const QRect r(twips::toPx(left), twips::toPx(top), twips::toPx(width), twips::toPx(height));
+    if (r.width() >= 1 && r.height() >= 1) {
+        // A place left behind on a screen that is gone would hide the window.
+        if (onSomeScreen(room, r))
+            v.geometry =
+                QRect(left, top, std::min(width, kLargestTwips), std::min(height, kLargestTwips));
+        else
+            v.geometry = centred(
+                room,
+                r.size().boundedTo(QSize(kLargestPx, kLargestPx)).expandedTo(room.minimumSize));
     }
-    // Anything but 1 ends as 3 through the check button's own handling.
-    QCheckBox& scale = *w.topBand().chDsp[0];
-    if (scale.isChecked() == (displayMode == 1))
-        w.SetScaleDisplay(displayMode == 1);
-    scale.setChecked(displayMode == 1);
+    ini.GetGtx(kUser);
+    v.scaleDisplay = readInt(ini, QStringLiteral("ｽｹｰﾙ表示")) == 1;
+    v.rangeList = ini.vGtVal(QStringLiteral("QN_RNG"), QString()).toString();
+    const QString reduction = ini.vGtVal(QStringLiteral("減色"), QString()).toString();
+    if (!reduction.isEmpty())
+        v.capture.colourReduction = reduction;
+    v.capture.drawPointer = ini.vGtVal(QStringLiteral("ﾏｳｽﾎﾟｲﾝﾀ"), kTake).toString() == kTake;
+    v.capture.takeCopies = ini.vGtVal(QStringLiteral("ｺﾋﾟｰｲﾍﾞﾝﾄ"), kTake).toString() == kTake;
+    return v;
 }
 
-bool WriteWindowSettings(fmMain& w, yIni& ini) {
-    // A minimised or maximised window is remembered where it will be restored to.
-    const QRect g = w.restoredGeometry();
+bool WriteWindowSettings(const WindowSettingsValue& v, yIni& ini) {
     ini.GetGtx(kForm);
-    ini.SetVal(QStringLiteral("Left"), float(twips::fromPx(g.x())));
-    ini.SetVal(QStringLiteral("Top"), float(twips::fromPx(g.y())));
-    ini.SetVal(QStringLiteral("Width"), float(twips::fromPx(g.width())));
-    ini.SetVal(QStringLiteral("Height"), float(twips::fromPx(g.height())));
+    ini.SetVal(QStringLiteral("Left"), float(v.geometry.x()));
+    ini.SetVal(QStringLiteral("Top"), float(v.geometry.y()));
+    ini.SetVal(QStringLiteral("Width"), float(v.geometry.width()));
+    ini.SetVal(QStringLiteral("Height"), float(v.geometry.height()));
     ini.SetGtx();
     ini.GetGtx(kUser);
-    ini.SetVal(QStringLiteral("ｽｹｰﾙ表示"), qint32(w.displayMode()));
-    ini.SetVal(QStringLiteral("QN_RNG"), w.rangeList());
-    ini.SetVal(QStringLiteral("減色"), w.colourReduction());
-    ini.SetVal(QStringLiteral("ﾏｳｽﾎﾟｲﾝﾀ"), optionText(w.bMPnt()));
-    ini.SetVal(QStringLiteral("ｺﾋﾟｰｲﾍﾞﾝﾄ"), optionText(w.bCpyE()));
+    ini.SetVal(QStringLiteral("ｽｹｰﾙ表示"), qint32(v.scaleDisplay ? 1 : 3));
+    ini.SetVal(QStringLiteral("QN_RNG"), v.rangeList);
+    ini.SetVal(QStringLiteral("減色"), v.capture.colourReduction);
+    ini.SetVal(QStringLiteral("ﾏｳｽﾎﾟｲﾝﾀ"), optionText(v.capture.drawPointer));
+    ini.SetVal(QStringLiteral("ｺﾋﾟｰｲﾍﾞﾝﾄ"), optionText(v.capture.takeCopies));
     ini.SetGtx();
     return ini.SetTxt();
 }

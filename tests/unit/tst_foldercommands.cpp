@@ -203,7 +203,7 @@ private slots:
         QVERIFY(win.w->menus().mnCpyE[0]->isChecked());
         QVERIFY(win.w->menus().mnCptC[0]->isChecked());
         win.w->menus().mnCpyE[1]->trigger();
-        QVERIFY(!win.w->bCpyE()); // the value follows the menu at once
+        QVERIFY(!win.w->captureOptions().takeCopies); // the value follows the menu at once
     }
 };
 

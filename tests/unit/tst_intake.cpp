@@ -103,13 +103,13 @@ private slots:
         QGuiApplication::clipboard()->setImage(solid(200, 100, qRgb(0, 0, 255)));
         win.capture();
         QVERIFY(redPixels(loadStored(win.temp("001.bmp"))).isEmpty());
-        win.w->setMPnt(false);
+        win.w->setCaptureOptions({.drawPointer = false});
         win.desktop.pointer.pos = QPoint(56, 38);
         QGuiApplication::clipboard()->setImage(solid(200, 100, qRgb(0, 0, 200)));
         win.offer(0);
         QVERIFY(redPixels(loadStored(win.temp("002.bmp"))).isEmpty());
         // A desktop without pointer images draws none, whatever the option says.
-        win.w->setMPnt(true);
+        win.w->setCaptureOptions({.drawPointer = true});
         win.desktop.caps.pointerImage = false;
         QGuiApplication::clipboard()->setImage(solid(200, 100, qRgb(0, 0, 190)));
         win.offer(0);
@@ -190,7 +190,7 @@ private slots:
         QCOMPARE(win.w->viewState(), ViewState::Stored);
         QCOMPARE(win.w->workFolder().nextNumber(), 15);
 
-        win.w->setCpyE(false);
+        win.w->setCaptureOptions({.takeCopies = false});
         QGuiApplication::clipboard()->setText(QStringLiteral("ignored"));
         win.offer(1);
         QCOMPARE(win.files().size(), 3);
@@ -224,7 +224,7 @@ private slots:
     // whatever the clipboard holds by the time it is written.
     void offersAreStoredAsAnnouncedInOrder() {
         Window win;
-        win.w->setMPnt(false);
+        win.w->setCaptureOptions({.drawPointer = false});
         win.w->watcher().SetCaptureHook(1);
         for (int i = 0; i < 12; ++i) {
             QGuiApplication::clipboard()->setImage(solid(60, 40, qRgb(i * 20, 0, 0)));

@@ -213,9 +213,10 @@ private slots:
         win.w->showNormal(); // restoring leaves capture wait
         QTRY_VERIFY(!win.chDsp(1).isChecked());
         QVERIFY(!win.w->watcher().hooked());
+        QVERIFY(!win.w->captureSession().waiting());
         win.w->showMinimized(); // minimising enters it
         QTRY_VERIFY(win.w->watcher().hooked());
-        QVERIFY(win.chDsp(1).isChecked());
+        QVERIFY(win.chDsp(1).isChecked() && win.w->captureSession().waiting());
     }
 
     void prefixIsCheckedWhenTyped() {

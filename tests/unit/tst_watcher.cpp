@@ -6,14 +6,12 @@
 
 namespace {
 struct Calls : IntakeTarget {
-    bool mpnt = true;
-    bool cpye = true;
+    CaptureOptions options;
     int clips = 0;
     int copies = 0;
     platform::ClipboardSnapshot last;
 
-    bool bMPnt() const override { return mpnt; }
-    bool bCpyE() const override { return cpye; }
+    const CaptureOptions& captureOptions() const override { return options; }
     void captureOffered(const platform::ClipboardSnapshot& offer) override {
         ++clips;
         last = offer;
@@ -84,8 +82,8 @@ private slots:
         CountingDesktop desk;
         desk.pointer = {QImage(8, 8, QImage::Format_ARGB32), QPoint(100, 50)};
         Calls calls;
-        calls.mpnt = false;
-        calls.cpye = false;
+        calls.options.drawPointer = false;
+        calls.options.takeCopies = false;
         ClipboardWatcher w(desk, calls);
         w.SetCaptureHook(1);
         desk.watch->inject(0);
