@@ -6,6 +6,7 @@
 #include "imaging/ImageModel.h"
 #include "mainwindow/fmMain.h"
 #include "platform/Platform.h"
+#include "platform/Termination.h"
 #include "settings/ToolPathStore.h"
 #include "settings/UserData.h"
 #include "settings/yIni.h"
@@ -77,8 +78,15 @@ int Main(QApplication& app) {
     main.show();
     QGuiApplication::restoreOverrideCursor();
     app.setQuitOnLastWindowClosed(false);
+    // Logout or shutdown: end as any close not from the frame does (the settings are not
+    // written), but only after every capture already announced is stored.
+    platform::onTerminationRequest(&main, [] {
+        if (!g_shuttingDown)
+            ShutDown();
+    });
     const int code = app.exec();
     g_shuttingDown = true;
+    main.finishCapture();
     yIni::releaseInstance();
     return code;
 }

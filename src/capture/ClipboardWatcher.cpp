@@ -1,5 +1,7 @@
 #include "capture/ClipboardWatcher.h"
 
+#include <QCoreApplication>
+
 #include <cmath>
 
 ClipboardWatcher::ClipboardWatcher(platform::Desktop& desktop, IntakeTarget& target)
@@ -18,6 +20,11 @@ void ClipboardWatcher::SetCaptureHook(int value) {
         return;
     m_watch->setActive(on);
     m_hooked = on;
+}
+
+void ClipboardWatcher::finish() {
+    m_watch->finish();
+    QCoreApplication::sendPostedEvents(m_watch.get());
 }
 
 bool ClipboardWatcher::isCaptureValue(qint32 wParam) {

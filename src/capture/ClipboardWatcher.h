@@ -28,6 +28,8 @@ public:
     // On for 1, off for any other check value; repeating a state does nothing.
     void SetCaptureHook(int value);
     bool hooked() const { return m_hooked; }
+    // At the end: the offers already announced are read and handed to the intakes.
+    void finish();
 
     // 0 and 65500..65599 are screen captures; everything else is a copy.
     static bool isCaptureValue(qint32 wParam);

@@ -199,6 +199,11 @@ void fmMain::finishIntakes() {
     m_intake->queue().waitForIdle();
 }
 
+void fmMain::finishCapture() {
+    m_watcher->finish();
+    finishIntakes();
+}
+
 void fmMain::intakeDone(const IntakeOutcome& out) {
     using Kind = IntakeOutcome::Kind;
     using Source = IntakeOutcome::Source;
@@ -398,6 +403,7 @@ void fmMain::Text1_Edited(const QString& text) {
 }
 
 void fmMain::SaveWindowSettings() {
+    finishCapture();
     m_session->setWaiting(false);
     // A settings file that cannot be written does not keep the program from ending.
     if (m_ini)

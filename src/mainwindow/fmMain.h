@@ -66,6 +66,8 @@ public:
     void copyOffered(const platform::ClipboardSnapshot& offer) override;
     // Waits for every queued store and shows its outcome (tests, shutdown).
     void finishIntakes();
+    // At the end: every capture already announced is read and stored.
+    void finishCapture();
 
     void SetBusy(int value);
     void SetViewState(ViewState state);

@@ -55,6 +55,9 @@ public:
 
     virtual void setActive(bool on) = 0;
     virtual bool isActive() const = 0;
+    // At the end: reads the offers already announced, hands them over (queued to this
+    // object's thread) and then reports no more.
+    virtual void finish() {}
 
 signals:
     void changed(const platform::ClipboardSnapshot& offer);

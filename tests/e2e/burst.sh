@@ -75,4 +75,24 @@ settle_count 52 30
 no_repeats
 note "$(($(bmp_count) - 51)) of 40 fast captures stored, none twice"
 tolvik_alive
+
+note "ended by SIGTERM while an 8K capture is being stored"
+before=$(bmp_count)
+SETTINGS="$XDG_DATA_HOME/Quellen/$(basename "$TOLVIK_BIN")/User.xml"
+settings_before=$(md5sum "$SETTINGS" 2>/dev/null || true)
+mkdir -p "$E2E_TMP/last"
+spawn clipburst-last "$CLIPBURST" "$E2E_TMP/last" 0 0 7680 4320 300
+wait_for 60 "the 8K capture to be offered" grep -q '^done$' "$E2E_TMP/clipburst-last.log"
+kill -TERM "$TOLVIK_PID"
+wait_for 30 "Tolvik to end after SIGTERM" bash -c "! kill -0 $TOLVIK_PID 2>/dev/null"
+[ "$(bmp_count)" -eq $((before + 1)) ] ||
+    fail "the capture announced before SIGTERM was not stored ($(bmp_count) pictures, $before before)"
+last=$(find "$WORK_DIR" -maxdepth 1 -name '*.bmp' | sort | tail -n 1)
+out=$("$IMGTOOL" diff "$last" "$E2E_TMP/last/big.png") || fail "could not compare $(basename "$last")"
+case $out in same | diff*) ;; *) fail "$(basename "$last") is not the whole 8K capture: $out" ;; esac
+[ -z "$(find "$WORK_DIR" -maxdepth 1 -name '.tolvik-*' -print -quit)" ] ||
+    fail "temporary files were left behind: $(ls -a "$WORK_DIR" | grep tolvik)"
+# Like any close not from the window frame, it does not write the settings.
+[ "$(md5sum "$SETTINGS" 2>/dev/null || true)" = "$settings_before" ] ||
+    fail "the settings were written on SIGTERM"
 note "PASS"

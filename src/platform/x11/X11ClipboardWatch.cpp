@@ -27,9 +27,14 @@ X11ClipboardWatch::X11ClipboardWatch(QObject* parent) : ClipboardWatch(parent) {
 
 X11ClipboardWatch::~X11ClipboardWatch() = default;
 
+void X11ClipboardWatch::finish() {
+    m_reader.reset();
+}
+
 void X11ClipboardWatch::setActive(bool on) {
     m_active = on;
-    m_reader->setActive(on);
+    if (m_reader) // none after finish()
+        m_reader->setActive(on);
 }
 
 QStringList X11ClipboardWatch::pictureTypes() {

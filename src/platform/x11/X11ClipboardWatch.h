@@ -17,6 +17,7 @@ public:
 
     void setActive(bool on) override;
     bool isActive() const override { return m_active; }
+    void finish() override;
 
     // Picture formats that can be decoded here, most wanted first.
     static QStringList pictureTypes();

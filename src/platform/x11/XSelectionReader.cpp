@@ -111,13 +111,16 @@ XSelectionReader::Event XSelectionReader::nextEvent() {
         m_pending.pop_front();
         return e;
     }
+    // At the end only what has already come in is taken; then the thread ends.
+    if (m_stop)
+        return Event(xcb_poll_for_event(m_conn->get()));
     return Event(xcb_wait_for_event(m_conn->get()));
 }
 
 void XSelectionReader::run() {
-    while (!m_stop) {
+    for (;;) {
         Event e = nextEvent();
-        if (!e || m_stop)
+        if (!e)
             return;
         if (!isOwnerChange(e.get()))
             continue;
@@ -132,7 +135,8 @@ XSelectionReader::Event
 XSelectionReader::waitFor(const std::function<bool(const xcb_generic_event_t*)>& pred,
                           int timeoutMs) {
     xcb_connection_t* c = m_conn->get();
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    const auto deadline =
+        Clock::now() + std::chrono::milliseconds(m_stop ? std::min(timeoutMs, 1000) : timeoutMs);
     for (;;) {
         while (xcb_generic_event_t* raw = xcb_poll_for_event(c)) {
             Event e(raw);
@@ -141,10 +145,8 @@ XSelectionReader::waitFor(const std::function<bool(const xcb_generic_event_t*)>&
             // Later offers are read after this one, in the order they came.
             if (isOwnerChange(e.get()))
                 m_pending.push_back(std::move(e));
-            else if ((e->response_type & 0x7f) == XCB_CLIENT_MESSAGE && m_stop)
-                return nullptr;
         }
-        if (m_stop || xcb_connection_has_error(c))
+        if (xcb_connection_has_error(c))
             return nullptr;
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());

@@ -66,6 +66,7 @@ private:
     QHash<uint32_t, QString> m_atomNames;
     std::deque<Event> m_pending;
     std::atomic<bool> m_active{false};
+    // Set at the end: what was announced is still read, with little patience for owners.
     std::atomic<bool> m_stop{false};
     std::thread m_thread;
 };
