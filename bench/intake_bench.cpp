@@ -1,6 +1,7 @@
 // Intake of a screen capture, from the picture on the clipboard to the stored bitmap,
 // against writing the same bytes to the same folder. Writes docs/benchmarks.md.
 #include "app/Messages.h"
+#include "benchutil.h"
 #include "imaging/ImageModel.h"
 #include "mainwindow/fmMain.h"
 #include "platform/FileSystem.h"
@@ -26,21 +27,6 @@ public:
     void notice(const QString& t) override { std::fprintf(stderr, "%s\n", qPrintable(t)); }
 };
 
-QImage screenLike(int w, int h) {
-    QImage img(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y) {
-        auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
-        for (int x = 0; x < w; ++x)
-            row[x] = qRgb((x >> 3) & 255, (y >> 3) & 255, ((x + y) >> 4) & 255);
-    }
-    return img;
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 long peakKiB() {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
@@ -65,6 +51,7 @@ int main(int argc, char** argv) {
     QTemporaryDir data(QDir::currentPath() + QStringLiteral("/bench-XXXXXX"));
     QDir().mkpath(data.path() + QStringLiteral("/Temp"));
     platform::NullDesktop desktop;
+    desktop.caps = {true, true, true};
     SilentMessages messages;
     fmMain w(desktop, messages, data.path() + u'/');
     w.Form_Load();
@@ -77,7 +64,7 @@ int main(int argc, char** argv) {
     ts << "|---|---|---|---|---|\n";
     for (const Size& s : sizes) {
         desktop.screenSize = QSize(s.w, s.h);
-        const QImage picture = screenLike(s.w, s.h);
+        const QImage picture = bench::screenLike(s.w, s.h);
         std::vector<double> intake, raw;
         qint64 fileSize = 0;
         for (int i = 0; i < runs; ++i) {
@@ -110,12 +97,15 @@ int main(int argc, char** argv) {
             raw.push_back(t.nsecsElapsed() / 1e6);
             QFile::remove(rawPath);
         }
-        const double a = median(intake), b = median(raw);
+        const double a = bench::median(intake), b = bench::median(raw);
         ts << "| " << s.name << " | " << QString::number(fileSize / 1e6, 'f', 1) << " MB | "
            << QString::number(a, 'f', 1) << " | " << QString::number(b, 'f', 1) << " | "
            << QString::number(a / b, 'f', 2) << " |\n";
         std::printf("%s: intake %.1f ms, raw %.1f ms\n", s.name, a, b);
     }
+    const long intakePeak = peakKiB();
+    const QString latency = latencySection(w, data.path());
+    const QString folderList = folderListSection();
     QFile md(out);
     if (!md.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return 1;
@@ -138,8 +128,9 @@ int main(int argc, char** argv) {
          "row, so that the same offer is never stored twice), drawing the pointer, the hand-over "
          "to the storing thread and back, the temporary file, its rename and the flush of the "
          "folder. The user-interface thread only queues the job and shows the outcome.\n"
-      << "\nPeak resident memory of the whole run: " << peakKiB() / 1024
+      << "\nPeak resident memory of this part of the run: " << intakePeak / 1024
       << " MB (the 8K picture is 133 MB; the benchmark itself keeps its source picture, "
-         "the copy handed to the intake and the file bytes read back for the raw write).\n";
+         "the copy handed to the intake and the file bytes read back for the raw write).\n\n"
+      << latency << folderList;
     return 0;
 }

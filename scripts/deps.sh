@@ -9,6 +9,7 @@ PKGS=(
     xvfb xauth openbox xclip xdotool x11-utils wmctrl
     dbus-daemon at-spi2-core python3-pyatspi
     clang-14 libclang-rt-14-dev
+    imagemagick
 )
 missing=()
 for p in "${PKGS[@]}"; do

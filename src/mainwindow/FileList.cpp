@@ -1,9 +1,10 @@
 #include "mainwindow/FileList.h"
 
 #include "app/Twips.h"
+#include "platform/FileSystem.h"
 
 #include <QDir>
-#include <QDirIterator>
+#include <QRegularExpression>
 #include <QMouseEvent>
 #include <QSignalBlocker>
 
@@ -26,7 +27,17 @@ void FileList::setPath(const QString& folder) {
 }
 
 void FileList::setPattern(const QString& pattern) {
-    m_filters = pattern.split(u';', Qt::SkipEmptyParts);
+    m_suffixes.clear();
+    m_wildcards.clear();
+    for (const QString& p : pattern.split(u';', Qt::SkipEmptyParts)) {
+        const QString rest = p.mid(1);
+        if (p.startsWith(u'*') && !rest.contains(u'*') && !rest.contains(u'?') &&
+            !rest.contains(u'['))
+            m_suffixes << rest;
+        else
+            m_wildcards << QRegularExpression(QRegularExpression::wildcardToRegularExpression(p),
+                                              QRegularExpression::CaseInsensitiveOption);
+    }
     rebuild();
 }
 
@@ -49,14 +60,21 @@ constexpr qsizetype kEditLimit = 256;
 } // namespace
 
 QStringList FileList::namesOnDisk() const {
-    QStringList out;
     // Unsorted and without a look at each file: a large folder costs one pass over its names.
-    QDirIterator it(m_path, m_filters, QDir::Files);
-    while (it.hasNext()) {
-        it.next();
-        out << it.fileName();
-    }
+    QStringList out = platform::visibleFileNames(m_path);
+    out.removeIf([this](const QString& n) { return !matchesPattern(n); });
     return out;
+}
+
+bool FileList::matchesPattern(const QString& name) const {
+    // "*.EXT" patterns are a suffix test; anything else goes through a wildcard match.
+    for (const QString& suffix : m_suffixes)
+        if (name.endsWith(suffix, Qt::CaseInsensitive))
+            return true;
+    for (const QRegularExpression& re : m_wildcards)
+        if (re.match(name).hasMatch())
+            return true;
+    return false;
 }
 
 void FileList::reread() {

@@ -1,6 +1,7 @@
 #pragma once
 // File1: the files of the work folder that match the list pattern.
 #include <QListWidget>
+#include <QRegularExpression>
 #include <QSet>
 
 class FileList : public QListWidget {
@@ -33,11 +34,13 @@ protected:
 
 private:
     QStringList namesOnDisk() const;
+    bool matchesPattern(const QString& name) const;
     void rebuild();
 
     bool m_pressOnSelected = false;
     QStringList m_names; // the items' names, in list order
     QSet<QString> m_shown;
     QString m_path;
-    QStringList m_filters;
+    QStringList m_suffixes;
+    QList<QRegularExpression> m_wildcards;
 };

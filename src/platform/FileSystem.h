@@ -2,6 +2,7 @@
 // File-system services the storing routine needs beyond Qt: durable writes, renames that
 // never replace, and whether a process still runs.
 #include <QString>
+#include <QStringList>
 
 namespace platform {
 
@@ -11,6 +12,9 @@ bool syncFile(int fd, QString* error);
 void syncFolder(const QString& folder);
 // Renames from to to unless to exists. taken tells that to existed.
 bool renameNoReplace(const QString& from, const QString& to, bool* taken, QString* error);
+// Names of the files in a folder that are not hidden, unsorted, in one pass over the folder
+// without a look at each file; empty when it cannot be read.
+QStringList visibleFileNames(const QString& folder);
 // Whether a process with this id runs now.
 bool processRunning(qint64 pid);
 // The system's words for an error number.

@@ -6,7 +6,9 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
@@ -61,6 +63,28 @@ bool renameNoReplace(const QString& from, const QString& to, bool* taken, QStrin
     if (error)
         *error = errorText(err);
     return false;
+}
+
+QStringList visibleFileNames(const QString& folder) {
+    QStringList out;
+    DIR* d = ::opendir(QFile::encodeName(folder).constData());
+    if (!d)
+        return out;
+    const int fd = ::dirfd(d);
+    while (const dirent* e = ::readdir(d)) {
+        if (e->d_name[0] == '.')
+            continue;
+        bool file = e->d_type == DT_REG;
+        // Links and file systems that do not tell the type are looked at.
+        if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) {
+            struct stat st {};
+            file = ::fstatat(fd, e->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
+        }
+        if (file)
+            out << QFile::decodeName(e->d_name);
+    }
+    ::closedir(d);
+    return out;
 }
 
 bool processRunning(qint64 pid) {

@@ -1,0 +1,40 @@
+#pragma once
+// Small helpers the benchmarks share.
+#include <QImage>
+
+#include <algorithm>
+#include <ctime>
+#include <vector>
+
+namespace bench {
+
+// A picture like a screen: smooth areas and edges, neither noise nor one colour.
+inline QImage screenLike(int w, int h) {
+    QImage img(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < w; ++x)
+            row[x] = qRgb((x >> 3) & 255, (y >> 3) & 255, ((x + y) >> 4) & 255);
+    }
+    return img;
+}
+
+inline double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// CPU time of the calling thread, in milliseconds.
+inline double threadCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+} // namespace bench
+
+class fmMain;
+class QString;
+// The sections after the intake's.
+QString folderListSection();
+QString latencySection(fmMain& w, const QString& tempDir);
