@@ -1,6 +1,6 @@
 // Intake of a screen capture, from the picture on the clipboard to the stored bitmap,
 // against writing the same bytes to the same folder. Writes docs/benchmarks.md.
-#include "app/Messages.h"
+#include "core/Messages.h"
 #include "benchutil.h"
 #include "imaging/ImageModel.h"
 #include "mainwindow/fmMain.h"

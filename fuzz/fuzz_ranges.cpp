@@ -1,6 +1,6 @@
 // Feeds arbitrary text to the range list parser, the list edits and the number rules.
 // Input: a selected row and a new entry, then the list text.
-#include "app/NumRules.h"
+#include "core/NumRules.h"
 #include "sizes/RangeList.h"
 #include "sizes/SizeList.h"
 

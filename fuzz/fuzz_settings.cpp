@@ -2,8 +2,8 @@
 // key, kind of value), a value text ended by "\" and one more byte, then the file itself.
 // Besides the sanitizers it checks that a written document reads back as it was, and that
 // on a fresh document every value reads back as written.
-#include "app/Messages.h"
-#include "app/TextCodec.h"
+#include "core/Messages.h"
+#include "core/TextCodec.h"
 #include "settings/yIni.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -81,27 +81,27 @@ void roundTripAnyFile(const QString& path, const QString& group, const QString& 
                       const QVariant& value) {
     CountingMessages msgs;
     yIni ini(&msgs);
-    if (!ini.GetTxt(path))
-        broken("GetTxt failed on a readable file");
-    ini.GetGtx(group);
-    ini.vGtVal(key, QString());
-    ini.vGtVal(key, 0);
-    ini.vGtVal(key, 1.5f);
-    ini.vGtVal(key, true);
-    ini.vGtVal(key, QDate(2000, 1, 1));
-    ini.vGtVal(key, QDateTime());
-    ini.SetVal(key, value);
-    ini.SetVal(key + u'2', value);
-    ini.SetGtx();
-    ini.GetGtx(key);
-    ini.SetVal(group, value);
-    ini.SetGtx();
-    if (!ini.SetTxt())
-        broken("SetTxt failed");
+    if (!ini.loadDocument(path))
+        broken("loadDocument failed on a readable file");
+    ini.loadGroup(group);
+    ini.readValue(key, QString());
+    ini.readValue(key, 0);
+    ini.readValue(key, 1.5f);
+    ini.readValue(key, true);
+    ini.readValue(key, QDate(2000, 1, 1));
+    ini.readValue(key, QDateTime());
+    ini.writeValue(key, value);
+    ini.writeValue(key + u'2', value);
+    ini.storeGroup();
+    ini.loadGroup(key);
+    ini.writeValue(group, value);
+    ini.storeGroup();
+    if (!ini.saveDocument())
+        broken("saveDocument failed");
 
     yIni back;
-    if (!back.GetTxt(path))
-        broken("GetTxt failed on a written file");
+    if (!back.loadDocument(path))
+        broken("loadDocument failed on a written file");
     if (back.documentText() != ini.documentText())
         broken("the written document does not read back");
 }
@@ -110,23 +110,23 @@ void roundTripValue(const QString& path, const QString& group, const QString& ke
                     const QString& value) {
     QFile::remove(path);
     yIni fresh;
-    if (!fresh.GetTxt(path))
-        broken("GetTxt failed on a missing file");
-    fresh.GetGtx(group);
-    fresh.SetVal(key, value);
-    fresh.SetGtx();
-    if (!fresh.SetTxt())
-        broken("SetTxt failed");
+    if (!fresh.loadDocument(path))
+        broken("loadDocument failed on a missing file");
+    fresh.loadGroup(group);
+    fresh.writeValue(key, value);
+    fresh.storeGroup();
+    if (!fresh.saveDocument())
+        broken("saveDocument failed");
 
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         broken("written file missing");
     const bool utf8 = f.readAll().startsWith("<?xml version='1.0' encoding='UTF-8' ?>");
     yIni again;
-    if (!again.GetTxt(path))
-        broken("GetTxt failed on a written file");
-    again.GetGtx(group);
-    const QString got = again.vGtVal(key, QString()).toString();
+    if (!again.loadDocument(path))
+        broken("loadDocument failed on a written file");
+    again.loadGroup(group);
+    const QString got = again.readValue(key, QString()).toString();
     if (got != (utf8 ? value : textcodec::toCp932Forms(value)))
         broken("a value does not read back as written");
 }

@@ -1,6 +1,6 @@
 #pragma once
-#include "app/Messages.h"
-#include "app/NoticeLog.h"
+#include "core/Messages.h"
+#include "core/NoticeLog.h"
 
 #include <QPointer>
 

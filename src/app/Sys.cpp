@@ -1,7 +1,7 @@
 #include "app/Sys.h"
 
 #include "app/QtMessageSink.h"
-#include "app/TextCodec.h"
+#include "core/TextCodec.h"
 #include "app/Translations.h"
 #include "imaging/ImageModel.h"
 #include "mainwindow/fmMain.h"
@@ -58,11 +58,11 @@ int Main(QApplication& app) {
     env.toolStore = &toolStore;
     env.messages = &messages;
     QGuiApplication::restoreOverrideCursor(); // a message at start must not show the hourglass
-    const UserDataFolders folders = W_UserData(env);
+    const UserDataFolders folders = chooseUserDataFolder(env);
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     g.UserDataFolder = folders.userDataFolder;
     g.ProgramDataFolder = folders.programDataFolder;
-    if (!F_ChkSb(g.UserDataFolder, {QStringLiteral("Temp")}))
+    if (!ensureSubfolders(g.UserDataFolder, {QStringLiteral("Temp")}))
         messages.ask(QStringLiteral("作業ﾌｫﾙﾀﾞを作れません\r") + g.UserDataFolder +
                      QStringLiteral("Temp"));
 

@@ -7,7 +7,7 @@
 ClipboardWatcher::ClipboardWatcher(platform::Desktop& desktop, IntakeTarget& target)
     : m_target(target), m_watch(desktop.createClipboardWatch()) {
     connect(m_watch.get(), &platform::ClipboardWatch::changed, this,
-            &ClipboardWatcher::ClipboardWndProc);
+            &ClipboardWatcher::handleOffer);
 }
 
 ClipboardWatcher::~ClipboardWatcher() {
@@ -32,7 +32,7 @@ bool ClipboardWatcher::isCaptureValue(qint32 wParam) {
     return q == 655.0 || wParam == 0;
 }
 
-void ClipboardWatcher::ClipboardWndProc(const platform::ClipboardSnapshot& offer) {
+void ClipboardWatcher::handleOffer(const platform::ClipboardSnapshot& offer) {
     if (!m_hooked)
         return;
     if (isCaptureValue(offer.value)) {

@@ -35,7 +35,7 @@ public:
     static bool isCaptureValue(qint32 wParam);
 
     // Handles one offer. Intakes only queue their work, so offers are never nested.
-    void ClipboardWndProc(const platform::ClipboardSnapshot& offer);
+    void handleOffer(const platform::ClipboardSnapshot& offer);
 
 private:
     IntakeTarget& m_target;

@@ -1,6 +1,6 @@
 #include "capture/CopyIntake.h"
 
-#include "app/TextCodec.h"
+#include "core/TextCodec.h"
 
 QByteArray encodeTextFile(const QString& text) {
     // Exactly what was copied must come back, so a character that code page 932 only

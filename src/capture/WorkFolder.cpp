@@ -1,6 +1,6 @@
 #include "capture/WorkFolder.h"
 
-#include "app/NumRules.h"
+#include "core/NumRules.h"
 #include "platform/FileSystem.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "commands/Toolbar.h"
 
-#include "app/Twips.h"
+#include "core/Twips.h"
 
 #include <QAction>
 #include <QToolButton>

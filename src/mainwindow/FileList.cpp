@@ -1,6 +1,6 @@
 #include "mainwindow/FileList.h"
 
-#include "app/Twips.h"
+#include "core/Twips.h"
 #include "platform/FileSystem.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "mainwindow/TopBand.h"
 
-#include "app/Twips.h"
+#include "core/Twips.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -39,15 +39,15 @@ TopBand::TopBand(QWidget* parent) : QWidget(parent) {
     line->setStyleSheet(QStringLiteral("color: grey"));
     place(line, 4605, 15, 15, 300);
 
-    chDsp[0] = new QCheckBox(QStringLiteral("ｽｹｰﾙ表示"), this);
-    chDsp[0]->setObjectName(QStringLiteral("chDsp0"));
-    chDsp[0]->setAccessibleName(chDsp[0]->text());
-    place(chDsp[0], 6045, 15, 1200, 255);
-    chDsp[0]->setChecked(true); // designed checked; the loaded settings decide
-    chDsp[1] = new QCheckBox(QStringLiteral("ｷｬﾌﾞﾁｬｰ待機"), this);
-    chDsp[1]->setObjectName(QStringLiteral("chDsp1"));
-    chDsp[1]->setAccessibleName(chDsp[1]->text());
-    place(chDsp[1], 7335, 15, 1395, 255);
+    checkButtons[0] = new QCheckBox(QStringLiteral("ｽｹｰﾙ表示"), this);
+    checkButtons[0]->setObjectName(QStringLiteral("chDsp0"));
+    checkButtons[0]->setAccessibleName(checkButtons[0]->text());
+    place(checkButtons[0], 6045, 15, 1200, 255);
+    checkButtons[0]->setChecked(true); // designed checked; the loaded settings decide
+    checkButtons[1] = new QCheckBox(QStringLiteral("ｷｬﾌﾞﾁｬｰ待機"), this);
+    checkButtons[1]->setObjectName(QStringLiteral("chDsp1"));
+    checkButtons[1]->setAccessibleName(checkButtons[1]->text());
+    place(checkButtons[1], 7335, 15, 1395, 255);
 
     Label1 = new QLabel(QStringLiteral("ﾌﾟﾚﾌｨｯｸｽ"), this);
     Label1->setAccessibleName(Label1->text());

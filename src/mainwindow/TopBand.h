@@ -23,7 +23,7 @@ public:
 
     std::array<QLabel*, 4> lbCom{};
     QWidget* imBtnArea = nullptr; // the eight toolbar buttons go here, at their band positions
-    std::array<QCheckBox*, 2> chDsp{};
+    std::array<QCheckBox*, 2> checkButtons{};
     QLabel* Label1 = nullptr;
     QLineEdit* Text1 = nullptr;
 };

@@ -1,9 +1,9 @@
 #include "mainwindow/fmMain.h"
 
-#include "app/Messages.h"
+#include "core/Messages.h"
 #include "app/Sys.h"
-#include "app/TextCodec.h"
-#include "app/Twips.h"
+#include "core/TextCodec.h"
+#include "core/Twips.h"
 #include "capture/ClipFormat.h"
 #include "commands/Toolbar.h"
 #include "commands/spPic.h"
@@ -72,7 +72,7 @@ fmMain::fmMain(platform::Desktop& desktop, MessageSink& messages, const QString&
     connect(m_File1, &QListWidget::itemSelectionChanged, this, &fmMain::File1_Click);
     connect(m_File1, &FileList::selectedItemClicked, this, &fmMain::File1_Click);
     for (int i = 0; i < 2; ++i)
-        connect(m_top->chDsp[size_t(i)], &QCheckBox::toggled, this, [this, i] { chDsp_Click(i); });
+        connect(m_top->checkButtons[size_t(i)], &QCheckBox::toggled, this, [this, i] { checkButtonClicked(i); });
     connect(m_top->Text1, &QLineEdit::textEdited, this, &fmMain::Text1_Edited);
 
     // Designed size; the loaded settings place it. Never so small that the band is cut off.
@@ -97,7 +97,7 @@ void fmMain::Form_Load() {
     } else if (const QScreen* s = QGuiApplication::primaryScreen()) {
         const QRect a = s->availableGeometry();
         move(a.x() + (a.width() - width()) / 2, a.y() + (a.height() - height()) / 2);
-        SetScaleDisplay(m_top->chDsp[0]->isChecked());
+        SetScaleDisplay(m_top->checkButtons[0]->isChecked());
     }
     showOptionMarks();
     noteRestoredGeometry();
@@ -123,7 +123,7 @@ void fmMain::applySettings(const WindowSettingsValue& v) {
     setRangeList(v.rangeList);
     setCaptureOptions(v.capture);
     // Through the check button's own handling, so the display mode follows it.
-    QCheckBox& scale = *m_top->chDsp[0];
+    QCheckBox& scale = *m_top->checkButtons[0];
     if (scale.isChecked() == v.scaleDisplay)
         SetScaleDisplay(v.scaleDisplay);
     scale.setChecked(v.scaleDisplay);
@@ -208,7 +208,7 @@ void fmMain::intakeDone(const IntakeOutcome& out) {
     using Kind = IntakeOutcome::Kind;
     using Source = IntakeOutcome::Source;
     if (out.source == Source::WorkFolderSave) {
-        SetBusy(0);
+        m_busy.end();
         if (out.kind == Kind::Stored) {
             m_currentFile = out.path;
             SetViewState(ViewState::Stored);
@@ -256,23 +256,12 @@ void fmMain::intakeDone(const IntakeOutcome& out) {
         SetViewState(ViewState::Stored);
 }
 
-void fmMain::SetBusy(int value) {
-    // Nested: a queued store keeps the pointer busy until its outcome is shown.
-    const int before = m_busy;
-    m_busy = std::max(0, m_busy + (value == 1 ? 1 : -1));
-    m_picture.setMousePointer(m_busy ? 14 : 0);
-    if (before == 0 && m_busy > 0)
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    else if (before > 0 && m_busy == 0)
-        QGuiApplication::restoreOverrideCursor();
-}
-
 void fmMain::SetViewState(ViewState state) {
     m_viewState = state;
     if ((state == ViewState::Text) != m_textShown) {
         m_textShown = state == ViewState::Text;
         LayoutWindow();
-        m_top->chDsp[0]->setEnabled(!m_textShown);
+        m_top->checkButtons[0]->setEnabled(!m_textShown);
     }
     emit viewStateChanged(state);
 }
@@ -308,16 +297,16 @@ void fmMain::Form_Resize() {
         LayoutWindow();
 }
 
-void fmMain::chDsp_Click(int index) {
+void fmMain::checkButtonClicked(int index) {
     if (index == 0) {
-        SetScaleDisplay(m_top->chDsp[0]->isChecked());
+        SetScaleDisplay(m_top->checkButtons[0]->isChecked());
         return;
     }
-    m_session->setWaiting(m_top->chDsp[1]->isChecked());
+    m_session->setWaiting(m_top->checkButtons[1]->isChecked());
 }
 
 void fmMain::captureWaitChanged(bool on) {
-    m_top->chDsp[1]->setChecked(on);
+    m_top->checkButtons[1]->setChecked(on);
     if (on && !isMinimized()) {
         m_eventsHeld = true;
         showMinimized();
@@ -378,7 +367,7 @@ void fmMain::ShowFile(const QString& path) {
 }
 
 bool fmMain::LoadImageFile(const QString& path) {
-    SetBusy(1);
+    const BusyPointer::Guard busy(m_busy);
     // A picture that does not load leaves the shown one and the current file alone.
     imaging::ImageModel loaded;
     bool ok = Sys::FileExists(path) && loaded.load(path);
@@ -387,7 +376,6 @@ bool fmMain::LoadImageFile(const QString& path) {
         ok = displayPicture();
         m_menus->showDepth(m_picture.depthCode());
     }
-    SetBusy(0);
     return ok;
 }
 

@@ -10,6 +10,7 @@
 #include "commands/Operations.h"
 #include "commands/ViewState.h"
 #include "imaging/PictureDocument.h"
+#include "mainwindow/BusyPointer.h"
 #include "mainwindow/FolderStamp.h"
 #include "settings/WindowSettings.h"
 
@@ -69,7 +70,6 @@ public:
     // At the end: every capture already announced is read and stored.
     void finishCapture();
 
-    void SetBusy(int value);
     void SetViewState(ViewState state);
     // Shows the view image with the current display mode.
     bool displayPicture();
@@ -78,7 +78,7 @@ public:
 
     void LayoutWindow();
     void SetScaleDisplay(bool on);
-    void chDsp_Click(int index);
+    void checkButtonClicked(int index);
     // Capture wait; the check button "ｷｬﾌﾞﾁｬｰ待機" follows it and asks it to change.
     CaptureSession& captureSession() { return *m_session; }
     void RefreshFileList();
@@ -148,6 +148,7 @@ private:
     platform::Desktop& m_desktop;
     MessageSink& m_messages;
     imaging::PictureDocument m_picture;
+    BusyPointer m_busy{m_picture};
     WorkFolder m_workFolder;
     std::unique_ptr<CaptureIntake> m_intake;
     std::unique_ptr<ClipboardWatcher> m_watcher;
@@ -174,7 +175,6 @@ private:
     CaptureOptions m_options;
     bool m_textShown = false;
     bool m_eventsHeld = false;
-    int m_busy = 0;
     int m_lostOffers = 0;
     int m_displayMode = 1;
     ViewState m_viewState = ViewState::Empty;

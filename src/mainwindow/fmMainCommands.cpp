@@ -1,5 +1,5 @@
 // The main window's text, clipboard and work-folder commands.
-#include "app/Messages.h"
+#include "core/Messages.h"
 #include "imaging/ImageView.h"
 #include "mainwindow/FileList.h"
 #include "mainwindow/fmMain.h"
@@ -16,17 +16,17 @@ void fmMain::PasteText() {
     const QString t = QGuiApplication::clipboard()->text();
     if (t.isEmpty())
         return;
-    SetBusy(1);
+    const BusyPointer::Guard busy(m_busy);
     m_Rtxt->insertPlainText(t); // replaces the selection, or goes in at the caret
-    SetBusy(0);
 }
 
 void fmMain::CopyText(bool minimize) {
-    SetBusy(1);
-    const QString s = m_Rtxt->textCursor().selection().toPlainText();
-    if (!s.isEmpty())
-        QGuiApplication::clipboard()->setText(s);
-    SetBusy(0);
+    {
+        const BusyPointer::Guard busy(m_busy);
+        const QString s = m_Rtxt->textCursor().selection().toPlainText();
+        if (!s.isEmpty())
+            QGuiApplication::clipboard()->setText(s);
+    }
     // The copy is placed before capture wait begins, so it is not taken back in.
     if (minimize)
         showMinimized();
@@ -38,7 +38,7 @@ void fmMain::SaveToWorkFolder() {
         return;
     }
     // Written off this thread; busy until the outcome is shown.
-    SetBusy(1);
+    m_busy.begin();
     m_intake->storeInWorkFolder(m_picture.model(), m_prefix);
 }
 

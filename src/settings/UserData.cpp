@@ -1,6 +1,6 @@
 #include "settings/UserData.h"
 
-#include "app/Messages.h"
+#include "core/Messages.h"
 #include "settings/ToolPathStore.h"
 
 #include <QDir>
@@ -23,7 +23,7 @@ bool folderExists(const QString& p) {
 
 } // namespace
 
-QString FsGtSpFld(int nFlg) {
+QString specialFolder(int nFlg) {
     QString p;
     if (nFlg == 26)
         p = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
@@ -34,7 +34,7 @@ QString FsGtSpFld(int nFlg) {
     return p;
 }
 
-bool F_ChkSb(const QString& sPh, const QStringList& Ary) {
+bool ensureSubfolders(const QString& sPh, const QStringList& Ary) {
     bool ok = true;
     for (const QString& name : Ary) {
         const QString p = sPh + name;
@@ -44,7 +44,7 @@ bool F_ChkSb(const QString& sPh, const QStringList& Ary) {
     return ok;
 }
 
-void F_CreateFld(const QString& sFd) {
+void createFolderPath(const QString& sFd) {
     if (folderExists(sFd))
         return;
     const QString p = withSlash(sFd);
@@ -58,12 +58,12 @@ void F_CreateFld(const QString& sFd) {
     }
 }
 
-UserDataFolders W_UserData(const UserDataEnv& env) {
+UserDataFolders chooseUserDataFolder(const UserDataEnv& env) {
     UserDataFolders out;
     const QString e = withSlash(env.exeFolder);
     out.programDataFolder = e + QStringLiteral("apData/");
 
-    auto special = env.specialFolder ? env.specialFolder : FsGtSpFld;
+    auto special = env.specialFolder ? env.specialFolder : specialFolder;
     const QString sub = QStringLiteral("/Quellen/") + env.programName + u'/';
     const QString d = special(26) + sub;
 
@@ -117,7 +117,7 @@ UserDataFolders W_UserData(const UserDataEnv& env) {
     // Only now is anything created or registered: the choice above must see the disk as the
     // user left it, never what an earlier start made, so a missing folder is told every time.
     if (!folderExists(out.userDataFolder))
-        F_CreateFld(out.userDataFolder);
+        createFolderPath(out.userDataFolder);
     if (env.toolStore) {
         const QString self =
             env.executablePath.isEmpty() ? e + env.programName : env.executablePath;

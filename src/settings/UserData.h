@@ -15,7 +15,7 @@ struct UserDataEnv {
     QString executablePath; // path registered in the tool-path store
     ToolPathStore* toolStore = nullptr;
     MessageSink* messages = nullptr;
-    // Special folder lookup (26 application data, 5 documents); FsGtSpFld by default.
+    // Special folder lookup (26 application data, 5 documents); specialFolder by default.
     std::function<QString(int)> specialFolder;
 };
 
@@ -24,14 +24,14 @@ struct UserDataFolders {
     QString userDataFolder;    // always ends with "/"
 };
 
-UserDataFolders W_UserData(const UserDataEnv& env);
+UserDataFolders chooseUserDataFolder(const UserDataEnv& env);
 
 // Special folder path without trailing separator, or empty: 26 = per-user application
 // data, 5 = documents.
-QString FsGtSpFld(int nFlg);
+QString specialFolder(int nFlg);
 
 // Creates each missing sub-folder of sPh (one level); false when one could not be made.
-bool F_ChkSb(const QString& sPh, const QStringList& Ary);
+bool ensureSubfolders(const QString& sPh, const QStringList& Ary);
 
 // Creates a folder with all its missing parents; failures are left to later use.
-void F_CreateFld(const QString& sFd);
+void createFolderPath(const QString& sFd);

@@ -1,7 +1,7 @@
 #include "settings/WindowSettings.h"
 
-#include "app/NumRules.h"
-#include "app/Twips.h"
+#include "core/NumRules.h"
+#include "core/Twips.h"
 #include "settings/yIni.h"
 
 #include <algorithm>
@@ -25,7 +25,7 @@ int toInt32(double v) {
 }
 
 int readInt(yIni& ini, const QString& key) {
-    return toInt32(ini.vGtVal(key, QVariant::fromValue<qint16>(0)).toDouble());
+    return toInt32(ini.readValue(key, QVariant::fromValue<qint16>(0)).toDouble());
 }
 
 // A window of this size centred on the primary screen, in twips.
@@ -51,9 +51,9 @@ QString optionText(bool on) {
 WindowSettingsValue LoadWindowSettings(yIni& ini, const QString& file, const WindowRoom& room) {
     WindowSettingsValue v;
     v.geometry = centred(room, room.size);
-    if (!ini.GetTxt(file))
+    if (!ini.loadDocument(file))
         return v;
-    ini.GetGtx(kForm);
+    ini.loadGroup(kForm);
     const int left = readInt(ini, QStringLiteral("Left"));
     const int top = readInt(ini, QStringLiteral("Top"));
     const int width = readInt(ini, QStringLiteral("Width"));
@@ -69,30 +69,30 @@ WindowSettingsValue LoadWindowSettings(yIni& ini, const QString& file, const Win
                 room,
                 r.size().boundedTo(QSize(kLargestPx, kLargestPx)).expandedTo(room.minimumSize));
     }
-    ini.GetGtx(kUser);
+    ini.loadGroup(kUser);
     v.scaleDisplay = readInt(ini, QStringLiteral("ｽｹｰﾙ表示")) == 1;
-    v.rangeList = ini.vGtVal(QStringLiteral("QN_RNG"), QString()).toString();
-    const QString reduction = ini.vGtVal(QStringLiteral("減色"), QString()).toString();
+    v.rangeList = ini.readValue(QStringLiteral("QN_RNG"), QString()).toString();
+    const QString reduction = ini.readValue(QStringLiteral("減色"), QString()).toString();
     if (!reduction.isEmpty())
         v.capture.colourReduction = reduction;
-    v.capture.drawPointer = ini.vGtVal(QStringLiteral("ﾏｳｽﾎﾟｲﾝﾀ"), kTake).toString() == kTake;
-    v.capture.takeCopies = ini.vGtVal(QStringLiteral("ｺﾋﾟｰｲﾍﾞﾝﾄ"), kTake).toString() == kTake;
+    v.capture.drawPointer = ini.readValue(QStringLiteral("ﾏｳｽﾎﾟｲﾝﾀ"), kTake).toString() == kTake;
+    v.capture.takeCopies = ini.readValue(QStringLiteral("ｺﾋﾟｰｲﾍﾞﾝﾄ"), kTake).toString() == kTake;
     return v;
 }
 
 bool WriteWindowSettings(const WindowSettingsValue& v, yIni& ini) {
-    ini.GetGtx(kForm);
-    ini.SetVal(QStringLiteral("Left"), float(v.geometry.x()));
-    ini.SetVal(QStringLiteral("Top"), float(v.geometry.y()));
-    ini.SetVal(QStringLiteral("Width"), float(v.geometry.width()));
-    ini.SetVal(QStringLiteral("Height"), float(v.geometry.height()));
-    ini.SetGtx();
-    ini.GetGtx(kUser);
-    ini.SetVal(QStringLiteral("ｽｹｰﾙ表示"), qint32(v.scaleDisplay ? 1 : 3));
-    ini.SetVal(QStringLiteral("QN_RNG"), v.rangeList);
-    ini.SetVal(QStringLiteral("減色"), v.capture.colourReduction);
-    ini.SetVal(QStringLiteral("ﾏｳｽﾎﾟｲﾝﾀ"), optionText(v.capture.drawPointer));
-    ini.SetVal(QStringLiteral("ｺﾋﾟｰｲﾍﾞﾝﾄ"), optionText(v.capture.takeCopies));
-    ini.SetGtx();
-    return ini.SetTxt();
+    ini.loadGroup(kForm);
+    ini.writeValue(QStringLiteral("Left"), float(v.geometry.x()));
+    ini.writeValue(QStringLiteral("Top"), float(v.geometry.y()));
+    ini.writeValue(QStringLiteral("Width"), float(v.geometry.width()));
+    ini.writeValue(QStringLiteral("Height"), float(v.geometry.height()));
+    ini.storeGroup();
+    ini.loadGroup(kUser);
+    ini.writeValue(QStringLiteral("ｽｹｰﾙ表示"), qint32(v.scaleDisplay ? 1 : 3));
+    ini.writeValue(QStringLiteral("QN_RNG"), v.rangeList);
+    ini.writeValue(QStringLiteral("減色"), v.capture.colourReduction);
+    ini.writeValue(QStringLiteral("ﾏｳｽﾎﾟｲﾝﾀ"), optionText(v.capture.drawPointer));
+    ini.writeValue(QStringLiteral("ｺﾋﾟｰｲﾍﾞﾝﾄ"), optionText(v.capture.takeCopies));
+    ini.storeGroup();
+    return ini.saveDocument();
 }

@@ -1,7 +1,7 @@
 #include "settings/yIni.h"
 
-#include "app/Messages.h"
-#include "app/NumRules.h"
+#include "core/Messages.h"
+#include "core/NumRules.h"
 #include "settings/yIniCodec.h"
 
 #include <QDate>
@@ -16,10 +16,10 @@
 
 namespace {
 
-// GetElm looks in the document (groups) or in the current group text (keys).
+// elementText looks in the document (groups) or in the current group text (keys).
 constexpr int kInDocument = 0;
 constexpr int kInGroup = 1;
-// MakeElm builds the whole document, a group or a key line.
+// makeElement builds the whole document, a group or a key line.
 constexpr int kDocumentElm = 0;
 constexpr int kGroupElm = 1;
 constexpr int kKeyElm = 2;
@@ -94,7 +94,7 @@ void yIni::releaseInstance() {
     processInstance().reset();
 }
 
-bool yIni::GetTxt(const QString& sFL) {
+bool yIni::loadDocument(const QString& sFL) {
     m_doc.clear();
     m_reported.clear();
     m_filePath = sFL;
@@ -117,17 +117,17 @@ bool yIni::GetTxt(const QString& sFL) {
         return false;
     }
     if (m_doc.isEmpty())
-        m_doc = MakeElm(kDocumentElm, kRoot, kCrLf);
+        m_doc = makeElement(kDocumentElm, kRoot, kCrLf);
     return true;
 }
 
-void yIni::GetGtx(const QString& sGp) {
+void yIni::loadGroup(const QString& sGp) {
     m_groupName = sGp;
-    m_groupText = GetElm(kInDocument, sGp);
+    m_groupText = elementText(kInDocument, sGp);
 }
 
-QVariant yIni::vGtVal(const QString& sKy, const QVariant& vDef) {
-    const QString t = yinicodec::unescapeValue(GetElm(kInGroup, sKy));
+QVariant yIni::readValue(const QString& sKy, const QVariant& vDef) {
+    const QString t = yinicodec::unescapeValue(elementText(kInGroup, sKy));
     const int type = vDef.metaType().id();
     if (type == QMetaType::QString)
         return t.isEmpty() ? vDef : QVariant(t);
@@ -144,7 +144,7 @@ QVariant yIni::vGtVal(const QString& sKy, const QVariant& vDef) {
     return t.isEmpty() ? vDef : QVariant(numrules::leadingNumber(t));
 }
 
-void yIni::SetVal(const QString& sKy, const QVariant& vVL) {
+void yIni::writeValue(const QString& sKy, const QVariant& vVL) {
     const QString value = yinicodec::escapeValue(valueText(vVL));
     const QString open = openTag(sKy);
     const qsizetype s = m_groupText.indexOf(open);
@@ -156,12 +156,12 @@ void yIni::SetVal(const QString& sKy, const QVariant& vVL) {
             return;
         }
     }
-    m_groupText += MakeElm(kKeyElm, sKy, value);
+    m_groupText += makeElement(kKeyElm, sKy, value);
 }
 
-void yIni::SetGtx() {
+void yIni::storeGroup() {
     if (m_doc.isEmpty())
-        m_doc = MakeElm(kDocumentElm, kRoot, kCrLf);
+        m_doc = makeElement(kDocumentElm, kRoot, kCrLf);
     const QString open = openTag(m_groupName);
     const qsizetype s = m_doc.indexOf(open);
     if (s >= 0) {
@@ -186,10 +186,10 @@ void yIni::SetGtx() {
         r = m_doc.size();
         m_doc += kRootClose;
     }
-    m_doc.insert(r, MakeElm(kGroupElm, m_groupName, m_groupText));
+    m_doc.insert(r, makeElement(kGroupElm, m_groupName, m_groupText));
 }
 
-bool yIni::SetTxt() {
+bool yIni::saveDocument() {
     if (m_filePath.isEmpty())
         return false;
     QString written;
@@ -242,7 +242,7 @@ QString yIni::valueText(const QVariant& v) {
     }
 }
 
-QString yIni::GetElm(int mode, const QString& name) {
+QString yIni::elementText(int mode, const QString& name) {
     const QString& text = mode == kInDocument ? m_doc : m_groupText;
     if (text.isEmpty())
         return {};
@@ -264,7 +264,7 @@ QString yIni::GetElm(int mode, const QString& name) {
     return {};
 }
 
-QString yIni::MakeElm(int mode, const QString& name, const QString& value) {
+QString yIni::makeElement(int mode, const QString& name, const QString& value) {
     // Line ends are put in the template only; the value goes in as it is.
     switch (mode) {
     case kDocumentElm:

@@ -1,7 +1,7 @@
 #pragma once
 // The settings module: one XML-shaped settings document in memory with typed access to
 // its values. Elements are found by plain text search for their tags, so the layout that
-// MakeElm writes is what the readers rely on (every line ends with CR LF, the last not):
+// makeElement writes is what the readers rely on (every line ends with CR LF, the last not):
 //
 //   <?xml version='1.0' encoding='Shift-JIS' ?>
 //   <運用>
@@ -33,32 +33,32 @@ public:
 
     // Loads the document of sFL ("_DV.xml" in any case becomes ".xml"); creates the file
     // empty when missing. False when the file cannot be read or created.
-    bool GetTxt(const QString& sFL);
+    bool loadDocument(const QString& sFL);
     // Selects a group: the current group text becomes that group's body.
-    void GetGtx(const QString& sGp);
+    void loadGroup(const QString& sGp);
     // A value of the current group, typed by the default: a QString default gives text,
     // bool a boolean, QDate/QDateTime/QTime a date, anything else a double read from
     // the leading number (the default itself, unchanged, when the element is empty).
-    QVariant vGtVal(const QString& sKy, const QVariant& vDef);
+    QVariant readValue(const QString& sKy, const QVariant& vDef);
     // Replaces the value of a key in the current group text, or appends the key.
-    void SetVal(const QString& sKy, const QVariant& vVL);
+    void writeValue(const QString& sKy, const QVariant& vVL);
     // Puts the current group text back into the document (adding the group if needed).
-    void SetGtx();
-    // Writes the document to the path of the last GetTxt, replacing the file whole.
-    bool SetTxt();
+    void storeGroup();
+    // Writes the document to the path of the last loadDocument, replacing the file whole.
+    bool saveDocument();
 
     const QString& filePath() const { return m_filePath; }
     const QString& documentText() const { return m_doc; }
     const QString& groupName() const { return m_groupName; }
     const QString& groupText() const { return m_groupText; }
 
-    // The text SetVal stores for a value: numbers in plain decimal, booleans as "True" or
+    // The text writeValue stores for a value: numbers in plain decimal, booleans as "True" or
     // "False", dates in ISO 8601, before escaping.
     static QString valueText(const QVariant& v);
 
 private:
-    QString GetElm(int mode, const QString& name);
-    static QString MakeElm(int mode, const QString& name, const QString& value);
+    QString elementText(int mode, const QString& name);
+    static QString makeElement(int mode, const QString& name, const QString& value);
     void reportDamaged(int mode, const QString& name);
 
     MessageSink* m_messages = nullptr;
@@ -66,5 +66,5 @@ private:
     QString m_doc;
     QString m_groupName;
     QString m_groupText;
-    QSet<QString> m_reported; // damaged elements already shown since the last GetTxt
+    QSet<QString> m_reported; // damaged elements already shown since the last loadDocument
 };

@@ -1,6 +1,6 @@
 #include "settings/yIniCodec.h"
 
-#include "app/TextCodec.h"
+#include "core/TextCodec.h"
 
 namespace yinicodec {
 

@@ -1,6 +1,6 @@
 #include "sizes/SizeList.h"
 
-#include "app/NumRules.h"
+#include "core/NumRules.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,6 +1,6 @@
 #pragma once
 // Shared helpers of the unit tests.
-#include "app/Messages.h"
+#include "core/Messages.h"
 
 #include <QStringList>
 

@@ -44,7 +44,7 @@ private slots:
         win.w->show();
         QVERIFY(QTest::qWaitForWindowExposed(win.w.get()));
         CaptureSession& session = win.w->captureSession();
-        QCheckBox& box = *win.w->topBand().chDsp[1];
+        QCheckBox& box = *win.w->topBand().checkButtons[1];
         session.setWaiting(true); // asked by code: the button follows, the window goes
         QVERIFY(box.isChecked());
         QTRY_VERIFY(win.w->isMinimized());

@@ -1,5 +1,5 @@
 // Screen-capture and copy intake through the main window, with a headless desktop.
-#include "app/TextCodec.h"
+#include "core/TextCodec.h"
 #include "capture/CopyIntake.h"
 #include "imaging/ImageView.h"
 #include "mainwindow/FileList.h"

@@ -1,5 +1,5 @@
 // The main window's list, viewers, view state, scale display and capture wait.
-#include "app/TextCodec.h"
+#include "core/TextCodec.h"
 #include "imaging/ImageView.h"
 #include "mainwindow/FileList.h"
 #include "mainwindow/FolderStamp.h"
@@ -30,7 +30,7 @@ struct Window : WindowFixture {
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(bytes);
     }
-    QCheckBox& chDsp(int i) { return *w->topBand().chDsp[size_t(i)]; }
+    QCheckBox& checkButtons(int i) { return *w->topBand().checkButtons[size_t(i)]; }
 };
 } // namespace
 
@@ -40,9 +40,9 @@ private slots:
     void designedBand() {
         Window win;
         QCOMPARE(win.w->windowTitle(), QStringLiteral("Tolvik"));
-        QCOMPARE(win.chDsp(0).text(), QStringLiteral("ｽｹｰﾙ表示"));
-        QCOMPARE(win.chDsp(1).text(), QStringLiteral("ｷｬﾌﾞﾁｬｰ待機"));
-        QCOMPARE(win.chDsp(1).geometry(), QRect(489, 1, 93, 17)); // 7335, 15, 1395, 255 twips
+        QCOMPARE(win.checkButtons(0).text(), QStringLiteral("ｽｹｰﾙ表示"));
+        QCOMPARE(win.checkButtons(1).text(), QStringLiteral("ｷｬﾌﾞﾁｬｰ待機"));
+        QCOMPARE(win.checkButtons(1).geometry(), QRect(489, 1, 93, 17)); // 7335, 15, 1395, 255 twips
         QCOMPARE(win.w->topBand().Text1->toolTip(),
                  QStringLiteral("画像を連番で保存時の連番の前部分"));
         QCOMPARE(win.w->File1().geometry().top(), 23); // 340 twips
@@ -60,13 +60,13 @@ private slots:
         QCOMPARE(win.w->Rtxt().toPlainText(), QStringLiteral("ﾃｷｽﾄ 本文"));
         QVERIFY(win.w->Rtxt().isVisible());
         QVERIFY(!win.w->view().isVisible());
-        QVERIFY(!win.chDsp(0).isEnabled());
+        QVERIFY(!win.checkButtons(0).isEnabled());
         QCOMPARE(win.w->viewState(), ViewState::Text);
 
         QVERIFY(win.w->File1().selectName("001.bmp"));
         QVERIFY(!win.w->textShown());
         QVERIFY(win.w->view().isVisible());
-        QVERIFY(win.chDsp(0).isEnabled());
+        QVERIFY(win.checkButtons(0).isEnabled());
         QCOMPARE(win.w->currentFile(), win.temp("001.bmp"));
         QCOMPARE(win.w->picture().model().image().pixel(0, 0), qRgb(1, 2, 3));
         QCOMPARE(win.w->viewState(), ViewState::Stored);
@@ -187,36 +187,36 @@ private slots:
     void scaleDisplay() {
         Window win;
         win.w->picture().setZoom(2.0, 3.0);
-        win.chDsp(0).setChecked(true);
+        win.checkButtons(0).setChecked(true);
         QCOMPARE(win.w->displayMode(), 1);
-        win.chDsp(0).setChecked(false);
+        win.checkButtons(0).setChecked(false);
         QCOMPARE(win.w->displayMode(), 3);
         QCOMPARE(win.w->picture().model().zoomX, 1.0);
         QCOMPARE(win.w->picture().model().zoomY, 1.0);
         win.w->picture().setZoom(2.0, 1.0);
-        win.chDsp(0).setChecked(true);
+        win.checkButtons(0).setChecked(true);
         QCOMPARE(win.w->picture().model().zoomX, 2.0); // turning it on keeps the factors
     }
 
     void captureWaitFollowsTheCheckButton() {
         Window win;
         win.writePicture("007.bmp", qRgb(0, 0, 0));
-        win.chDsp(1).setChecked(true);
+        win.checkButtons(1).setChecked(true);
         QVERIFY(win.w->watcher().hooked());
         win.w->finishIntakes();
         QCOMPARE(win.w->workFolder().nextNumber(), 8); // rescanned on entering
-        win.chDsp(1).setChecked(false);
+        win.checkButtons(1).setChecked(false);
         QVERIFY(!win.w->watcher().hooked());
-        win.chDsp(1).setChecked(true); // checking it minimises the window
+        win.checkButtons(1).setChecked(true); // checking it minimises the window
         QTRY_VERIFY(win.w->isMinimized());
-        QVERIFY(win.chDsp(1).isChecked());
+        QVERIFY(win.checkButtons(1).isChecked());
         win.w->showNormal(); // restoring leaves capture wait
-        QTRY_VERIFY(!win.chDsp(1).isChecked());
+        QTRY_VERIFY(!win.checkButtons(1).isChecked());
         QVERIFY(!win.w->watcher().hooked());
         QVERIFY(!win.w->captureSession().waiting());
         win.w->showMinimized(); // minimising enters it
         QTRY_VERIFY(win.w->watcher().hooked());
-        QVERIFY(win.chDsp(1).isChecked() && win.w->captureSession().waiting());
+        QVERIFY(win.checkButtons(1).isChecked() && win.w->captureSession().waiting());
     }
 
     void prefixIsCheckedWhenTyped() {

@@ -1,5 +1,5 @@
 // The notice box stays a bounded size however many failures pile up.
-#include "app/NoticeLog.h"
+#include "core/NoticeLog.h"
 
 #include <QtTest>
 

@@ -1,4 +1,4 @@
-#include "app/NumRules.h"
+#include "core/NumRules.h"
 
 #include <QTest>
 

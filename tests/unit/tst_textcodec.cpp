@@ -1,4 +1,4 @@
-#include "app/TextCodec.h"
+#include "core/TextCodec.h"
 #include "capture/CopyIntake.h"
 
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "app/Twips.h"
+#include "core/Twips.h"
 #include "commands/Operations.h"
 #include "commands/Toolbar.h"
 #include "mainwindow/TopBand.h"

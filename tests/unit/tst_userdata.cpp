@@ -88,7 +88,7 @@ private slots:
         QFETCH(int, messages);
         Fixture fx;
         fx.writeIni(ini);
-        const UserDataFolders out = W_UserData(fx.env());
+        const UserDataFolders out = chooseUserDataFolder(fx.env());
         QString expected = folder;
         expected.replace(QLatin1String("{D}"), fx.defaultFolder().chopped(1))
             .replace(QLatin1String("{E}"), fx.exe)
@@ -104,7 +104,7 @@ private slots:
     void messages() {
         {
             Fixture fx; // no UserData.ini
-            W_UserData(fx.env());
+            chooseUserDataFolder(fx.env());
             QCOMPARE(fx.messages.asked,
                      QStringList{fx.exe + "/UserData.ini が見つかりません\rﾕｰｻﾞｰﾃﾞｰﾀｰﾌｫﾙﾀﾞは　" +
                                  fx.defaultFolder() + " を使用します"});
@@ -112,20 +112,20 @@ private slots:
         {
             Fixture fx;
             fx.writeIni("");
-            W_UserData(fx.env());
+            chooseUserDataFolder(fx.env());
             QCOMPARE(fx.messages.asked, QStringList{" ﾕｰｻﾞｰﾃﾞｰﾀｰﾌｫﾙﾀﾞが定義されていません\r" +
                                                     fx.defaultFolder() + " を使用します"});
         }
         {
             Fixture fx;
             fx.writeIni("\r\n%app%");
-            W_UserData(fx.env());
+            chooseUserDataFolder(fx.env());
             QCOMPARE(fx.messages.asked.size(), 1); // an empty first line counts as empty
         }
         {
             Fixture fx;
             fx.writeIni("/no/such");
-            W_UserData(fx.env());
+            chooseUserDataFolder(fx.env());
             QCOMPARE(fx.messages.asked,
                      QStringList{"ﾌｫﾙﾀﾞ /no/such が見つかりません\rﾕｰｻﾞｰﾃﾞｰﾀｰﾌｫﾙﾀﾞは　" +
                                  fx.defaultFolder() + " を使用します"});
@@ -137,7 +137,7 @@ private slots:
         const QString mine = fx.root.filePath("My Captures");
         QDir().mkpath(mine);
         fx.writeIni(mine.toLocal8Bit());
-        QCOMPARE(W_UserData(fx.env()).userDataFolder, mine + "/");
+        QCOMPARE(chooseUserDataFolder(fx.env()).userDataFolder, mine + "/");
         QVERIFY(fx.messages.asked.isEmpty());
     }
 
@@ -150,9 +150,9 @@ private slots:
         const QString before = QDir::currentPath();
         QVERIFY(QDir::setCurrent(elsewhere.path()));
         fx.writeIni("data/Captures");
-        const QString chosen = W_UserData(fx.env()).userDataFolder;
+        const QString chosen = chooseUserDataFolder(fx.env()).userDataFolder;
         fx.writeIni("data/Missing");
-        const QString fallback = W_UserData(fx.env()).userDataFolder;
+        const QString fallback = chooseUserDataFolder(fx.env()).userDataFolder;
         QDir::setCurrent(before);
         QCOMPARE(chosen, fx.exe + "/data/Captures/");
         QCOMPARE(fallback, fx.defaultFolder());
@@ -166,7 +166,7 @@ private slots:
         Fixture fx;
         fx.writeIni("/no/such/folder");
         for (int run = 1; run <= 3; ++run) {
-            QCOMPARE(W_UserData(fx.env()).userDataFolder, fx.defaultFolder());
+            QCOMPARE(chooseUserDataFolder(fx.env()).userDataFolder, fx.defaultFolder());
             QCOMPARE(fx.messages.asked.size(), run);
             // What a start leaves behind: the fallback folder and the registration.
             QVERIFY(QFileInfo(fx.defaultFolder()).isDir());
@@ -178,38 +178,38 @@ private slots:
     void selfRegistration() {
         Fixture fx;
         fx.writeIni("%usr%");
-        W_UserData(fx.env());
+        chooseUserDataFolder(fx.env());
         QCOMPARE(fx.store->read("Tolvik"), fx.exe + "/tolvik");
         // An unchanged installation writes nothing: a differently-cased entry stays.
         fx.store->write("Tolvik", (fx.exe + "/tolvik").toUpper());
-        W_UserData(fx.env());
+        chooseUserDataFolder(fx.env());
         QCOMPARE(fx.store->read("Tolvik"), (fx.exe + "/tolvik").toUpper());
         fx.store->write("Tolvik", "/old/place/tolvik");
-        W_UserData(fx.env());
+        chooseUserDataFolder(fx.env());
         QCOMPARE(fx.store->read("Tolvik"), fx.exe + "/tolvik");
     }
 
     void folderHelpers() {
         QTemporaryDir tmp;
         const QString deep = tmp.filePath("a/b/c");
-        F_CreateFld(deep);
+        createFolderPath(deep);
         QVERIFY(QFileInfo(deep).isDir());
-        F_CreateFld(deep); // existing: nothing happens
-        QVERIFY(F_ChkSb(tmp.path() + "/", {"Temp", "Other"}));
+        createFolderPath(deep); // existing: nothing happens
+        QVERIFY(ensureSubfolders(tmp.path() + "/", {"Temp", "Other"}));
         QVERIFY(QFileInfo(tmp.filePath("Temp")).isDir());
         QVERIFY(QFileInfo(tmp.filePath("Other")).isDir());
         QFile blocker(tmp.filePath("file"));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        QVERIFY(!F_ChkSb(tmp.filePath("file") + "/", {"Temp"})); // reported, not a crash
+        QVERIFY(!ensureSubfolders(tmp.filePath("file") + "/", {"Temp"})); // reported, not a crash
     }
 
     void specialFolders() {
         QTemporaryDir tmp;
         qputenv("XDG_DATA_HOME", tmp.filePath("xdg-data/").toLocal8Bit());
-        QCOMPARE(FsGtSpFld(26), tmp.filePath("xdg-data")); // no trailing separator
-        QVERIFY(!FsGtSpFld(5).isEmpty());
-        QVERIFY(FsGtSpFld(99).isEmpty());
+        QCOMPARE(specialFolder(26), tmp.filePath("xdg-data")); // no trailing separator
+        QVERIFY(!specialFolder(5).isEmpty());
+        QVERIFY(specialFolder(99).isEmpty());
     }
 };
 

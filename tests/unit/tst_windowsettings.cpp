@@ -1,6 +1,6 @@
 // The main window's settings in User.xml: defaults, geometry, options, the written layout,
 // and the window that applies and collects them.
-#include "app/TextCodec.h"
+#include "core/TextCodec.h"
 #include "commands/spPic.h"
 #include "mainwindow/TopBand.h"
 #include "mainwindow/fmMain.h"
@@ -193,7 +193,7 @@ private slots:
         QCOMPARE(w.pos(), QPoint(100, 50));
         QCOMPARE(w.size(), QSize(700, 400));
         QCOMPARE(w.displayMode(), 1);
-        QVERIFY(w.topBand().chDsp[0]->isChecked());
+        QVERIFY(w.topBand().checkButtons[0]->isChecked());
         QVERIFY(w.menus().mnMpnt[1]->isChecked());
         QVERIFY(w.menus().mnCpyE[0]->isChecked());
         QVERIFY(w.menus().mnCptC[4]->isChecked()); // "ｸﾞﾚｰ(8bit)"
@@ -208,7 +208,7 @@ private slots:
         off.scaleDisplay = false;
         w.applySettings(off);
         QCOMPARE(w.displayMode(), 3);
-        QVERIFY(!w.topBand().chDsp[0]->isChecked());
+        QVERIFY(!w.topBand().checkButtons[0]->isChecked());
 
         // A maximised window is remembered where it will be restored to.
         w.show();

@@ -1,4 +1,4 @@
-#include "app/TextCodec.h"
+#include "core/TextCodec.h"
 #include "settings/yIni.h"
 #include "testsupport.h"
 
@@ -84,19 +84,19 @@ void TestYIni::init() {
 void TestYIni::firstRunCreatesEmptyFileAndWritesExactLayout() {
     yIni ini(&m_msgs);
     QVERIFY(!QFile::exists(path()));
-    QVERIFY(ini.GetTxt(path()));
+    QVERIFY(ini.loadDocument(path()));
     QVERIFY(QFile::exists(path()));
     QCOMPARE(QFileInfo(path()).size(), 0);
     QCOMPARE(ini.documentText(), kSkeleton);
 
-    ini.GetGtx(QStringLiteral("ﾌｫｰﾑ"));
-    QCOMPARE(ini.vGtVal(QStringLiteral("Left"), QVariant::fromValue<qint16>(0)),
+    ini.loadGroup(QStringLiteral("ﾌｫｰﾑ"));
+    QCOMPARE(ini.readValue(QStringLiteral("Left"), QVariant::fromValue<qint16>(0)),
              QVariant::fromValue<qint16>(0));
-    ini.SetVal(QStringLiteral("Left"), 1200.0f);
-    ini.SetVal(QStringLiteral("Top"), 900.0f);
-    ini.SetGtx();
-    QCOMPARE(QFileInfo(path()).size(), 0); // nothing reaches the disk before SetTxt
-    QVERIFY(ini.SetTxt());
+    ini.writeValue(QStringLiteral("Left"), 1200.0f);
+    ini.writeValue(QStringLiteral("Top"), 900.0f);
+    ini.storeGroup();
+    QCOMPARE(QFileInfo(path()).size(), 0); // nothing reaches the disk before saveDocument
+    QVERIFY(ini.saveDocument());
     QCOMPARE(readBytes(path()), textcodec::toCp932(kSample));
     QVERIFY(m_msgs.asked.isEmpty());
 }
@@ -104,19 +104,19 @@ void TestYIni::firstRunCreatesEmptyFileAndWritesExactLayout() {
 void TestYIni::readsTypedValues() {
     writeBytes(path(), textcodec::toCp932(kSample));
     yIni ini(&m_msgs);
-    QVERIFY(ini.GetTxt(path()));
+    QVERIFY(ini.loadDocument(path()));
     QCOMPARE(ini.documentText(), kSample);
-    ini.GetGtx(QStringLiteral("ﾌｫｰﾑ"));
+    ini.loadGroup(QStringLiteral("ﾌｫｰﾑ"));
     QCOMPARE(ini.groupText(),
              QStringLiteral("      <Left>1200</Left>\r\n      <Top>900</Top>\r\n"));
-    const QVariant left = ini.vGtVal(QStringLiteral("Left"), QVariant::fromValue<qint16>(0));
+    const QVariant left = ini.readValue(QStringLiteral("Left"), QVariant::fromValue<qint16>(0));
     QCOMPARE(left.metaType().id(), QMetaType::Double); // numbers from text are doubles
     QCOMPARE(left.toDouble(), 1200.0);
-    QCOMPARE(ini.vGtVal(QStringLiteral("Top"), QStringLiteral("x")), QVariant(u"900"_qs));
+    QCOMPARE(ini.readValue(QStringLiteral("Top"), QStringLiteral("x")), QVariant(u"900"_qs));
 
-    ini.GetGtx(QStringLiteral("ﾕｰｻﾞｰ")); // missing group: no message, defaults
+    ini.loadGroup(QStringLiteral("ﾕｰｻﾞｰ")); // missing group: no message, defaults
     QVERIFY(ini.groupText().isEmpty());
-    QCOMPARE(ini.vGtVal(QStringLiteral("Left"), 5), QVariant(5));
+    QCOMPARE(ini.readValue(QStringLiteral("Left"), 5), QVariant(5));
     QVERIFY(m_msgs.asked.isEmpty());
 }
 
@@ -126,16 +126,16 @@ void TestYIni::emptyElementGivesDefaultInItsOwnType() {
                                                                       "      <X>abc</X>\r\n"
                                                                       "      <E></E>\r\n"))));
     yIni ini(&m_msgs);
-    QVERIFY(ini.GetTxt(path()));
-    ini.GetGtx(QStringLiteral("G"));
-    QCOMPARE(ini.vGtVal(QStringLiteral("S"), QString()), QVariant(u"  padded  "_qs));
-    QCOMPARE(ini.vGtVal(QStringLiteral("N"), 0), QVariant(640.0));
-    QCOMPARE(ini.vGtVal(QStringLiteral("X"), 7), QVariant(0.0));
-    QCOMPARE(ini.vGtVal(QStringLiteral("E"), QStringLiteral("d")), QVariant(u"d"_qs));
-    QCOMPARE(ini.vGtVal(QStringLiteral("E"), 2.5f), QVariant(2.5f));
-    QCOMPARE(ini.vGtVal(QStringLiteral("E"), QVariant::fromValue<qint16>(7)),
+    QVERIFY(ini.loadDocument(path()));
+    ini.loadGroup(QStringLiteral("G"));
+    QCOMPARE(ini.readValue(QStringLiteral("S"), QString()), QVariant(u"  padded  "_qs));
+    QCOMPARE(ini.readValue(QStringLiteral("N"), 0), QVariant(640.0));
+    QCOMPARE(ini.readValue(QStringLiteral("X"), 7), QVariant(0.0));
+    QCOMPARE(ini.readValue(QStringLiteral("E"), QStringLiteral("d")), QVariant(u"d"_qs));
+    QCOMPARE(ini.readValue(QStringLiteral("E"), 2.5f), QVariant(2.5f));
+    QCOMPARE(ini.readValue(QStringLiteral("E"), QVariant::fromValue<qint16>(7)),
              QVariant::fromValue<qint16>(7));
-    QCOMPARE(ini.vGtVal(QStringLiteral("E"), QVariant()), QVariant());
+    QCOMPARE(ini.readValue(QStringLiteral("E"), QVariant()), QVariant());
     QVERIFY(m_msgs.asked.isEmpty());
 }
 
@@ -150,29 +150,29 @@ void TestYIni::booleansAndDates() {
                                                               "      <D>2024-02-29</D>\r\n"
                                                               "      <BadD>31/02</BadD>\r\n"))));
     yIni ini(&m_msgs);
-    QVERIFY(ini.GetTxt(path()));
-    ini.GetGtx(QStringLiteral("G"));
-    QCOMPARE(ini.vGtVal(QStringLiteral("T"), false), QVariant(true));
-    QCOMPARE(ini.vGtVal(QStringLiteral("F"), true), QVariant(false));
-    QCOMPARE(ini.vGtVal(QStringLiteral("One"), false), QVariant(true));
-    QCOMPARE(ini.vGtVal(QStringLiteral("Zero"), true), QVariant(false));
+    QVERIFY(ini.loadDocument(path()));
+    ini.loadGroup(QStringLiteral("G"));
+    QCOMPARE(ini.readValue(QStringLiteral("T"), false), QVariant(true));
+    QCOMPARE(ini.readValue(QStringLiteral("F"), true), QVariant(false));
+    QCOMPARE(ini.readValue(QStringLiteral("One"), false), QVariant(true));
+    QCOMPARE(ini.readValue(QStringLiteral("Zero"), true), QVariant(false));
     // Text that is no boolean gives the default instead of stopping the program.
-    QCOMPARE(ini.vGtVal(QStringLiteral("Bad"), true), QVariant(true));
-    QCOMPARE(ini.vGtVal(QStringLiteral("Bad"), false), QVariant(false));
-    QCOMPARE(ini.vGtVal(QStringLiteral("E"), true), QVariant(true));
+    QCOMPARE(ini.readValue(QStringLiteral("Bad"), true), QVariant(true));
+    QCOMPARE(ini.readValue(QStringLiteral("Bad"), false), QVariant(false));
+    QCOMPARE(ini.readValue(QStringLiteral("E"), true), QVariant(true));
 
     const QDate leap(2024, 2, 29);
-    QCOMPARE(ini.vGtVal(QStringLiteral("D"), QDate(2000, 1, 1)), QVariant(leap));
-    QCOMPARE(ini.vGtVal(QStringLiteral("D"), QDateTime()), QVariant(leap.startOfDay()));
-    QCOMPARE(ini.vGtVal(QStringLiteral("BadD"), QDate(2000, 1, 1)), QVariant(QDate(2000, 1, 1)));
-    QCOMPARE(ini.vGtVal(QStringLiteral("E"), QDate(2000, 1, 1)), QVariant(QDate(2000, 1, 1)));
+    QCOMPARE(ini.readValue(QStringLiteral("D"), QDate(2000, 1, 1)), QVariant(leap));
+    QCOMPARE(ini.readValue(QStringLiteral("D"), QDateTime()), QVariant(leap.startOfDay()));
+    QCOMPARE(ini.readValue(QStringLiteral("BadD"), QDate(2000, 1, 1)), QVariant(QDate(2000, 1, 1)));
+    QCOMPARE(ini.readValue(QStringLiteral("E"), QDate(2000, 1, 1)), QVariant(QDate(2000, 1, 1)));
 
-    ini.SetVal(QStringLiteral("New"), true);
-    ini.SetVal(QStringLiteral("When"), leap);
+    ini.writeValue(QStringLiteral("New"), true);
+    ini.writeValue(QStringLiteral("When"), leap);
     QVERIFY(ini.groupText().endsWith(
         QStringLiteral("      <New>True</New>\r\n      <When>2024-02-29</When>\r\n")));
-    QCOMPARE(ini.vGtVal(QStringLiteral("New"), false), QVariant(true));
-    QCOMPARE(ini.vGtVal(QStringLiteral("When"), QDate()), QVariant(leap));
+    QCOMPARE(ini.readValue(QStringLiteral("New"), false), QVariant(true));
+    QCOMPARE(ini.readValue(QStringLiteral("When"), QDate()), QVariant(leap));
 }
 
 void TestYIni::valuesAreWrittenInPlainText() {
@@ -192,34 +192,34 @@ void TestYIni::keysAreMatchedExactlyAndFirstOccurrenceWins() {
                                                               "      <A>2</A>\r\n"
                                                               "      <Left>3</Left>\r\n"))));
     yIni ini(&m_msgs);
-    QVERIFY(ini.GetTxt(path()));
-    ini.GetGtx(QStringLiteral("G"));
-    QCOMPARE(ini.vGtVal(QStringLiteral("A"), 0), QVariant(1.0));
-    QCOMPARE(ini.vGtVal(QStringLiteral("left"), 9), QVariant(9));
-    QCOMPARE(ini.vGtVal(QStringLiteral("Left"), 9), QVariant(3.0));
-    ini.SetVal(QStringLiteral("A"), 5);
+    QVERIFY(ini.loadDocument(path()));
+    ini.loadGroup(QStringLiteral("G"));
+    QCOMPARE(ini.readValue(QStringLiteral("A"), 0), QVariant(1.0));
+    QCOMPARE(ini.readValue(QStringLiteral("left"), 9), QVariant(9));
+    QCOMPARE(ini.readValue(QStringLiteral("Left"), 9), QVariant(3.0));
+    ini.writeValue(QStringLiteral("A"), 5);
     QCOMPARE(ini.groupText(), QStringLiteral("      <A>5</A>\r\n"
                                              "      <A>2</A>\r\n"
                                              "      <Left>3</Left>\r\n"));
-    ini.GetGtx(QStringLiteral("g"));
+    ini.loadGroup(QStringLiteral("g"));
     QVERIFY(ini.groupText().isEmpty());
 }
 
 void TestYIni::writeKeepsPositionsAndOrder() {
     writeBytes(path(), textcodec::toCp932(kSample));
     yIni ini(&m_msgs);
-    QVERIFY(ini.GetTxt(path()));
-    ini.GetGtx(QStringLiteral("ﾌｫｰﾑ"));
-    ini.SetVal(QStringLiteral("Width"), 640);
-    ini.SetVal(QStringLiteral("Left"), 10); // existing: stays in front of Top
-    ini.SetGtx();
-    ini.GetGtx(QStringLiteral("ﾕｰｻﾞｰ"));
-    ini.SetVal(QStringLiteral("QN_RNG"), QStringLiteral("A4,21,29.7,cm"));
-    ini.SetGtx();
-    ini.GetGtx(QStringLiteral("ﾌｫｰﾑ")); // committing again keeps the group where it is
-    ini.SetVal(QStringLiteral("Top"), 20);
-    ini.SetGtx();
-    QVERIFY(ini.SetTxt());
+    QVERIFY(ini.loadDocument(path()));
+    ini.loadGroup(QStringLiteral("ﾌｫｰﾑ"));
+    ini.writeValue(QStringLiteral("Width"), 640);
+    ini.writeValue(QStringLiteral("Left"), 10); // existing: stays in front of Top
+    ini.storeGroup();
+    ini.loadGroup(QStringLiteral("ﾕｰｻﾞｰ"));
+    ini.writeValue(QStringLiteral("QN_RNG"), QStringLiteral("A4,21,29.7,cm"));
+    ini.storeGroup();
+    ini.loadGroup(QStringLiteral("ﾌｫｰﾑ")); // committing again keeps the group where it is
+    ini.writeValue(QStringLiteral("Top"), 20);
+    ini.storeGroup();
+    QVERIFY(ini.saveDocument());
     const QString expected = kDecl + QStringLiteral("\r\n<運用>\r\n"
                                                     "   <ﾌｫｰﾑ>\r\n"
                                                     "      <Left>10</Left>\r\n"
@@ -236,20 +236,20 @@ void TestYIni::writeKeepsPositionsAndOrder() {
 
 void TestYIni::doubleDaggerInValueIsStoredAsItIs() {
     yIni ini(&m_msgs);
-    QVERIFY(ini.GetTxt(path()));
-    ini.GetGtx(QStringLiteral("G"));
-    ini.SetVal(QStringLiteral("New"), QStringLiteral("a‡b"));
-    ini.SetVal(QStringLiteral("Old"), QStringLiteral("x"));
-    ini.SetVal(QStringLiteral("Old"), QStringLiteral("c‡d"));
+    QVERIFY(ini.loadDocument(path()));
+    ini.loadGroup(QStringLiteral("G"));
+    ini.writeValue(QStringLiteral("New"), QStringLiteral("a‡b"));
+    ini.writeValue(QStringLiteral("Old"), QStringLiteral("x"));
+    ini.writeValue(QStringLiteral("Old"), QStringLiteral("c‡d"));
     QCOMPARE(ini.groupText(), QStringLiteral("      <New>a‡b</New>\r\n      <Old>c‡d</Old>\r\n"));
-    ini.SetGtx();
-    QVERIFY(ini.SetTxt());
+    ini.storeGroup();
+    QVERIFY(ini.saveDocument());
 
     yIni again(&m_msgs);
-    QVERIFY(again.GetTxt(path()));
-    again.GetGtx(QStringLiteral("G"));
-    QCOMPARE(again.vGtVal(QStringLiteral("New"), QString()), QVariant(u"a‡b"_qs));
-    QCOMPARE(again.vGtVal(QStringLiteral("Old"), QString()), QVariant(u"c‡d"_qs));
+    QVERIFY(again.loadDocument(path()));
+    again.loadGroup(QStringLiteral("G"));
+    QCOMPARE(again.readValue(QStringLiteral("New"), QString()), QVariant(u"a‡b"_qs));
+    QCOMPARE(again.readValue(QStringLiteral("Old"), QString()), QVariant(u"c‡d"_qs));
 }
 
 void TestYIni::emptyFileOrEmptyFirstLineIsNoDocument() {
@@ -257,12 +257,12 @@ void TestYIni::emptyFileOrEmptyFirstLineIsNoDocument() {
          {QByteArray(), QByteArray("\r\n<運用>junk"), QByteArray("\nfoo")}) {
         writeBytes(path(), content);
         yIni ini(&m_msgs);
-        QVERIFY(ini.GetTxt(path()));
+        QVERIFY(ini.loadDocument(path()));
         QCOMPARE(ini.documentText(), kSkeleton);
-        ini.GetGtx(QStringLiteral("G"));
-        ini.SetVal(QStringLiteral("K"), 1);
-        ini.SetGtx();
-        QVERIFY(ini.SetTxt());
+        ini.loadGroup(QStringLiteral("G"));
+        ini.writeValue(QStringLiteral("K"), 1);
+        ini.storeGroup();
+        QVERIFY(ini.saveDocument());
         QCOMPARE(textcodec::fromCp932(readBytes(path())),
                  docWithGroup(QStringLiteral("      <K>1</K>\r\n")));
     }
@@ -270,13 +270,13 @@ void TestYIni::emptyFileOrEmptyFirstLineIsNoDocument() {
 
 void TestYIni::dvPathLoadsAndSavesPlainName() {
     yIni ini(&m_msgs);
-    QVERIFY(ini.GetTxt(path(QStringLiteral("User_dV.XmL"))));
+    QVERIFY(ini.loadDocument(path(QStringLiteral("User_dV.XmL"))));
     QCOMPARE(ini.filePath(), path(QStringLiteral("User.xml")));
     QVERIFY(QFile::exists(path(QStringLiteral("User.xml"))));
     QVERIFY(!QFile::exists(path(QStringLiteral("User_dV.XmL"))));
-    QVERIFY(ini.SetTxt());
+    QVERIFY(ini.saveDocument());
     QCOMPARE(readBytes(path(QStringLiteral("User.xml"))), textcodec::toCp932(kSkeleton));
-    QVERIFY(ini.GetTxt(path(QStringLiteral("Other.xml"))));
+    QVERIFY(ini.loadDocument(path(QStringLiteral("Other.xml"))));
     QCOMPARE(ini.filePath(), path(QStringLiteral("Other.xml")));
 }
 
@@ -293,37 +293,37 @@ void TestYIni::damagedElementsAreReportedOncePerElement() {
                                                "</運用>");
     writeBytes(path(), textcodec::toCp932(doc));
     yIni ini(&m_msgs);
-    QVERIFY(ini.GetTxt(path()));
+    QVERIFY(ini.loadDocument(path()));
 
-    ini.GetGtx(QStringLiteral("Open")); // opening tag only
+    ini.loadGroup(QStringLiteral("Open")); // opening tag only
     QVERIFY(ini.groupText().isEmpty());
-    QCOMPARE(ini.vGtVal(QStringLiteral("K"), 4), QVariant(4));
-    ini.GetGtx(QStringLiteral("Open"));
+    QCOMPARE(ini.readValue(QStringLiteral("K"), 4), QVariant(4));
+    ini.loadGroup(QStringLiteral("Open"));
     QCOMPARE(m_msgs.asked, QStringList{damagedMessage(QStringLiteral("Open"), path())});
 
-    ini.GetGtx(QStringLiteral("Back")); // closing tag before the opening tag
+    ini.loadGroup(QStringLiteral("Back")); // closing tag before the opening tag
     QVERIFY(ini.groupText().isEmpty());
     QCOMPARE(m_msgs.asked.size(), 2);
     QCOMPARE(m_msgs.asked.last(), damagedMessage(QStringLiteral("Back"), path()));
 
-    ini.GetGtx(QStringLiteral("G"));
-    QCOMPARE(ini.vGtVal(QStringLiteral("Cut"), 8), QVariant(8));
-    QCOMPARE(ini.vGtVal(QStringLiteral("Cut"), 8), QVariant(8));
-    QCOMPARE(ini.vGtVal(QStringLiteral("Ok"), 8), QVariant(3.0));
+    ini.loadGroup(QStringLiteral("G"));
+    QCOMPARE(ini.readValue(QStringLiteral("Cut"), 8), QVariant(8));
+    QCOMPARE(ini.readValue(QStringLiteral("Cut"), 8), QVariant(8));
+    QCOMPARE(ini.readValue(QStringLiteral("Ok"), 8), QVariant(3.0));
     QCOMPARE(m_msgs.asked.size(), 3);
     QCOMPARE(m_msgs.asked.last(), damagedMessage(QStringLiteral("Cut"), path()));
 
     // A group with only its opening tag is added whole when committed.
-    ini.GetGtx(QStringLiteral("Open"));
-    ini.SetVal(QStringLiteral("K"), 2);
-    ini.SetGtx();
+    ini.loadGroup(QStringLiteral("Open"));
+    ini.writeValue(QStringLiteral("K"), 2);
+    ini.storeGroup();
     QVERIFY(ini.documentText().endsWith(
         QStringLiteral("   <Open>\r\n      <K>2</K>\r\n   </Open>\r\n</運用>")));
-    QVERIFY(ini.SetTxt());
+    QVERIFY(ini.saveDocument());
 
     // A fresh load reports again.
-    QVERIFY(ini.GetTxt(path()));
-    ini.GetGtx(QStringLiteral("Back"));
+    QVERIFY(ini.loadDocument(path()));
+    ini.loadGroup(QStringLiteral("Back"));
     QCOMPARE(m_msgs.asked.size(), 4);
 }
 
@@ -335,14 +335,14 @@ void TestYIni::groupClosedTooNearItsOpenerReadsEmptyAndIsRepaired() {
             kDecl + QStringLiteral("\r\n<運用>\r\n   ") + squeezed + QStringLiteral("\r\n</運用>");
         writeBytes(path(), textcodec::toCp932(doc));
         yIni ini(&m_msgs);
-        QVERIFY(ini.GetTxt(path()));
-        ini.GetGtx(QStringLiteral("A"));
+        QVERIFY(ini.loadDocument(path()));
+        ini.loadGroup(QStringLiteral("A"));
         QVERIFY2(ini.groupText().isEmpty(), qPrintable(squeezed));
-        ini.SetVal(QStringLiteral("K"), QStringLiteral("v"));
-        ini.SetGtx();
+        ini.writeValue(QStringLiteral("K"), QStringLiteral("v"));
+        ini.storeGroup();
         QCOMPARE(ini.documentText().count(QStringLiteral("<A>")), 1);
-        ini.GetGtx(QStringLiteral("A"));
-        QCOMPARE(ini.vGtVal(QStringLiteral("K"), QString()), QVariant(u"v"_qs));
+        ini.loadGroup(QStringLiteral("A"));
+        QCOMPARE(ini.readValue(QStringLiteral("K"), QString()), QVariant(u"v"_qs));
     }
     QVERIFY(m_msgs.asked.isEmpty());
 }
@@ -354,18 +354,18 @@ void TestYIni::missingRootCloserIsAppended() {
                                                              "      <K>1</K>\r\n") +
                                               tail));
         yIni ini(&m_msgs);
-        QVERIFY(ini.GetTxt(path()));
-        ini.GetGtx(QStringLiteral("B"));
-        ini.SetVal(QStringLiteral("K"), 2);
-        ini.SetGtx();
+        QVERIFY(ini.loadDocument(path()));
+        ini.loadGroup(QStringLiteral("B"));
+        ini.writeValue(QStringLiteral("K"), 2);
+        ini.storeGroup();
         QVERIFY(ini.documentText().endsWith(
             QStringLiteral("   </A>\r\n   <B>\r\n      <K>2</K>\r\n   </B>\r\n</運用>")));
-        QVERIFY(ini.SetTxt());
-        QVERIFY(ini.GetTxt(path()));
-        ini.GetGtx(QStringLiteral("A"));
-        QCOMPARE(ini.vGtVal(QStringLiteral("K"), 0), QVariant(1.0));
-        ini.GetGtx(QStringLiteral("B"));
-        QCOMPARE(ini.vGtVal(QStringLiteral("K"), 0), QVariant(2.0));
+        QVERIFY(ini.saveDocument());
+        QVERIFY(ini.loadDocument(path()));
+        ini.loadGroup(QStringLiteral("A"));
+        QCOMPARE(ini.readValue(QStringLiteral("K"), 0), QVariant(1.0));
+        ini.loadGroup(QStringLiteral("B"));
+        QCOMPARE(ini.readValue(QStringLiteral("K"), 0), QVariant(2.0));
     }
 }
 
@@ -377,28 +377,28 @@ void TestYIni::tagTextInValuesCannotBreakTheDocument() {
                                 QStringLiteral("&lt;literal&gt;&amp;"),
                                 QStringLiteral("<")};
     yIni ini(&m_msgs);
-    QVERIFY(ini.GetTxt(path()));
-    ini.GetGtx(QStringLiteral("G"));
+    QVERIFY(ini.loadDocument(path()));
+    ini.loadGroup(QStringLiteral("G"));
     for (int i = 0; i < values.size(); ++i)
-        ini.SetVal(u'K' + QString::number(i), values[i]);
-    ini.SetVal(QStringLiteral("Last"), 1);
-    ini.SetGtx();
-    ini.GetGtx(QStringLiteral("H"));
-    ini.SetVal(QStringLiteral("K"), 2);
-    ini.SetGtx();
-    QVERIFY(ini.SetTxt());
+        ini.writeValue(u'K' + QString::number(i), values[i]);
+    ini.writeValue(QStringLiteral("Last"), 1);
+    ini.storeGroup();
+    ini.loadGroup(QStringLiteral("H"));
+    ini.writeValue(QStringLiteral("K"), 2);
+    ini.storeGroup();
+    QVERIFY(ini.saveDocument());
     const QString stored = textcodec::fromCp932(readBytes(path()));
     QVERIFY(stored.contains(QStringLiteral("<K0>&lt;/K&gt;</K0>")));
     QVERIFY(stored.contains(QStringLiteral("<K4>&amp;lt;literal&amp;gt;&amp;amp;</K4>")));
 
     yIni again(&m_msgs);
-    QVERIFY(again.GetTxt(path()));
-    again.GetGtx(QStringLiteral("G"));
+    QVERIFY(again.loadDocument(path()));
+    again.loadGroup(QStringLiteral("G"));
     for (int i = 0; i < values.size(); ++i)
-        QCOMPARE(again.vGtVal(u'K' + QString::number(i), QString()), QVariant(values[i]));
-    QCOMPARE(again.vGtVal(QStringLiteral("Last"), 0), QVariant(1.0));
-    again.GetGtx(QStringLiteral("H"));
-    QCOMPARE(again.vGtVal(QStringLiteral("K"), 0), QVariant(2.0));
+        QCOMPARE(again.readValue(u'K' + QString::number(i), QString()), QVariant(values[i]));
+    QCOMPARE(again.readValue(QStringLiteral("Last"), 0), QVariant(1.0));
+    again.loadGroup(QStringLiteral("H"));
+    QCOMPARE(again.readValue(QStringLiteral("K"), 0), QVariant(2.0));
     QVERIFY(m_msgs.asked.isEmpty());
 }
 
@@ -416,24 +416,24 @@ void TestYIni::oldLayoutFileIsWrittenBackIdentically() {
     const QByteArray bytes = textcodec::toCp932(doc);
     writeBytes(path(), bytes);
     yIni ini(&m_msgs);
-    QVERIFY(ini.GetTxt(path()));
-    ini.GetGtx(QStringLiteral("ﾕｰｻﾞｰ"));
-    QCOMPARE(ini.vGtVal(QStringLiteral("Raw"), QString()), QVariant(u"1<2"_qs));
-    ini.SetVal(QStringLiteral("ｽｹｰﾙ表示"), 1);
-    ini.SetVal(QStringLiteral("減色"), QStringLiteral("減色しない"));
-    ini.SetGtx();
-    QVERIFY(ini.SetTxt());
+    QVERIFY(ini.loadDocument(path()));
+    ini.loadGroup(QStringLiteral("ﾕｰｻﾞｰ"));
+    QCOMPARE(ini.readValue(QStringLiteral("Raw"), QString()), QVariant(u"1<2"_qs));
+    ini.writeValue(QStringLiteral("ｽｹｰﾙ表示"), 1);
+    ini.writeValue(QStringLiteral("減色"), QStringLiteral("減色しない"));
+    ini.storeGroup();
+    QVERIFY(ini.saveDocument());
     QCOMPARE(readBytes(path()), bytes);
 }
 
 void TestYIni::unencodableTextIsWrittenAsUtf8() {
     const QString euro = QStringLiteral("価格 € 😀");
     yIni ini(&m_msgs);
-    QVERIFY(ini.GetTxt(path()));
-    ini.GetGtx(QStringLiteral("G"));
-    ini.SetVal(QStringLiteral("K"), euro);
-    ini.SetGtx();
-    QVERIFY(ini.SetTxt());
+    QVERIFY(ini.loadDocument(path()));
+    ini.loadGroup(QStringLiteral("G"));
+    ini.writeValue(QStringLiteral("K"), euro);
+    ini.storeGroup();
+    QVERIFY(ini.saveDocument());
     const QByteArray utf8 = readBytes(path());
     QVERIFY(utf8.startsWith("<?xml version='1.0' encoding='UTF-8' ?>\r\n<"));
     QVERIFY(utf8.contains(euro.toUtf8()));
@@ -441,83 +441,83 @@ void TestYIni::unencodableTextIsWrittenAsUtf8() {
     QCOMPARE(ini.documentText().toUtf8(), utf8);
 
     yIni again(&m_msgs);
-    QVERIFY(again.GetTxt(path()));
-    again.GetGtx(QStringLiteral("G"));
-    QCOMPARE(again.vGtVal(QStringLiteral("K"), QString()), QVariant(euro));
+    QVERIFY(again.loadDocument(path()));
+    again.loadGroup(QStringLiteral("G"));
+    QCOMPARE(again.readValue(QStringLiteral("K"), QString()), QVariant(euro));
 
     // Once the text fits code page 932 again the file goes back to it. The wave dash
     // is stored in its code-page-932 form.
-    again.SetVal(QStringLiteral("K"), QStringLiteral("ｽｹｰﾙ〜"));
-    again.SetGtx();
-    QVERIFY(again.SetTxt());
+    again.writeValue(QStringLiteral("K"), QStringLiteral("ｽｹｰﾙ〜"));
+    again.storeGroup();
+    QVERIFY(again.saveDocument());
     const QByteArray cp932 = readBytes(path());
     QVERIFY(cp932.startsWith(kDecl.toLatin1() + "\r\n"));
     QVERIFY(cp932.contains("\xBD\xB9\xB0\xD9\x81\x60"));
     QCOMPARE(textcodec::toCp932(again.documentText()), cp932);
     QVERIFY(again.documentText().contains(u"ｽｹｰﾙ～"_qs));
-    QVERIFY(again.GetTxt(path()));
-    again.GetGtx(QStringLiteral("G"));
-    QCOMPARE(again.vGtVal(QStringLiteral("K"), QString()), QVariant(u"ｽｹｰﾙ～"_qs));
+    QVERIFY(again.loadDocument(path()));
+    again.loadGroup(QStringLiteral("G"));
+    QCOMPARE(again.readValue(QStringLiteral("K"), QString()), QVariant(u"ｽｹｰﾙ～"_qs));
 
     // Either declaration style reads, and so does a byte-order mark.
     writeBytes(path(), "<?xml version=\"1.0\" encoding = \"utf-8\"?>\r\n<運用>\r\n   <G>\r\n"
                        "      <K>€</K>\r\n   </G>\r\n</運用>");
-    QVERIFY(again.GetTxt(path()));
-    again.GetGtx(QStringLiteral("G"));
-    QCOMPARE(again.vGtVal(QStringLiteral("K"), QString()), QVariant(u"€"_qs));
+    QVERIFY(again.loadDocument(path()));
+    again.loadGroup(QStringLiteral("G"));
+    QCOMPARE(again.readValue(QStringLiteral("K"), QString()), QVariant(u"€"_qs));
     writeBytes(path(), "\xEF\xBB\xBF<運用>\r\n   <G>\r\n      <K>€</K>\r\n   </G>\r\n</運用>");
-    QVERIFY(again.GetTxt(path()));
-    again.GetGtx(QStringLiteral("G"));
-    QCOMPARE(again.vGtVal(QStringLiteral("K"), QString()), QVariant(u"€"_qs));
-    QVERIFY(again.SetTxt()); // no declaration to change: the mark keeps it UTF-8
+    QVERIFY(again.loadDocument(path()));
+    again.loadGroup(QStringLiteral("G"));
+    QCOMPARE(again.readValue(QStringLiteral("K"), QString()), QVariant(u"€"_qs));
+    QVERIFY(again.saveDocument()); // no declaration to change: the mark keeps it UTF-8
     QVERIFY(readBytes(path()).startsWith("\xEF\xBB\xBF<"));
 }
 
 void TestYIni::unreadableOrUnwritablePathsFail() {
     yIni ini(&m_msgs);
-    QVERIFY(!ini.GetTxt(m_dir->filePath(QStringLiteral("missing/User.xml"))));
+    QVERIFY(!ini.loadDocument(m_dir->filePath(QStringLiteral("missing/User.xml"))));
     QVERIFY(ini.documentText().isEmpty());
-    ini.GetGtx(QStringLiteral("G"));
-    QCOMPARE(ini.vGtVal(QStringLiteral("K"), 3), QVariant(3));
-    ini.SetVal(QStringLiteral("K"), 1);
-    ini.SetGtx(); // an empty document gets its skeleton first
+    ini.loadGroup(QStringLiteral("G"));
+    QCOMPARE(ini.readValue(QStringLiteral("K"), 3), QVariant(3));
+    ini.writeValue(QStringLiteral("K"), 1);
+    ini.storeGroup(); // an empty document gets its skeleton first
     QCOMPARE(ini.documentText(), docWithGroup(QStringLiteral("      <K>1</K>\r\n")));
-    QVERIFY(!ini.SetTxt());
+    QVERIFY(!ini.saveDocument());
     QVERIFY(!QDir(m_dir->filePath(QStringLiteral("missing"))).exists());
 
     QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("folder.xml")));
-    QVERIFY(!ini.GetTxt(path(QStringLiteral("folder.xml"))));
-    QVERIFY(!ini.SetTxt());
+    QVERIFY(!ini.loadDocument(path(QStringLiteral("folder.xml"))));
+    QVERIFY(!ini.saveDocument());
 
     yIni never;
-    QVERIFY(!never.SetTxt()); // no GetTxt yet: nowhere to write
+    QVERIFY(!never.saveDocument()); // no loadDocument yet: nowhere to write
 
     // A successful save leaves no temporary file behind.
-    QVERIFY(ini.GetTxt(path()));
-    QVERIFY(ini.SetTxt());
+    QVERIFY(ini.loadDocument(path()));
+    QVERIFY(ini.saveDocument());
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{u"User.xml"_qs});
 }
 
 void TestYIni::noLengthLimit() {
     const QString big(40000, u'ｱ');
     yIni ini(&m_msgs);
-    QVERIFY(ini.GetTxt(path()));
+    QVERIFY(ini.loadDocument(path()));
     for (int g = 0; g < 50; ++g) {
-        ini.GetGtx(u'G' + QString::number(g));
-        ini.SetVal(QStringLiteral("K"), big + QString::number(g));
-        ini.SetGtx();
+        ini.loadGroup(u'G' + QString::number(g));
+        ini.writeValue(QStringLiteral("K"), big + QString::number(g));
+        ini.storeGroup();
     }
-    QVERIFY(ini.SetTxt());
+    QVERIFY(ini.saveDocument());
     QVERIFY(ini.documentText().size() > 2000000);
     yIni again(&m_msgs);
-    QVERIFY(again.GetTxt(path()));
-    again.GetGtx(QStringLiteral("G49"));
-    QCOMPARE(again.vGtVal(QStringLiteral("K"), QString()), QVariant(big + QStringLiteral("49")));
+    QVERIFY(again.loadDocument(path()));
+    again.loadGroup(QStringLiteral("G49"));
+    QCOMPARE(again.readValue(QStringLiteral("K"), QString()), QVariant(big + QStringLiteral("49")));
 }
 
 void TestYIni::processWideInstance() {
     yIni& first = yIni::instance();
-    QVERIFY(first.GetTxt(path()));
+    QVERIFY(first.loadDocument(path()));
     QCOMPARE(&yIni::instance(), &first);
     QCOMPARE(yIni::instance().filePath(), path());
     yIni::releaseInstance();

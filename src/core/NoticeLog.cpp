@@ -1,4 +1,4 @@
-#include "app/NoticeLog.h"
+#include "core/NoticeLog.h"
 
 void NoticeLog::add(const QString& text) {
     // A CR alone separates lines inside the program's messages.
