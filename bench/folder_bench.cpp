@@ -88,8 +88,8 @@ QString folderListSection() {
       << QString::number(bench::median(addOld), 'f', 1) << " | within 20 |\n\n"
       << "The check looks at the folder's modification time only; the list reads the folder's "
          "names once, without looking at each file, and adds or takes away only the names that "
-         "changed (both lists held " << (same ? "the same" : "different")
-      << " number of names at the end).\n\n";
+         "changed (both lists held "
+      << (same ? "the same" : "different") << " number of names at the end).\n\n";
     Q_UNUSED(sink);
     return out;
 }

@@ -1,7 +1,7 @@
 // Intake of a screen capture, from the picture on the clipboard to the stored bitmap,
 // against writing the same bytes to the same folder. Writes docs/benchmarks.md.
-#include "core/Messages.h"
 #include "benchutil.h"
+#include "core/Messages.h"
 #include "imaging/ImageModel.h"
 #include "mainwindow/fmMain.h"
 #include "platform/FileSystem.h"
@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
             QElapsedTimer t;
             t.start();
             w.captureOffered(offer);
-            offer = {}; // as the clipboard hands it over: the intake's alone
+            offer = {};        // as the clipboard hands it over: the intake's alone
             w.finishIntakes(); // stored on the storing thread, outcome shown here
             intake.push_back(t.nsecsElapsed() / 1e6);
             QFile stored(w.currentFile());

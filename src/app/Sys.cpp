@@ -1,8 +1,8 @@
 #include "app/Sys.h"
 
 #include "app/QtMessageSink.h"
-#include "core/TextCodec.h"
 #include "app/Translations.h"
+#include "core/TextCodec.h"
 #include "imaging/ImageModel.h"
 #include "mainwindow/fmMain.h"
 #include "platform/Platform.h"

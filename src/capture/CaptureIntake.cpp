@@ -39,9 +39,8 @@ QImage decodeOffer(platform::ClipboardSnapshot& offer, QString* error) {
     QBuffer buffer;
     buffer.setData(offer.pictureBytes);
     buffer.open(QIODevice::ReadOnly);
-    const QByteArray type = offer.pictureFormat.startsWith("image/")
-                                ? offer.pictureFormat.mid(6)
-                                : QByteArray();
+    const QByteArray type =
+        offer.pictureFormat.startsWith("image/") ? offer.pictureFormat.mid(6) : QByteArray();
     QImageReader reader(&buffer, type == "x-bmp" ? QByteArray("bmp") : type);
     reader.setAutoTransform(false);
     QImage img;
@@ -71,9 +70,9 @@ imaging::ImageModel composeCapture(QImage picture, const platform::ClipboardSnap
         picture = picture.convertToFormat(QImage::Format_RGB32);
     if (settings.drawPointer && !offer.pointer.image.isNull()) {
         QPainter p(&picture);
-        p.drawImage(pointerPlacement(offer.pointer, picture.size(), settings.screen,
-                                     offer.activeWindow),
-                    offer.pointer.image);
+        p.drawImage(
+            pointerPlacement(offer.pointer, picture.size(), settings.screen, offer.activeWindow),
+            offer.pointer.image);
     }
     imaging::ImageModel model;
     model.setImage(std::move(picture));
@@ -104,9 +103,8 @@ IntakeOutcome unreadable(IntakeOutcome::Source source, const QString& why) {
 
 void storeModel(WorkFolder& folder, const QString& prefix, IntakeOutcome& out) {
     const imaging::ImageModel& model = out.picture;
-    const WorkFolder::Stored s = folder.store(prefix, QStringLiteral(".bmp"), [&](QIODevice& dev) {
-        return model.saveBmp(dev);
-    });
+    const WorkFolder::Stored s = folder.store(prefix, QStringLiteral(".bmp"),
+                                              [&](QIODevice& dev) { return model.saveBmp(dev); });
     out.kind = s.ok ? IntakeOutcome::Kind::Stored : IntakeOutcome::Kind::NotStored;
     out.path = s.path;
     out.error = s.error;
@@ -183,9 +181,8 @@ void CaptureIntake::takeCopy(const platform::ClipboardSnapshot& offer, const QSt
             }
             const QByteArray bytes = encodeTextFile(offer.text);
             const WorkFolder::Stored s =
-                folder.store(prefix, QStringLiteral(".txt"), [&bytes](QIODevice& dev) {
-                    return dev.write(bytes) == bytes.size();
-                });
+                folder.store(prefix, QStringLiteral(".txt"),
+                             [&bytes](QIODevice& dev) { return dev.write(bytes) == bytes.size(); });
             out.kind = s.ok ? IntakeOutcome::Kind::Stored : IntakeOutcome::Kind::NotStored;
             out.path = s.path;
             out.error = s.error;

@@ -2,7 +2,8 @@
 
 void NoticeLog::add(const QString& text) {
     // A CR alone separates lines inside the program's messages.
-    QStringList lines = QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+    QStringList lines = QString(text)
+                            .replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
                             .replace(u'\r', u'\n')
                             .split(u'\n');
     if (lines.size() > kLinesEach) {
@@ -26,6 +27,7 @@ void NoticeLog::clear() {
 QString NoticeLog::text() const {
     QString out;
     if (m_total > m_newest.size())
-        out = QStringLiteral("ほかに %1 件のお知らせがありました\n\n").arg(m_total - m_newest.size());
+        out =
+            QStringLiteral("ほかに %1 件のお知らせがありました\n\n").arg(m_total - m_newest.size());
     return out + m_newest.join(QStringLiteral("\n\n"));
 }

@@ -4,8 +4,8 @@
 #include "platform/FileSystem.h"
 
 #include <QDir>
-#include <QRegularExpression>
 #include <QMouseEvent>
+#include <QRegularExpression>
 #include <QSignalBlocker>
 
 #include <algorithm>

@@ -1,12 +1,12 @@
 #include "mainwindow/fmMain.h"
 
-#include "core/Messages.h"
 #include "app/Sys.h"
-#include "core/TextCodec.h"
-#include "core/Twips.h"
 #include "capture/ClipFormat.h"
 #include "commands/Toolbar.h"
 #include "commands/spPic.h"
+#include "core/Messages.h"
+#include "core/TextCodec.h"
+#include "core/Twips.h"
 #include "imaging/ImageView.h"
 #include "mainwindow/FileList.h"
 #include "mainwindow/TopBand.h"
@@ -72,7 +72,8 @@ fmMain::fmMain(platform::Desktop& desktop, MessageSink& messages, const QString&
     connect(m_File1, &QListWidget::itemSelectionChanged, this, &fmMain::File1_Click);
     connect(m_File1, &FileList::selectedItemClicked, this, &fmMain::File1_Click);
     for (int i = 0; i < 2; ++i)
-        connect(m_top->checkButtons[size_t(i)], &QCheckBox::toggled, this, [this, i] { checkButtonClicked(i); });
+        connect(m_top->checkButtons[size_t(i)], &QCheckBox::toggled, this,
+                [this, i] { checkButtonClicked(i); });
     connect(m_top->Text1, &QLineEdit::textEdited, this, &fmMain::Text1_Edited);
 
     // Designed size; the loaded settings place it. Never so small that the band is cut off.
@@ -223,9 +224,10 @@ void fmMain::intakeDone(const IntakeOutcome& out) {
     if (out.kind == Kind::Unreadable) {
         // Lost by nature when the owner went away first; never lost silently.
         ++m_lostOffers;
-        m_messages.notice(QStringLiteral("ｸﾘｯﾌﾟﾎﾞｰﾄﾞのﾃﾞｰﾀを取り込めませんでした (これまでに %1 件)\r")
-                              .arg(m_lostOffers) +
-                          out.error);
+        m_messages.notice(
+            QStringLiteral("ｸﾘｯﾌﾟﾎﾞｰﾄﾞのﾃﾞｰﾀを取り込めませんでした (これまでに %1 件)\r")
+                .arg(m_lostOffers) +
+            out.error);
     }
     const bool stored = out.kind == Kind::Stored;
     const bool capture = out.source == Source::Capture;

@@ -175,9 +175,8 @@ private slots:
         m.setImage(pattern(40, 20));
         doc.replace(m);
         const QImage original = doc.image();
-        QVERIFY(doc.edit(QStringLiteral("grey"), [](imaging::ImageModel& p) {
-            return p.convertDepth(80);
-        }));
+        QVERIFY(doc.edit(QStringLiteral("grey"),
+                         [](imaging::ImageModel& p) { return p.convertDepth(80); }));
         QCOMPARE(doc.depthCode(), 80);
         QVERIFY(!doc.edit(QStringLiteral("fails"), [](imaging::ImageModel& p) {
             p.setImage(QImage(1, 1, QImage::Format_RGB32));

@@ -1,9 +1,9 @@
 // Screen-capture and copy intake through the main window, with a headless desktop.
-#include "core/TextCodec.h"
 #include "capture/CopyIntake.h"
+#include "commands/spPic.h"
+#include "core/TextCodec.h"
 #include "imaging/ImageView.h"
 #include "mainwindow/FileList.h"
-#include "commands/spPic.h"
 #include "mainwindow/fmMain.h"
 #include "platform/null/NullDesktop.h"
 #include "windowfixture.h"

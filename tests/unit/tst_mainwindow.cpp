@@ -42,7 +42,8 @@ private slots:
         QCOMPARE(win.w->windowTitle(), QStringLiteral("Tolvik"));
         QCOMPARE(win.checkButtons(0).text(), QStringLiteral("ｽｹｰﾙ表示"));
         QCOMPARE(win.checkButtons(1).text(), QStringLiteral("ｷｬﾌﾞﾁｬｰ待機"));
-        QCOMPARE(win.checkButtons(1).geometry(), QRect(489, 1, 93, 17)); // 7335, 15, 1395, 255 twips
+        QCOMPARE(win.checkButtons(1).geometry(),
+                 QRect(489, 1, 93, 17)); // 7335, 15, 1395, 255 twips
         QCOMPARE(win.w->topBand().Text1->toolTip(),
                  QStringLiteral("画像を連番で保存時の連番の前部分"));
         QCOMPARE(win.w->File1().geometry().top(), 23); // 340 twips

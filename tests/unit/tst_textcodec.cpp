@@ -1,5 +1,5 @@
-#include "core/TextCodec.h"
 #include "capture/CopyIntake.h"
+#include "core/TextCodec.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
-#include "core/Twips.h"
 #include "commands/Operations.h"
 #include "commands/Toolbar.h"
+#include "core/Twips.h"
 #include "mainwindow/TopBand.h"
 #include "windowfixture.h"
 

@@ -1,7 +1,7 @@
 // The main window's settings in User.xml: defaults, geometry, options, the written layout,
 // and the window that applies and collects them.
-#include "core/TextCodec.h"
 #include "commands/spPic.h"
+#include "core/TextCodec.h"
 #include "mainwindow/TopBand.h"
 #include "mainwindow/fmMain.h"
 #include "platform/null/NullDesktop.h"

@@ -193,10 +193,11 @@ XSelectionReader::Transfer XSelectionReader::receive(uint32_t target) {
 
     auto readProperty = [&](uint32_t* type) -> std::optional<QByteArray> {
         // Deleting as it is read tells an incremental sender to go on.
-        Reply<xcb_get_property_reply_t> r(xcb_get_property_reply(
-            c, xcb_get_property(c, 1, m_window, m_property, XCB_GET_PROPERTY_TYPE_ANY, 0,
-                                UINT32_MAX / 4),
-            nullptr));
+        Reply<xcb_get_property_reply_t> r(
+            xcb_get_property_reply(c,
+                                   xcb_get_property(c, 1, m_window, m_property,
+                                                    XCB_GET_PROPERTY_TYPE_ANY, 0, UINT32_MAX / 4),
+                                   nullptr));
         if (!r)
             return std::nullopt;
         *type = r->type;
@@ -328,8 +329,8 @@ void XSelectionReader::readOffer(uint32_t ownerWindow, uint32_t timestamp) {
                                << took.elapsed() << "ms";
     } else {
         qCInfo(lcClipboard) << "offer" << timestamp << "read:" << s.formats << "value" << s.value
-                            << "picture" << s.pictureBytes.size() << "text" << s.text.size()
-                            << "in" << took.elapsed() << "ms";
+                            << "picture" << s.pictureBytes.size() << "text" << s.text.size() << "in"
+                            << took.elapsed() << "ms";
     }
     m_deliver(std::move(s));
 }
