@@ -112,6 +112,28 @@ void storeModel(WorkFolder& folder, const QString& prefix, IntakeOutcome& out) {
 
 } // namespace
 
+IntakeOutcome CaptureIntake::takePicture(platform::ClipboardSnapshot& offer,
+                                         IntakeOutcome::Source source, Seen& seen,
+                                         WorkFolder& folder, const QString& prefix,
+                                         const std::function<imaging::ImageModel(QImage)>& make) {
+    QString why;
+    QImage picture = decodeOffer(offer, &why);
+    if (picture.isNull())
+        return unreadable(source, why);
+    IntakeOutcome out;
+    out.source = source;
+    const quint64 key = keyOf(picture);
+    if (key == seen.pictureKey) {
+        out.kind = IntakeOutcome::Kind::Repeat;
+        return out;
+    }
+    out.picture = make(std::move(picture));
+    storeModel(folder, prefix, out);
+    if (out.kind == IntakeOutcome::Kind::Stored)
+        seen.pictureKey = key;
+    return out;
+}
+
 CaptureIntake::CaptureIntake(WorkFolder& folder, Done done)
     : m_folder(folder), m_done(std::move(done)), m_seen(std::make_shared<Seen>()) {}
 
@@ -127,20 +149,10 @@ void CaptureIntake::takeCapture(const platform::ClipboardSnapshot& offer,
                 return unreadable(out.source, offer.lostReason);
             if (!offer.hasPicture())
                 return out; // Nothing
-            QString why;
-            QImage picture = decodeOffer(offer, &why);
-            if (picture.isNull())
-                return unreadable(out.source, why);
-            const quint64 key = keyOf(picture);
-            if (key == seen->pictureKey) {
-                out.kind = IntakeOutcome::Kind::Repeat;
-                return out;
-            }
-            out.picture = composeCapture(std::move(picture), offer, settings);
-            storeModel(folder, settings.prefix, out);
-            if (out.kind == IntakeOutcome::Kind::Stored)
-                seen->pictureKey = key;
-            return out;
+            return takePicture(offer, out.source, *seen, folder, settings.prefix,
+                               [&](QImage picture) {
+                                   return composeCapture(std::move(picture), offer, settings);
+                               });
         },
         m_done);
 }
@@ -152,23 +164,13 @@ void CaptureIntake::takeCopy(const platform::ClipboardSnapshot& offer, const QSt
             out.source = IntakeOutcome::Source::Copy;
             if (offer.lost)
                 return unreadable(out.source, offer.lostReason);
-            if (offer.hasPicture()) {
-                QString why;
-                QImage picture = decodeOffer(offer, &why);
-                if (picture.isNull())
-                    return unreadable(out.source, why);
-                const quint64 key = keyOf(picture);
-                if (key == seen->pictureKey) {
-                    out.kind = IntakeOutcome::Kind::Repeat;
-                    return out;
-                }
-                // Stored as copied: no pointer, no resolution of ours.
-                out.picture.setImage(std::move(picture));
-                storeModel(folder, prefix, out);
-                if (out.kind == IntakeOutcome::Kind::Stored)
-                    seen->pictureKey = key;
-                return out;
-            }
+            if (offer.hasPicture())
+                return takePicture(offer, out.source, *seen, folder, prefix, [](QImage picture) {
+                    // Stored as copied: no pointer, no resolution of ours.
+                    imaging::ImageModel model;
+                    model.setImage(std::move(picture));
+                    return model;
+                });
             if (!offer.hasText)
                 return out; // Nothing: a copy we do not keep
             out.isText = true;

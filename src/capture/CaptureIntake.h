@@ -61,6 +61,12 @@ public:
 
 private:
     struct Seen; // what was taken in last; touched on the storing thread only
+    // Decodes the offer's picture, drops a repeat of the last one, makes the model to store
+    // (make) and stores it.
+    static IntakeOutcome takePicture(platform::ClipboardSnapshot& offer,
+                                     IntakeOutcome::Source source, Seen& seen, WorkFolder& folder,
+                                     const QString& prefix,
+                                     const std::function<imaging::ImageModel(QImage)>& make);
     WorkFolder& m_folder;
     Done m_done;
     std::shared_ptr<Seen> m_seen;

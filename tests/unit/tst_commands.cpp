@@ -1,4 +1,5 @@
 // The popup menus, the command table and the routing of a picked item.
+#include "commandhost.h"
 #include "commands/CommandTable.h"
 #include "commands/spPic.h"
 
@@ -8,21 +9,7 @@
 #include <QtTest>
 
 namespace {
-struct Host : CommandHost {
-    QStringList calls;
-    bool text = false;
-    QString reduction = QStringLiteral("減色しない");
-    bool textShown() const override { return text; }
-    void SaveToWorkFolder() override { calls << "SaveToWorkFolder"; }
-    void EmptyWorkFolder() override { calls << "EmptyWorkFolder"; }
-    void ExploreWorkFolder() override { calls << "ExploreWorkFolder"; }
-    void SaveWindowSettings() override { calls << "SaveWindowSettings"; }
-    void PasteText() override { calls << "PasteText"; }
-    void CopyText(bool m) override { calls << QStringLiteral("CopyText(%1)").arg(m); }
-    void EraseImage() override { calls << "EraseImage"; }
-    void ClearRange() override { calls << "ClearRange"; }
-    void setColourReduction(const QString& c) override { reduction = c; }
-};
+using Host = RecordingCommandHost;
 
 struct Fixture {
     OperationRegistry ops;

@@ -1,5 +1,6 @@
 // The operation registry: one action per operation, reached alike from command texts,
 // popup items, toolbar buttons and keys.
+#include "commandhost.h"
 #include "commands/CommandTable.h"
 #include "commands/Operations.h"
 #include "commands/Toolbar.h"
@@ -13,19 +14,7 @@
 #include <QtTest>
 
 namespace {
-struct Host : CommandHost {
-    QStringList calls;
-    bool textShown() const override { return true; }
-    void SaveToWorkFolder() override { calls << "SaveToWorkFolder"; }
-    void EmptyWorkFolder() override { calls << "EmptyWorkFolder"; }
-    void ExploreWorkFolder() override { calls << "ExploreWorkFolder"; }
-    void SaveWindowSettings() override { calls << "SaveWindowSettings"; }
-    void PasteText() override { calls << "PasteText"; }
-    void CopyText(bool m) override { calls << QStringLiteral("CopyText(%1)").arg(m); }
-    void EraseImage() override { calls << "EraseImage"; }
-    void ClearRange() override { calls << "ClearRange"; }
-    void setColourReduction(const QString&) override { calls << "setColourReduction"; }
-};
+using Host = RecordingCommandHost;
 
 // Everything wired as in the main window, and a record of the actions triggered.
 struct Fixture {
@@ -39,6 +28,7 @@ struct Fixture {
     QList<QAction*> triggered;
 
     Fixture() {
+        host.text = true;
         menus.canPasteImage = [] { return true; };
         for (Operation op : OperationRegistry::all()) {
             QAction* a = ops.action(op);

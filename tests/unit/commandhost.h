@@ -1,0 +1,21 @@
+#pragma once
+// A command host that records which operation each command reached.
+#include "commands/CommandTable.h"
+
+#include <QStringList>
+
+struct RecordingCommandHost : CommandHost {
+    QStringList calls;
+    bool text = false;
+    QString reduction = QStringLiteral("減色しない");
+    bool textShown() const override { return text; }
+    void SaveToWorkFolder() override { calls << "SaveToWorkFolder"; }
+    void EmptyWorkFolder() override { calls << "EmptyWorkFolder"; }
+    void ExploreWorkFolder() override { calls << "ExploreWorkFolder"; }
+    void SaveWindowSettings() override { calls << "SaveWindowSettings"; }
+    void PasteText() override { calls << "PasteText"; }
+    void CopyText(bool m) override { calls << QStringLiteral("CopyText(%1)").arg(m); }
+    void EraseImage() override { calls << "EraseImage"; }
+    void ClearRange() override { calls << "ClearRange"; }
+    void setColourReduction(const QString& c) override { reduction = c; }
+};
