@@ -4,6 +4,7 @@
 #include "imaging/DepthCode.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -240,7 +241,8 @@ bool reduceToRange(ImageModel& picture, ReduceMode mode) {
             return false;
         out.setDotsPerMeterX(src.dotsPerMeterX());
         out.setDotsPerMeterY(src.dotsPerMeterY());
-        takeResult(picture, std::move(out), resultCode);
+        if (!takeResult(picture, std::move(out), resultCode))
+            return false;
         picture.clearRange();
         return true;
     });

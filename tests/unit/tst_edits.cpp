@@ -37,6 +37,14 @@ QImage palette4(int w, int h) {
             img.setPixel(x, y, uint((x + y) % 4));
     return img;
 }
+// Palette indices row by row.
+QList<int> indices(const QImage& img) {
+    QList<int> out;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            out << img.pixelIndex(x, y);
+    return out;
+}
 } // namespace
 
 class TestEdits : public QObject {
@@ -48,44 +56,34 @@ private slots:
         m.range = {};
         QVERIFY(rangePixels(m).isEmpty());
         QVERIFY(!clearRange(m));
-        m.range = {3, 2, 1, 1}; // corners in either order
-        QCOMPARE(rangePixels(m), QRect(QPoint(1, 1), QPoint(3, 2)));
-
-        const ImageModel before = m;
+        m.range = {3, 2, 1, 1}; // corners in either order, both edges included
         QVERIFY(trimToRange(m));
         QCOMPARE(m.image().size(), QSize(3, 2));
         QCOMPARE(m.image().pixel(0, 0), qRgb(1, 1, 0));
         QCOMPARE(m.image().pixel(2, 1), qRgb(3, 2, 0));
         QVERIFY(m.range.isEmpty());
-        QCOMPARE(before.image().size(), QSize(5, 4));
 
-        ImageModel pal = modelOf(palette4(4, 4), {2, 0, 3, 3});
+        ImageModel pal = modelOf(palette4(4, 2), {2, 0, 3, 1});
         pal.setImage(pal.image(), 4);
         QVERIFY(trimToRange(pal));
         QCOMPARE(pal.depthCode(), 4);
-        QCOMPARE(pal.image().colorTable(), palette4(1, 1).colorTable());
-        QCOMPARE(pal.image().pixelIndex(1, 3), 2);
-
+        QCOMPARE(indices(pal.image()), (QList<int>{2, 3, 3, 0}));
         pal.range = {9, 9, 12, 12}; // wholly outside
         QVERIFY(!trimToRange(pal));
         QVERIFY(clearRange(pal));
-        QVERIFY(pal.range.isEmpty());
-        QVERIFY(!trimToRange(pal));
-        QCOMPARE(pal.image().size(), QSize(2, 4));
+        QCOMPARE(pal.image().size(), QSize(2, 2));
     }
 
     void foldRows() {
-        ImageModel m = modelOf(numbered(640, 2000), {0, 500, 639, 799});
         QCOMPARE(foldDirectionOfCaption(QStringLiteral("縦方向")), FoldDirection::Rows);
         QCOMPARE(foldDirectionOfCaption(QStringLiteral("何か")), FoldDirection::Rows);
+        ImageModel m = modelOf(numbered(640, 2000), {0, 500, 639, 799});
         QVERIFY(foldOutBand(m, FoldDirection::Rows));
         QCOMPARE(m.image().size(), QSize(640, 1700));
         QCOMPARE(rowOf(m.image(), 499), 499);
         QCOMPARE(rowOf(m.image(), 500), 800);
-        QCOMPARE(rowOf(m.image(), 1699), 1999);
         QCOMPARE(m.image().pixel(639, 1699), qRgb(639 & 255, 1999 & 255, 1999 >> 8));
         QVERIFY(m.range.isEmpty());
-        QCOMPARE(m.depthCode(), 32);
 
         // A band reaching past the bottom takes only the picture's rows from y1 on.
         ImageModel past = modelOf(numbered(3, 10), {0, 5, 2, 50});
@@ -100,35 +98,29 @@ private slots:
     }
 
     void foldColumns() {
-        ImageModel m = modelOf(numbered(800, 600), {600, 0, 799, 599});
         QCOMPARE(foldDirectionOfCaption(QStringLiteral("横方向")), FoldDirection::Columns);
+        ImageModel m = modelOf(numbered(800, 600), {600, 0, 799, 599});
         QVERIFY(foldOutBand(m, FoldDirection::Columns));
         QCOMPARE(m.image().size(), QSize(600, 600));
         QCOMPARE(m.image().pixel(599, 599), qRgb(599 & 255, 599 & 255, 599 >> 8));
 
         // 4-bit grey and 1-bit pictures keep form, depth code and exact pixels.
-        ImageModel grey = modelOf(numbered(6, 2));
+        QImage ramp(4, 1, QImage::Format_Grayscale8);
+        for (int x = 0; x < 4; ++x)
+            ramp.setPixel(x, 0, qRgb(x * 85, x * 85, x * 85));
+        ImageModel grey = modelOf(ramp, {1, 0, 2, 0});
         QVERIFY(grey.convertDepth(40));
-        const QImage g = grey.image();
-        grey.range = {1, 0, 2, 1};
+        QCOMPARE(indices(grey.image()), (QList<int>{0, 5, 10, 15}));
         QVERIFY(foldOutBand(grey, FoldDirection::Columns));
         QCOMPARE(grey.depthCode(), 40);
-        QCOMPARE(grey.image().size(), QSize(4, 2));
-        for (int y = 0; y < 2; ++y) {
-            QCOMPARE(grey.image().pixelIndex(0, y), g.pixelIndex(0, y));
-            for (int x = 1; x < 4; ++x)
-                QCOMPARE(grey.image().pixelIndex(x, y), g.pixelIndex(x + 2, y));
-        }
+        QCOMPARE(indices(grey.image()), (QList<int>{0, 15}));
         QImage mono(11, 1, QImage::Format_Mono);
         for (int x = 0; x < 11; ++x)
             mono.setPixel(x, 0, uint(x % 3 == 0));
         ImageModel bits = modelOf(mono, {2, 0, 4, 0});
         QVERIFY(foldOutBand(bits, FoldDirection::Columns));
         QCOMPARE(bits.depthCode(), 1);
-        QList<int> got;
-        for (int x = 0; x < bits.image().width(); ++x)
-            got << bits.image().pixelIndex(x, 0);
-        QCOMPARE(got, (QList<int>{1, 0, 0, 1, 0, 0, 1, 0}));
+        QCOMPARE(indices(bits.image()), (QList<int>{1, 0, 0, 1, 0, 0, 1, 0}));
     }
 
     void reduction() {
@@ -140,7 +132,6 @@ private slots:
         QCOMPARE(reducedSize({4, 5}, {0, 0, 2, 1}, ReduceMode::KeepRatioByWidth), QSize(2, 2));
         QCOMPARE(reducedSize({4, 3}, {0, 0, 2, 1}, ReduceMode::KeepRatioByWidth), QSize(2, 2));
         QVERIFY(reducedSize({4, 3}, {1, 0, 1, 2}, ReduceMode::RangeSize).isEmpty());
-        QVERIFY(reducedSize({4, 3}, {}, ReduceMode::RangeSize).isEmpty());
 
         ImageModel colour = modelOf(palette4(8, 8), {0, 0, 4, 2});
         colour.setImage(colour.image(), 8);
@@ -150,19 +141,17 @@ private slots:
         QCOMPARE(colour.image().format(), QImage::Format_RGB16);
         QVERIFY(colour.range.isEmpty());
 
-        ImageModel grey =
-            modelOf(numbered(8, 8).convertToFormat(QImage::Format_Grayscale8), {0, 0, 2, 2});
+        ImageModel grey = modelOf(numbered(8, 8, QImage::Format_Grayscale8), {0, 0, 2, 2});
         QVERIFY(reduceToRange(grey, ReduceMode::KeepRatioByWidth));
         QCOMPARE(grey.depthCode(), 80);
         QCOMPARE(grey.image().size(), QSize(2, 2));
 
-        ImageModel flat = modelOf(numbered(6, 6, QImage::Format_RGB888), {1, 1, 1, 4});
-        QVERIFY(!reduceToRange(flat, ReduceMode::RangeSize));
-        QCOMPARE(flat.image().size(), QSize(6, 6));
-        flat.range = {0, 0, 3, 3};
         QImage uniform(6, 6, QImage::Format_RGB888);
         uniform.fill(qRgb(10, 200, 30));
-        flat.setImage(uniform);
+        ImageModel flat = modelOf(uniform, {1, 1, 1, 4});
+        QVERIFY(!reduceToRange(flat, ReduceMode::RangeSize)); // no width
+        QCOMPARE(flat.image().size(), QSize(6, 6));
+        flat.range = {0, 0, 3, 3};
         QVERIFY(reduceToRange(flat, ReduceMode::RangeSize));
         QCOMPARE(flat.depthCode(), 24);
         QCOMPARE(flat.image().pixel(2, 2), qRgb(10, 200, 30));
@@ -173,23 +162,21 @@ private slots:
         QVERIFY(rotateByCaption(row, QStringLiteral("左右反転")));
         QCOMPARE(row.image().pixel(0, 0), qRgb(2, 0, 0));
         QCOMPARE(row.image().pixel(2, 0), qRgb(0, 0, 0));
-
         ImageModel column = modelOf(numbered(1, 3));
         QVERIFY(rotateByCaption(column, QStringLiteral("上下反転")));
         QCOMPARE(rowOf(column.image(), 0), 2);
 
-        // A quarter to the right takes the left end to the top.
+        // A quarter to the right takes the left end to the top, to the left to the bottom.
         ImageModel right = modelOf(numbered(2, 1));
         right.resolutionX = 96;
         right.resolutionY = 72;
+        ImageModel left = right;
         QVERIFY(rotateByCaption(right, QStringLiteral("右90度")));
+        QVERIFY(rotateByCaption(left, QStringLiteral("左90度")));
         QCOMPARE(right.image().size(), QSize(1, 2));
         QCOMPARE(right.image().pixel(0, 0), qRgb(0, 0, 0));
-        QCOMPARE(right.image().pixel(0, 1), qRgb(1, 0, 0));
-        QCOMPARE(right.resolutionX, 72);
-        ImageModel left = modelOf(numbered(2, 1));
-        QVERIFY(rotateByCaption(left, QStringLiteral("左90度")));
         QCOMPARE(left.image().pixel(0, 0), qRgb(1, 0, 0));
+        QCOMPARE(right.resolutionX, 72);
 
         ImageModel a = modelOf(numbered(3, 2), {1, 1, 2, 1});
         ImageModel b = a;
@@ -204,21 +191,17 @@ private slots:
         pal.setImage(pal.image(), 4);
         QVERIFY(rotateByCaption(pal, QStringLiteral("右90度")));
         QCOMPARE(pal.depthCode(), 4);
-        QCOMPARE(pal.image().pixelIndex(0, 2), 3); // from (2, 1)
+        QCOMPARE(indices(pal.image()), (QList<int>{1, 0, 2, 1, 3, 2}));
         QImage mono(9, 1, QImage::Format_Mono);
         mono.fill(0);
         mono.setPixel(8, 0, 1);
         ImageModel bits = modelOf(mono);
         QVERIFY(rotateByCaption(bits, QStringLiteral("左90度")));
-        QCOMPARE(bits.image().size(), QSize(1, 9));
-        QCOMPARE(bits.image().pixelIndex(0, 0), 1);
-        QCOMPARE(bits.image().pixelIndex(0, 8), 0);
+        QCOMPARE(indices(bits.image()), (QList<int>{1, 0, 0, 0, 0, 0, 0, 0, 0}));
 
         const QImage keep = row.image();
         QVERIFY(!rotateByCaption(row, QStringLiteral("減色しない")));
         QCOMPARE(row.image(), keep);
-        ImageModel none;
-        QVERIFY(!rotateByCaption(none, QStringLiteral("右90度")));
     }
 
     void colourDepth_data() {
@@ -231,28 +214,17 @@ private slots:
         QTest::newRow("16") << QStringLiteral("16bit") << 16;
         QTest::newRow("24") << QStringLiteral("24bit") << 24;
         QTest::newRow("32") << QStringLiteral("32bit") << 32;
+        QTest::newRow("none") << QStringLiteral("減色しない") << 0;
     }
     void colourDepth() {
         QFETCH(QString, caption);
         QFETCH(int, code);
         QCOMPARE(depthCodeOfCaption(caption), code);
         ImageModel m = modelOf(numbered(17, 5), {1, 1, 3, 3});
-        QVERIFY(setDepthByCaption(m, caption));
-        QCOMPARE(m.depthCode(), code);
-        QCOMPARE(m.info().bitsPerPixel, bitsOfDepthCode(code));
-        QCOMPARE(depthCodeOf(m.image()), code);
+        QCOMPARE(setDepthByCaption(m, caption), code != 0);
+        QCOMPARE(m.depthCode(), code ? code : 32);
+        QCOMPARE(depthCodeOf(m.image()), m.depthCode());
         QCOMPARE(m.range, (Range{1, 1, 3, 3}));
-        if (code == 40) // by way of 8-bit grey: the grey levels of the source
-            QCOMPARE(m.image(), convertToDepthCode(numbered(17, 5), 40));
-    }
-    void colourDepthRefusals() {
-        ImageModel m = modelOf(numbered(3, 3));
-        QCOMPARE(depthCodeOfCaption(QStringLiteral("減色しない")), 0);
-        QVERIFY(!setDepthByCaption(m, QStringLiteral("減色しない")));
-        QCOMPARE(m.depthCode(), 32);
-        ImageModel none;
-        QVERIFY(!setDepthByCaption(none, QStringLiteral("24bit")));
-        QCOMPARE(none.depthCode(), 0);
     }
 
     void emphasis() {
@@ -264,8 +236,8 @@ private slots:
         src.fill(qRgb(100, 210, 40));
         const Range r{1, 1, 2, 1};
         ImageModel lifted = modelOf(src, r);
-        QVERIFY(emphasizeRange(lifted, Emphasis::Relative));
         ImageModel marked = modelOf(src, r);
+        QVERIFY(emphasizeRange(lifted, Emphasis::Relative));
         QVERIFY(emphasizeRange(marked, Emphasis::Marker));
         for (int y = 0; y < 3; ++y)
             for (int x = 0; x < 4; ++x) {
@@ -277,20 +249,15 @@ private slots:
         QCOMPARE(lifted.range, r);
         QVERIFY(emphasizeRange(lifted, Emphasis::Relative)); // again on the same rectangle
         QCOMPARE(lifted.image().pixel(1, 1), qRgb(210, 255, 150));
-        QCOMPARE(lifted.image().pixel(0, 1), src.pixel(0, 1));
 
         // A palette picture keeps palette, code and every index outside the region; inside,
         // black lifted to (55, 55, 55) takes the nearest palette colour, the grey of index 1.
-        ImageModel pal = modelOf(palette4(4, 4), {0, 0, 1, 1});
+        ImageModel pal = modelOf(palette4(4, 2), {0, 0, 1, 1});
         pal.setImage(pal.image(), 8);
         QVERIFY(emphasizeRange(pal, Emphasis::Relative));
         QCOMPARE(pal.depthCode(), 8);
         QCOMPARE(pal.image().colorTable(), palette4(1, 1).colorTable());
-        for (int y = 0; y < 4; ++y)
-            for (int x = 0; x < 4; ++x) {
-                const int was = (x + y) % 4;
-                QCOMPARE(pal.image().pixelIndex(x, y), x <= 1 && y <= 1 && was == 0 ? 1 : was);
-            }
+        QCOMPARE(indices(pal.image()), (QList<int>{1, 1, 2, 3, 1, 2, 3, 0}));
 
         ImageModel none = modelOf(src);
         QVERIFY(!emphasizeRange(none, Emphasis::Marker));
@@ -301,8 +268,7 @@ private slots:
     // an edit that cannot be done leaves the picture and the history as they were.
     void throughTheDocument() {
         PictureDocument doc;
-        ImageModel m = modelOf(palette4(5, 3));
-        doc.replace(m);
+        doc.replace(modelOf(palette4(5, 3)));
         const QImage original = doc.image();
         const int code = doc.depthCode();
         doc.setRange({1, 0, 2, 2});
