@@ -31,6 +31,13 @@ void ImageModel::setImage(QImage image) {
     refreshInfo();
 }
 
+void ImageModel::setImage(QImage image, int depthCode) {
+    m_image = std::move(image);
+    m_depthCode = m_image.isNull() ? 0 : depthCode;
+    m_handle = g_nextHandle++;
+    refreshInfo();
+}
+
 void ImageModel::adopt(const ImageModel& other) {
     m_image = other.m_image;
     m_depthCode = other.m_depthCode;

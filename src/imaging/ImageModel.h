@@ -31,6 +31,10 @@ public:
     quint64 handle() const { return m_image.isNull() ? 0 : m_handle; }
     const QImage& image() const { return m_image; }
     void setImage(QImage image);
+    // Takes a picture already in the form of a depth code, keeping that code: an edit's
+    // result keeps the code of the picture it came from even where the form alone reads
+    // another (an 8-bit palette of few colours, a grey palette of two).
+    void setImage(QImage image, int depthCode);
     // Takes another model's picture with its depth code and resolution, as a new picture
     // without a range.
     void adopt(const ImageModel& other);

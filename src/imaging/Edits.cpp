@@ -1,0 +1,339 @@
+#include "imaging/Edits.h"
+
+#include "core/NumRules.h"
+#include "imaging/DepthCode.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+namespace imaging {
+
+namespace {
+
+// An edit that runs out of memory is an edit that cannot be done.
+template <typename Fn> bool guarded(Fn&& fn) {
+    try {
+        return fn();
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+bool rangePresent(const Range& r) {
+    return r.x1 > 0 || r.y1 > 0 || r.x2 > 0 || r.y2 > 0;
+}
+
+// A picture of the same form (format, palette, resolution) and another size.
+QImage blankLike(const QImage& src, int width, int height) {
+    QImage out(width, height, src.format());
+    if (out.isNull())
+        return out;
+    if (src.colorCount() > 0)
+        out.setColorTable(src.colorTable());
+    out.setDotsPerMeterX(src.dotsPerMeterX());
+    out.setDotsPerMeterY(src.dotsPerMeterY());
+    if (src.depth() < 8)
+        out.fill(0); // row padding stays defined
+    return out;
+}
+
+// Copies a rectangle of pixels between pictures of one form, as stored: palette indices
+// stay indices, nothing is converted.
+void copyPixels(const QImage& src, const QRect& from, QImage& dst, const QPoint& to) {
+    if (from.isEmpty())
+        return;
+    if (src.depth() >= 8) {
+        const int bpp = src.depth() / 8;
+        const qsizetype dstLine = dst.bytesPerLine();
+        uchar* d = dst.bits();
+        for (int r = 0; r < from.height(); ++r)
+            std::memcpy(d + (to.y() + r) * dstLine + to.x() * bpp,
+                        src.constScanLine(from.y() + r) + from.x() * bpp,
+                        size_t(from.width()) * bpp);
+        return;
+    }
+    for (int r = 0; r < from.height(); ++r)
+        for (int c = 0; c < from.width(); ++c)
+            dst.setPixel(to.x() + c, to.y() + r, src.pixelIndex(from.x() + c, from.y() + r));
+}
+
+// Gives the edited picture to the model in place of the old one, with the old depth code.
+bool takeResult(ImageModel& picture, QImage result, int depthCode) {
+    if (result.isNull())
+        return false;
+    picture.setImage(std::move(result), depthCode);
+    return true;
+}
+
+QImage quarterTurn(const QImage& src, bool clockwise) {
+    QImage out = blankLike(src, src.height(), src.width());
+    if (out.isNull())
+        return out;
+    out.setDotsPerMeterX(src.dotsPerMeterY());
+    out.setDotsPerMeterY(src.dotsPerMeterX());
+    const int w = src.width(), h = src.height();
+    // Clockwise (x, y) goes to (h - 1 - y, x); anticlockwise to (y, w - 1 - x).
+    auto target = [&](int x, int y) {
+        return clockwise ? QPoint(h - 1 - y, x) : QPoint(y, w - 1 - x);
+    };
+    if (src.depth() >= 8) {
+        const int bpp = src.depth() / 8;
+        const qsizetype outLine = out.bytesPerLine();
+        uchar* d = out.bits();
+        for (int y = 0; y < h; ++y) {
+            const uchar* s = src.constScanLine(y);
+            for (int x = 0; x < w; ++x) {
+                const QPoint t = target(x, y);
+                std::memcpy(d + t.y() * outLine + t.x() * bpp, s + x * bpp, size_t(bpp));
+            }
+        }
+    } else {
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const QPoint t = target(x, y);
+                out.setPixel(t.x(), t.y(), src.pixelIndex(x, y));
+            }
+    }
+    return out;
+}
+
+QRgb lifted(QRgb c) {
+    auto up = [](int v) { return std::min(255, v + 55); };
+    return qRgba(up(qRed(c)), up(qGreen(c)), up(qBlue(c)), qAlpha(c));
+}
+
+QRgb marked(QRgb c) {
+    constexpr QRgb kMarker = qRgb(255, 255, 0);
+    auto mul = [](int v, int m) { return (v * m + 127) / 255; };
+    return qRgba(mul(qRed(c), qRed(kMarker)), mul(qGreen(c), qGreen(kMarker)),
+                 mul(qBlue(c), qBlue(kMarker)), qAlpha(c));
+}
+
+// Brings edited true-colour pixels back into the form of the picture they came from;
+// palette forms keep the palette and take its nearest colours.
+QImage inFormOf(const QImage& edited, const QImage& original) {
+    switch (original.format()) {
+    case QImage::Format_Mono:
+    case QImage::Format_MonoLSB:
+    case QImage::Format_Indexed8:
+        return edited.convertToFormat(original.format(), original.colorTable(),
+                                      Qt::ThresholdDither);
+    default:
+        return edited.convertToFormat(original.format());
+    }
+}
+
+} // namespace
+
+QRect rangePixels(const ImageModel& picture) {
+    const QImage& img = picture.image();
+    const Range& r = picture.range;
+    if (img.isNull() || !rangePresent(r))
+        return {};
+    const int left = std::max(std::min(r.x1, r.x2), 0);
+    const int top = std::max(std::min(r.y1, r.y2), 0);
+    const int right = std::min(std::max(r.x1, r.x2), img.width() - 1);
+    const int bottom = std::min(std::max(r.y1, r.y2), img.height() - 1);
+    if (left > right || top > bottom)
+        return {};
+    return QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+bool clearRange(ImageModel& picture) {
+    if (picture.range.isEmpty())
+        return false;
+    picture.clearRange();
+    return true;
+}
+
+bool trimToRange(ImageModel& picture) {
+    const QRect keep = rangePixels(picture);
+    if (keep.isEmpty())
+        return false;
+    return guarded([&] {
+        const QImage& src = picture.image();
+        QImage out = blankLike(src, keep.width(), keep.height());
+        if (out.isNull())
+            return false;
+        copyPixels(src, keep, out, QPoint(0, 0));
+        if (!takeResult(picture, std::move(out), picture.depthCode()))
+            return false;
+        picture.clearRange();
+        return true;
+    });
+}
+
+FoldDirection foldDirectionOfCaption(const QString& caption) {
+    return caption == QStringLiteral("横方向") ? FoldDirection::Columns : FoldDirection::Rows;
+}
+
+bool foldOutBand(ImageModel& picture, FoldDirection direction) {
+    const QRect range = rangePixels(picture);
+    if (range.isEmpty())
+        return false;
+    return guarded([&] {
+        const QImage& src = picture.image();
+        const int w = src.width(), h = src.height();
+        QImage out;
+        if (direction == FoldDirection::Rows) {
+            const int first = range.top(), last = range.bottom();
+            if (last - first + 1 >= h)
+                return false;
+            out = blankLike(src, w, h - (last - first + 1));
+            if (out.isNull())
+                return false;
+            copyPixels(src, QRect(0, 0, w, first), out, QPoint(0, 0));
+            copyPixels(src, QRect(0, last + 1, w, h - last - 1), out, QPoint(0, first));
+        } else {
+            const int first = range.left(), last = range.right();
+            if (last - first + 1 >= w)
+                return false;
+            out = blankLike(src, w - (last - first + 1), h);
+            if (out.isNull())
+                return false;
+            copyPixels(src, QRect(0, 0, first, h), out, QPoint(0, 0));
+            copyPixels(src, QRect(last + 1, 0, w - last - 1, h), out, QPoint(first, 0));
+        }
+        if (!takeResult(picture, std::move(out), picture.depthCode()))
+            return false;
+        picture.clearRange();
+        return true;
+    });
+}
+
+QSize reducedSize(const QSize& picture, const Range& range, ReduceMode mode) {
+    if (picture.isEmpty() || !rangePresent(range))
+        return {};
+    auto limitX = [&](int v) { return std::clamp(v, 0, picture.width()); };
+    auto limitY = [&](int v) { return std::clamp(v, 0, picture.height()); };
+    const float w = float(picture.width());
+    const float h = float(picture.height());
+    float dx = float(std::abs(limitX(range.x2) - limitX(range.x1)));
+    float dy = float(std::abs(limitY(range.y2) - limitY(range.y1)));
+    if (dx == 0.0f || dy == 0.0f)
+        return {};
+    if (mode == ReduceMode::KeepRatioByWidth)
+        dy = dx / w * h;
+    else if (mode == ReduceMode::KeepRatioByHeight)
+        dx = dy / h * w;
+    const QSize size(int(numrules::roundHalfEven(dx)), int(numrules::roundHalfEven(dy)));
+    return size.isEmpty() ? QSize() : size;
+}
+
+bool reduceToRange(ImageModel& picture, ReduceMode mode) {
+    const QImage& src = picture.image();
+    const QSize size = reducedSize(src.size(), picture.range, mode);
+    if (size.isEmpty())
+        return false;
+    return guarded([&] {
+        const int code = picture.depthCode();
+        const bool keepsDepth = code == 80 || code == 16 || code == 24 || code == 32;
+        const int resultCode = keepsDepth ? code : 16;
+        // Scaled from the picture as it is, then brought to the result's depth once, so a
+        // palette picture loses precision in one step only.
+        const QImage scaled = src.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        if (scaled.isNull())
+            return false;
+        QImage out = convertToDepthCode(scaled, resultCode);
+        if (out.isNull())
+            return false;
+        out.setDotsPerMeterX(src.dotsPerMeterX());
+        out.setDotsPerMeterY(src.dotsPerMeterY());
+        if (!takeResult(picture, std::move(out), resultCode))
+            return false;
+        picture.clearRange();
+        return true;
+    });
+}
+
+bool rotateByCaption(ImageModel& picture, const QString& caption) {
+    const QImage& src = picture.image();
+    if (src.isNull())
+        return false;
+    return guarded([&] {
+        QImage out;
+        bool quarter = false;
+        if (caption == QStringLiteral("左右反転")) {
+            out = src.mirrored(true, false);
+        } else if (caption == QStringLiteral("上下反転")) {
+            out = src.mirrored(false, true);
+        } else if (caption == QStringLiteral("右180度") || caption == QStringLiteral("左180度")) {
+            out = src.mirrored(true, true);
+        } else if (caption == QStringLiteral("右90度") || caption == QStringLiteral("左90度")) {
+            out = quarterTurn(src, caption == QStringLiteral("右90度"));
+            quarter = true;
+        } else {
+            return false;
+        }
+        if (!takeResult(picture, std::move(out), picture.depthCode()))
+            return false;
+        if (quarter)
+            std::swap(picture.resolutionX, picture.resolutionY);
+        return true;
+    });
+}
+
+int depthCodeOfCaption(const QString& caption) {
+    static const struct {
+        const char16_t* caption;
+        int code;
+    } kDepths[] = {{u"16色(4bit)", 4},  {u"ｸﾞﾚｰ(4bit)", 40}, {u"256色(8bit)", 8},
+                   {u"ｸﾞﾚｰ(8bit)", 80}, {u"16bit", 16},      {u"24bit", 24},
+                   {u"32bit", 32}};
+    for (const auto& d : kDepths)
+        if (caption == QString::fromUtf16(d.caption))
+            return d.code;
+    return 0;
+}
+
+bool setDepthByCaption(ImageModel& picture, const QString& caption) {
+    const int code = depthCodeOfCaption(caption);
+    if (code == 0 || picture.image().isNull())
+        return false;
+    return guarded([&] {
+        ImageModel work = picture;
+        const bool ok =
+            code == 40 ? work.convertDepth(80) && work.convertDepth(40) : work.convertDepth(code);
+        if (!ok)
+            return false;
+        picture = work;
+        return true;
+    });
+}
+
+Emphasis emphasisOfKind(const QString& kind) {
+    return kind == QStringLiteral("相対") || kind == QStringLiteral("強調(相対)")
+               ? Emphasis::Relative
+               : Emphasis::Marker;
+}
+
+bool emphasizeRange(ImageModel& picture, Emphasis kind) {
+    const QRect region = rangePixels(picture);
+    if (region.isEmpty())
+        return false;
+    return guarded([&] {
+        const QImage& src = picture.image();
+        // Only the region goes through true colour, so no pixel outside it can change.
+        QImage part = src.copy(region).convertToFormat(
+            src.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+        if (part.isNull())
+            return false;
+        for (int y = 0; y < part.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(part.scanLine(y));
+            for (int x = 0; x < part.width(); ++x)
+                line[x] = kind == Emphasis::Relative ? lifted(line[x]) : marked(line[x]);
+        }
+        const QImage back = inFormOf(part, src);
+        if (back.isNull())
+            return false;
+        QImage out = src;
+        if (out.bits() == nullptr) // the copy the region is written into
+            return false;
+        copyPixels(back, back.rect(), out, region.topLeft());
+        return takeResult(picture, std::move(out), picture.depthCode());
+    });
+}
+
+} // namespace imaging
