@@ -29,6 +29,13 @@ CommandTable::CommandTable(spPic& menus, OperationRegistry& operations, CommandH
     });
     m_ops.implement(O::ClearRange, [this] { m_host.ClearRange(); });
     m_ops.implement(O::EraseImage, [this] { m_host.EraseImage(); });
+    for (O op : {O::Trim, O::EmphasizeRelative, O::EmphasizeMarker, O::ShrinkToWidth,
+                 O::ShrinkToHeight, O::ShrinkUnevenly, O::FoldVertical, O::FoldHorizontal,
+                 O::MirrorHorizontal, O::MirrorVertical, O::RotateRight90, O::RotateRight180,
+                 O::RotateLeft90, O::RotateLeft180})
+        m_ops.implement(op, [this, op] { m_host.editPicture(op); });
+    m_ops.implement(O::Undo, [this] { m_host.undoEdit(false); });
+    m_ops.implement(O::Redo, [this] { m_host.undoEdit(true); });
 }
 
 void CommandTable::ShowMenu(int menuIndex) {
@@ -49,7 +56,12 @@ void CommandTable::ShowMenu(int menuIndex) {
     const QString grp = m_menus.sGrp;
     if (cap.isEmpty())
         return;
-    if (grp == u"UsHn" || grp == u"Color" || grp == u"Zoom") {
+    if (grp == u"Color") {
+        m_host.changeDepth(cap);
+        logCommand(cap, true);
+        return;
+    }
+    if (grp == u"UsHn" || grp == u"Zoom") {
         logCommand(cap, false); // their operations run here once they exist
         return;
     }

@@ -22,6 +22,10 @@ public:
     virtual void EraseImage() = 0;
     virtual void ClearRange() = 0;
     virtual void setColourReduction(const QString& caption) = 0;
+    // The picture edits, the colour depth by its caption, and the edit history.
+    virtual void editPicture(Operation op) = 0;
+    virtual void changeDepth(const QString& caption) = 0;
+    virtual void undoEdit(bool redo) = 0;
 };
 
 class CommandTable {

@@ -93,6 +93,8 @@ constexpr Definition kDefinitions[] = {
     {O::RotateRight180, u"Rotate", u"右180度", u"", E::Always, nullptr, {}},
     {O::RotateLeft90, u"Rotate", u"左90度", u"Ctrl+L", E::Always, nullptr, {ctrl(Qt::Key_L)}},
     {O::RotateLeft180, u"Rotate", u"左180度", u"", E::Always, nullptr, {}},
+    {O::Undo, u"", u"", u"", E::Always, nullptr, {ctrl(Qt::Key_Z)}},
+    {O::Redo, u"", u"", u"", E::Always, nullptr, {Qt::CTRL | Qt::SHIFT | Qt::Key_Z}},
 };
 
 constexpr bool inOperationOrder() {

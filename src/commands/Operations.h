@@ -55,6 +55,8 @@ enum class Operation {
     RotateRight180,
     RotateLeft90,
     RotateLeft180,
+    Undo, // keys only: the edit history of the picture
+    Redo,
 };
 
 // When the menu item of an operation is enabled. The actions themselves stay enabled: a key

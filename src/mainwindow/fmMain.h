@@ -99,6 +99,9 @@ public:
     void ExploreWorkFolder() override;
     void EraseImage() override;
     void ClearRange() override;
+    void editPicture(Operation op) override;
+    void changeDepth(const QString& caption) override;
+    void undoEdit(bool redo) override;
 
     // Puts the check marks of the settings popup on the current option values.
     void showOptionMarks();

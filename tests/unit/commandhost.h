@@ -18,4 +18,7 @@ struct RecordingCommandHost : CommandHost {
     void EraseImage() override { calls << "EraseImage"; }
     void ClearRange() override { calls << "ClearRange"; }
     void setColourReduction(const QString& c) override { reduction = c; }
+    void editPicture(Operation op) override { calls << QStringLiteral("edit %1").arg(int(op)); }
+    void changeDepth(const QString& c) override { calls << QStringLiteral("depth ") + c; }
+    void undoEdit(bool redo) override { calls << (redo ? "redo" : "undo"); }
 };

@@ -144,8 +144,8 @@ private slots:
         f.host.calls.clear();
         f.choose(0, nullptr); // dismissed after a popup that ran a command
         f.choose(1, f.menus.rangeMenu()->menuAction()); // a submenu's own item records nothing
-        f.choose(1, f.menus.item(Operation::EmphasizeMarker)); // not built yet
-        f.choose(5, save);                                     // no such popup
+        f.choose(0, f.menus.item(Operation::Open));     // not built yet
+        f.choose(5, save);                              // no such popup
         QVERIFY(f.host.calls.isEmpty());
     }
 
@@ -270,11 +270,11 @@ private slots:
         QVERIFY(!lcCommands().isDebugEnabled()); // quiet unless asked for
         QLoggingCategory::setFilterRules(QStringLiteral("tolvik.commands.debug=true"));
         QTest::ignoreMessage(QtDebugMsg, "command 作業ﾌｫﾙﾀﾞに保存 ran");
-        QTest::ignoreMessage(QtDebugMsg, "command ﾄﾘﾐﾝｸﾞ has no operation");
+        QTest::ignoreMessage(QtDebugMsg, "command ﾂｰﾙﾊﾞｰを表示 has no operation");
         QTest::ignoreMessage(QtDebugMsg, "key Ctrl+V has no operation");
         QTest::ignoreMessage(QtDebugMsg, "command 強調 has no operation");
         f.table.RunCommand(QStringLiteral("作業ﾌｫﾙﾀﾞに保存"));
-        f.ops.action(Operation::Trim)->trigger();
+        f.ops.action(Operation::ShowToolbar)->trigger();
         f.table.Form_KeyDown(QKeyEvent(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier));
         f.table.RunCommand(QStringLiteral("強調"));
         QLoggingCategory::setFilterRules(QString());

@@ -127,6 +127,31 @@ private slots:
         QVERIFY(win.files().isEmpty());
     }
 
+    // The edits run from their keys and menus as steps of the picture's history.
+    void editsAndTheirHistory() {
+        Window win;
+        win.showPicture(); // 10 x 8
+        QImage original = win.w->picture().image();
+        win.w->picture().setRange({2, 1, 6, 4});
+        QWidget* focus = win.w.get();
+        QTest::keyClick(focus, Qt::Key_T, Qt::ControlModifier);
+        QCOMPARE(win.w->picture().image().size(), QSize(5, 4)); // both edges are inside
+        QCOMPARE(win.w->viewState(), ViewState::Changed);
+        QTest::keyClick(focus, Qt::Key_R, Qt::ControlModifier);
+        QCOMPARE(win.w->picture().image().size(), QSize(4, 5));
+        win.w->changeDepth(QStringLiteral("ｸﾞﾚｰ(8bit)"));
+        QCOMPARE(win.w->picture().depthCode(), 80);
+        QVERIFY(win.w->menus().mnColr[4]->isChecked());
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(focus, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(win.w->picture().image(), original);
+        QCOMPARE(win.w->picture().depthCode(), 32);
+        QCOMPARE(win.w->viewState(), ViewState::Stored); // back to the picture taken in
+        QTest::keyClick(focus, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(win.w->picture().image().size(), QSize(5, 4));
+        QCOMPARE(win.w->viewState(), ViewState::Changed);
+    }
+
     void eraseImage() {
         Window win;
         win.showPicture();

@@ -105,10 +105,17 @@ private slots:
         Fixture f;
         for (Operation op : OperationRegistry::all())
             f.ops.action(op)->trigger();
-        QCOMPARE(f.host.calls,
-                 (QStringList{"SaveToWorkFolder", "ExploreWorkFolder", "EmptyWorkFolder",
-                              "SaveWindowSettings", "CopyText(0)", "CopyText(1)", "PasteText",
-                              "EraseImage", "ClearRange"}));
+        QStringList expected{"SaveToWorkFolder",   "ExploreWorkFolder", "EmptyWorkFolder",
+                             "SaveWindowSettings", "CopyText(0)",       "CopyText(1)",
+                             "PasteText"};
+        using O = Operation;
+        expected << QStringLiteral("edit %1").arg(int(O::Trim)) << "EraseImage"
+                 << "ClearRange";
+        for (int op = int(O::EmphasizeRelative); op <= int(O::RotateLeft180); ++op)
+            expected << QStringLiteral("edit %1").arg(op);
+        expected << "undo"
+                 << "redo";
+        QCOMPARE(f.host.calls, expected);
     }
 
     void toolbarAndKeysTriggerTheMenusActions() {

@@ -1,0 +1,111 @@
+// The main window's picture edits: each is one step of the picture's edit history.
+#include "commands/spPic.h"
+#include "imaging/Edits.h"
+#include "mainwindow/fmMain.h"
+
+namespace {
+
+using O = Operation;
+
+// The edit an operation makes, its caption in the history, and whether it marks the
+// picture as changed (trimming and emphasis do; folds, reductions and turns do not).
+struct PictureEdit {
+    QString text;
+    std::function<bool(imaging::ImageModel&)> change;
+    bool marksChanged = false;
+};
+
+PictureEdit editOf(O op) {
+    using namespace imaging;
+    auto rotate = [](const char16_t* caption) {
+        const QString c = QString::fromUtf16(caption);
+        return PictureEdit{c, [c](ImageModel& p) { return rotateByCaption(p, c); }};
+    };
+    auto reduce = [](const char16_t* caption, ReduceMode mode) {
+        return PictureEdit{QString::fromUtf16(caption),
+                           [mode](ImageModel& p) { return reduceToRange(p, mode); }};
+    };
+    auto fold = [](const char16_t* caption) {
+        const QString c = QString::fromUtf16(caption);
+        return PictureEdit{
+            c, [c](ImageModel& p) { return foldOutBand(p, foldDirectionOfCaption(c)); }};
+    };
+    auto emphasis = [](const char16_t* caption, const char16_t* kind) {
+        const QString k = QString::fromUtf16(kind);
+        return PictureEdit{QString::fromUtf16(caption),
+                           [k](ImageModel& p) { return emphasizeRange(p, emphasisOfKind(k)); },
+                           true};
+    };
+    switch (op) {
+    case O::Trim:
+        return {QStringLiteral("ﾄﾘﾐﾝｸﾞ"), trimToRange, true};
+    case O::EmphasizeRelative:
+        return emphasis(u"強調(相対)", u"相対");
+    case O::EmphasizeMarker:
+        return emphasis(u"強調(ﾏｰｶｰ)", u"ﾏｰｶｰ");
+    case O::ShrinkToWidth:
+        return reduce(u"横方向を基準に縮小", ReduceMode::KeepRatioByWidth);
+    case O::ShrinkToHeight:
+        return reduce(u"縦方向を基準に縮小", ReduceMode::KeepRatioByHeight);
+    case O::ShrinkUnevenly:
+        return reduce(u"縦横比率を変えて縮小", ReduceMode::RangeSize);
+    case O::FoldVertical:
+        return fold(u"縦方向");
+    case O::FoldHorizontal:
+        return fold(u"横方向");
+    case O::MirrorHorizontal:
+        return rotate(u"左右反転");
+    case O::MirrorVertical:
+        return rotate(u"上下反転");
+    case O::RotateRight90:
+        return rotate(u"右90度");
+    case O::RotateRight180:
+        return rotate(u"右180度");
+    case O::RotateLeft90:
+        return rotate(u"左90度");
+    case O::RotateLeft180:
+        return rotate(u"左180度");
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
+void fmMain::editPicture(Operation op) {
+    const PictureEdit e = editOf(op);
+    if (!e.change || m_picture.handle() == 0)
+        return;
+    const BusyPointer::Guard busy(m_busy);
+    if (!m_picture.edit(e.text, e.change))
+        return; // nothing to do (no range), or not possible: the picture is as it was
+    displayPicture();
+    m_menus->showDepth(m_picture.depthCode());
+    if (e.marksChanged)
+        SetViewState(ViewState::Changed);
+}
+
+void fmMain::changeDepth(const QString& caption) {
+    if (m_picture.handle() == 0)
+        return;
+    const BusyPointer::Guard busy(m_busy);
+    if (!m_picture.edit(caption, [caption](imaging::ImageModel& p) {
+            return imaging::setDepthByCaption(p, caption);
+        }))
+        return;
+    displayPicture();
+    m_menus->showDepth(m_picture.depthCode());
+    SetViewState(ViewState::Changed);
+}
+
+void fmMain::undoEdit(bool redo) {
+    QUndoStack& history = m_picture.history();
+    if (redo ? !history.canRedo() : !history.canUndo())
+        return;
+    const BusyPointer::Guard busy(m_busy);
+    redo ? history.redo() : history.undo();
+    displayPicture();
+    m_menus->showDepth(m_picture.depthCode());
+    // Back where the picture was taken in, it is the stored picture again.
+    SetViewState(history.isClean() ? ViewState::Stored : ViewState::Changed);
+}
