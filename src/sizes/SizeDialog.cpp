@@ -8,6 +8,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QFontDatabase>
 #include <QIcon>
 #include <QLabel>
@@ -272,7 +273,8 @@ void SizeDialog::connectControls() {
             m_sideOption[size_t(k)]->setChecked(true);
             applyPreset(k);
         };
-        connect(m_presets[s], &QListWidget::currentRowChanged, this, presetPicked);
+        // By selection: tabbing into the list makes a row current without picking it.
+        connect(m_presets[s], &QListWidget::itemSelectionChanged, this, presetPicked);
         connect(m_presets[s], &QListWidget::itemClicked, this, presetPicked);
         connect(m_swap[s], &QCheckBox::clicked, this, [this, k] { applyPreset(k); });
     }
@@ -283,6 +285,9 @@ void SizeDialog::connectControls() {
 bool SizeDialog::eventFilter(QObject* watched, QEvent* event) {
     const bool focusIn = event->type() == QEvent::FocusIn;
     if (!focusIn && event->type() != QEvent::FocusOut)
+        return QDialog::eventFilter(watched, event);
+    // Switching to another window, the calculator say, leaves the box as it was.
+    if (static_cast<QFocusEvent*>(event)->reason() == Qt::ActiveWindowFocusReason)
         return QDialog::eventFilter(watched, event);
     for (int k = 0; k < 2; ++k) {
         const size_t s = size_t(k);
