@@ -139,8 +139,8 @@ private slots:
     }
 
     void centimetresAreConvertedAt96DotsPerInch() {
-        // The size is kept in centimetres; the picture's own resolution (72 dpi here) plays
-        // no part when it is turned into pixels.
+        // The size is kept in centimetres; the picture's own resolution (72 dpi, say) is
+        // not consulted when it is turned into pixels.
         RecordingMessages messages;
         SizeDialog d(QString(), 640, 480, messages);
         box(d, QStringLiteral("txSizeX1"))->setText(QStringLiteral("10"));
