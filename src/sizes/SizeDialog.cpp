@@ -107,7 +107,7 @@ SizeDialog::SizeDialog(const QString& list, int width, int height, MessageSink& 
     const QStringList entries = listEntries(m_list);
     int temporaryRow = 0;
     for (int i = 0; i < entries.size(); ++i)
-        if (ParseEntry(entries[i]).name == u"Temporary") {
+        if (entries[i].startsWith(u"Temporary,")) {
             temporaryRow = i;
             break;
         }
