@@ -219,8 +219,10 @@ bool nameTaken(const QString& list, const QString& name) {
 }
 
 QString withTemporary(const QString& list, int width, int height) {
-    if (list.contains(u"Temporary,"))
-        return list;
+    // By entry name: a plain text search would take "MyTemporary," for the entry.
+    for (const QString& entry : listEntries(list))
+        if (entry.startsWith(u"Temporary,"))
+            return list;
     return QStringLiteral("Temporary,") + QString::number(width) + u',' + QString::number(height) +
            QStringLiteral(",px:") + list;
 }

@@ -255,6 +255,8 @@ void TestSizeList::temporaryEntry() {
     QCOMPARE(withTemporary(held, 640, 480), held);
     QCOMPARE(withTemporary(QStringLiteral("temporary,5,5,px"), 6, 7),
              u"Temporary,6,7,px:temporary,5,5,px"_qs);
+    QCOMPARE(withTemporary(QStringLiteral("MyTemporary,5,5,px"), 6, 7),
+             u"Temporary,6,7,px:MyTemporary,5,5,px"_qs);
 }
 
 void TestSizeList::rangeCaption_data() {
