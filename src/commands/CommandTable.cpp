@@ -34,6 +34,7 @@ CommandTable::CommandTable(spPic& menus, OperationRegistry& operations, CommandH
                  O::MirrorHorizontal, O::MirrorVertical, O::RotateRight90, O::RotateRight180,
                  O::RotateLeft90, O::RotateLeft180})
         m_ops.implement(op, [this, op] { m_host.editPicture(op); });
+    m_ops.implement(O::RegisterRange, [this] { m_host.registerRange(); });
     m_ops.implement(O::Undo, [this] { m_host.undoEdit(false); });
     m_ops.implement(O::Redo, [this] { m_host.undoEdit(true); });
 }

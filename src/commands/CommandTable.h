@@ -26,6 +26,8 @@ public:
     virtual void editPicture(Operation op) = 0;
     virtual void changeDepth(const QString& caption) = 0;
     virtual void undoEdit(bool redo) = 0;
+    // The size of the range under a name, in the size dialog.
+    virtual void registerRange() = 0;
 };
 
 class CommandTable {

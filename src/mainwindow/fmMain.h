@@ -102,6 +102,7 @@ public:
     void editPicture(Operation op) override;
     void changeDepth(const QString& caption) override;
     void undoEdit(bool redo) override;
+    void registerRange() override;
 
     // Puts the check marks of the settings popup on the current option values.
     void showOptionMarks();

@@ -2,6 +2,7 @@
 #include "commands/spPic.h"
 #include "imaging/Edits.h"
 #include "mainwindow/fmMain.h"
+#include "sizes/SizeDialog.h"
 
 namespace {
 
@@ -96,6 +97,15 @@ void fmMain::changeDepth(const QString& caption) {
     displayPicture();
     m_menus->showDepth(m_picture.depthCode());
     SetViewState(ViewState::Changed);
+}
+
+void fmMain::registerRange() {
+    const imaging::Range r = m_picture.range();
+    if (m_picture.handle() == 0 || r.isEmpty())
+        return; // without a range nothing happens
+    if (const auto edited =
+            sizes::SizeDialog::edit(this, m_rangeList, r.x2 - r.x1, r.y2 - r.y1, m_messages))
+        setRangeList(*edited);
 }
 
 void fmMain::undoEdit(bool redo) {

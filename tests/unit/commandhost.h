@@ -21,4 +21,5 @@ struct RecordingCommandHost : CommandHost {
     void editPicture(Operation op) override { calls << QStringLiteral("edit %1").arg(int(op)); }
     void changeDepth(const QString& c) override { calls << QStringLiteral("depth ") + c; }
     void undoEdit(bool redo) override { calls << (redo ? "redo" : "undo"); }
+    void registerRange() override { calls << "registerRange"; }
 };

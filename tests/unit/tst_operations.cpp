@@ -110,6 +110,7 @@ private slots:
                              "PasteText"};
         using O = Operation;
         expected << QStringLiteral("edit %1").arg(int(O::Trim)) << "EraseImage"
+                 << "registerRange"
                  << "ClearRange";
         for (int op = int(O::EmphasizeRelative); op <= int(O::RotateLeft180); ++op)
             expected << QStringLiteral("edit %1").arg(op);
