@@ -2,6 +2,7 @@
 
 #include "commands/KeyTable.h"
 #include "commands/spPic.h"
+#include "core/NumRules.h"
 
 #include <QAction>
 
@@ -62,7 +63,13 @@ void CommandTable::ShowMenu(int menuIndex) {
         logCommand(cap, true);
         return;
     }
-    if (grp == u"UsHn" || grp == u"Zoom") {
+    if (grp == u"UsHn") {
+        // "RG:" and the item's index.
+        m_host.selectRegisteredRange(int(numrules::leadingNumber(cap.mid(3))));
+        logCommand(cap, true);
+        return;
+    }
+    if (grp == u"Zoom") {
         logCommand(cap, false); // their operations run here once they exist
         return;
     }

@@ -28,6 +28,8 @@ public:
     virtual void undoEdit(bool redo) = 0;
     // The size of the range under a name, in the size dialog.
     virtual void registerRange() = 0;
+    // The registered size of the range menu's item index becomes the range.
+    virtual void selectRegisteredRange(int index) = 0;
 };
 
 class CommandTable {

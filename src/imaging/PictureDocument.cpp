@@ -96,6 +96,15 @@ void PictureDocument::setZoom(double x, double y) {
     emit changed();
 }
 
+void PictureDocument::setResolution(int x, int y) {
+    if (m_model.handle() == 0 || (m_model.resolutionX == x && m_model.resolutionY == y))
+        return;
+    m_model.resolutionX = x;
+    m_model.resolutionY = y;
+    m_model.applyResolution();
+    emit changed();
+}
+
 void PictureDocument::setMousePointer(int pointer) {
     m_model.mousePointer = pointer;
 }

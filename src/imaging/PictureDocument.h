@@ -41,6 +41,8 @@ public:
     void clearRange() { setRange({}); }
     void setZoom(double x, double y);
     void setMousePointer(int pointer);
+    // Dots per inch of the picture, outside the history.
+    void setResolution(int x, int y);
 
     QUndoStack& history() { return m_history; }
     void setHistoryLimit(qint64 bytes);

@@ -103,6 +103,7 @@ public:
     void changeDepth(const QString& caption) override;
     void undoEdit(bool redo) override;
     void registerRange() override;
+    void selectRegisteredRange(int index) override;
 
     // Puts the check marks of the settings popup on the current option values.
     void showOptionMarks();

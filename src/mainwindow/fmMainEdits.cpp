@@ -2,6 +2,7 @@
 #include "commands/spPic.h"
 #include "imaging/Edits.h"
 #include "mainwindow/fmMain.h"
+#include "sizes/RangeList.h"
 #include "sizes/SizeDialog.h"
 
 namespace {
@@ -106,6 +107,19 @@ void fmMain::registerRange() {
     if (const auto edited =
             sizes::SizeDialog::edit(this, m_rangeList, r.x2 - r.x1, r.y2 - r.y1, m_messages))
         setRangeList(*edited);
+}
+
+void fmMain::selectRegisteredRange(int index) {
+    if (m_picture.handle() == 0)
+        return;
+    const QSizeF size = sizes::RangeSize(m_rangeList, index);
+    if (size.isEmpty())
+        return; // no such entry, or a size of 0
+    // Centimetres are measured at 96 dpi, which the picture keeps from then on.
+    m_picture.setResolution(96, 96);
+    const QRect r = sizes::RegisteredRange(size, m_picture.image().size());
+    if (!r.isNull())
+        m_picture.setRange({10, 10, r.right(), r.bottom()});
 }
 
 void fmMain::undoEdit(bool redo) {

@@ -1,6 +1,8 @@
 #pragma once
 // The registered-range items of the range menu, as captions: which entries of the list
 // become menu items and how they read. The menu widgets themselves are built elsewhere.
+#include <QRect>
+#include <QSizeF>
 #include <QString>
 #include <QStringList>
 
@@ -17,5 +19,14 @@ struct RangeMenu {
 
 // Turns a list text into the held list and the captions of the range menu's items.
 RangeMenu BuildRangeMenu(const QString& list);
+
+// Width and height in pixels at 96 dpi of entry index of a held list (a unit of exactly "cm"
+// is converted; anything else counts as pixels); 0, 0 when there is no such entry.
+QSizeF RangeSize(const QString& heldList, int index);
+
+// The range a registered size sets on a picture: from (10, 10) to the size's width and height
+// plus 10, limited to the picture (right() and bottom() are x2 and y2); null when the size is
+// 0 or nothing is left.
+QRect RegisteredRange(const QSizeF& size, const QSize& picture);
 
 } // namespace sizes

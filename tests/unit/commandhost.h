@@ -22,4 +22,5 @@ struct RecordingCommandHost : CommandHost {
     void changeDepth(const QString& c) override { calls << QStringLiteral("depth ") + c; }
     void undoEdit(bool redo) override { calls << (redo ? "redo" : "undo"); }
     void registerRange() override { calls << "registerRange"; }
+    void selectRegisteredRange(int i) override { calls << QStringLiteral("range %1").arg(i); }
 };

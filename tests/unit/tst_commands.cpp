@@ -137,6 +137,13 @@ private slots:
                               "SaveWindowSettings", "EraseImage", "ClearRange"}));
     }
 
+    void registeredRangeItemsReportTheirIndex() {
+        Fixture f;
+        f.menus.setRangeItems({QStringLiteral("A(1 * 2 px)"), QStringLiteral("B(3 * 4 px)")});
+        f.choose(1, f.menus.mnUsHn[1]);
+        QCOMPARE(f.host.calls, QStringList{"range 1"});
+    }
+
     void dismissedOrUnknownRunsNothing() {
         Fixture f;
         QAction* save = f.menus.item(Operation::SaveToWorkFolder);

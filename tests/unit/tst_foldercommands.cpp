@@ -152,6 +152,22 @@ private slots:
         QCOMPARE(win.w->viewState(), ViewState::Changed);
     }
 
+    void registeredSizeSetsTheRange() {
+        Window win;
+        QImage img(500, 300, QImage::Format_RGB32);
+        img.fill(Qt::white);
+        img.setDotsPerMeterX(2835); // 72 dpi
+        img.setDotsPerMeterY(2835);
+        imaging::ImageModel m;
+        m.setImage(img);
+        m.resolutionX = m.resolutionY = 72;
+        win.w->picture().replace(m);
+        win.w->setRangeList(QStringLiteral("A,10,5,cm"));
+        win.w->selectRegisteredRange(0);
+        QCOMPARE(win.w->picture().model().resolutionX, 96);
+        QCOMPARE(win.w->picture().range(), (imaging::Range{10, 10, 388, 199}));
+    }
+
     void eraseImage() {
         Window win;
         win.showPicture();

@@ -27,6 +27,7 @@ private slots:
     void rangeCaption_data();
     void rangeCaption();
     void buildRangeMenu();
+    void registeredRange();
 };
 
 void TestSizeList::parseEntry() {
@@ -301,6 +302,21 @@ void TestSizeList::buildRangeMenu() {
     QVERIFY(!m.separatorVisible());
     // The held list is kept as given, entry by entry.
     QCOMPARE(BuildRangeMenu(QStringLiteral("X,0468,1,CM,more")).list, u"X,0468,1,CM,more"_qs);
+}
+
+// A registered size becomes the range from (10, 10), measured at 96 dpi, within the picture.
+void TestSizeList::registeredRange() {
+    const QString list = QStringLiteral("A,10,5,cm:B,100,50,CM:C,2000,50,px");
+    const QSize picture(1000, 800);
+    const QRect a = sizes::RegisteredRange(sizes::RangeSize(list, 0), picture);
+    QCOMPARE(QRect(a.topLeft(), QSize(a.right(), a.bottom())),
+             QRect(QPoint(10, 10), QSize(388, 199)));
+    QCOMPARE(sizes::RangeSize(list, 1), QSizeF(100, 50)); // "CM" is not "cm": pixels
+    const QRect c = sizes::RegisteredRange(sizes::RangeSize(list, 2), picture);
+    QCOMPARE(c.right(), 1000); // limited to the picture
+    QCOMPARE(c.bottom(), 60);
+    QVERIFY(sizes::RangeSize(list, 3).isNull());
+    QVERIFY(sizes::RegisteredRange(QSizeF(0, 20), picture).isNull());
 }
 
 QTEST_MAIN(TestSizeList)
