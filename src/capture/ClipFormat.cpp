@@ -1,20 +1,21 @@
 #include "capture/ClipFormat.h"
 
+#include "platform/ClipClassify.h"
+
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+
+#include <algorithm>
 
 int ClipFormat(const QMimeData* data) {
     if (!data)
         return 0;
     const QStringList formats = data->formats();
-    for (const QString& f : formats)
-        if (f.startsWith(QLatin1String("image/")) || f == QLatin1String("application/x-qt-image"))
-            return clipformat::kBitmap;
-    for (const QString& f : formats)
-        if (f == QLatin1String("text/html") || f == QLatin1String("text/rtf") ||
-            f == QLatin1String("text/richtext") || f == QLatin1String("application/rtf"))
-            return clipformat::kRichText;
+    if (std::any_of(formats.begin(), formats.end(), platform::isPictureFormat))
+        return clipformat::kBitmap;
+    if (std::any_of(formats.begin(), formats.end(), platform::isRichTextFormat))
+        return clipformat::kRichText;
     if (data->hasText())
         return clipformat::kText;
     return 0;

@@ -77,9 +77,6 @@ public:
 
     virtual Capabilities capabilities() const = 0;
 
-    virtual PointerSnapshot readPointer() = 0;
-    // Frame of the active window in screen pixels; empty when there is none.
-    virtual QRect activeWindowRect() = 0;
     // Size of the primary screen in device pixels, the unit of captures and the pointer.
     virtual QSize primaryScreenSize() = 0;
 

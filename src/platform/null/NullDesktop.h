@@ -1,11 +1,14 @@
 #pragma once
 // Headless backend: no real pointer or windows; tests set what it reports and push
 // clipboard notifications by hand.
+#include "platform/ClipClassify.h"
 #include "platform/Platform.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+
+#include <algorithm>
 
 namespace platform {
 
@@ -41,8 +44,6 @@ public:
     // Tells nothing of its own; tests say what it can tell.
     Capabilities caps;
     Capabilities capabilities() const override { return caps; }
-    PointerSnapshot readPointer() override { return pointer; }
-    QRect activeWindowRect() override { return activeWindow; }
     QSize primaryScreenSize() override { return screenSize; }
     std::unique_ptr<ClipboardWatch> createClipboardWatch() override {
         auto w = std::make_unique<NullClipboardWatch>(*this);
@@ -61,7 +62,7 @@ inline ClipboardSnapshot snapshotOfClipboard(qint32 value) {
     s.formats = data->formats();
     if (data->hasImage())
         s.picture = QGuiApplication::clipboard()->image();
-    s.richText = data->hasHtml() || s.formats.contains(QStringLiteral("text/rtf"));
+    s.richText = std::any_of(s.formats.begin(), s.formats.end(), isRichTextFormat);
     s.hasText = data->hasText();
     s.text = data->text();
     return s;

@@ -1,9 +1,7 @@
 #include "platform/x11/X11Desktop.h"
 
 #include "platform/x11/X11ClipboardWatch.h"
-#include "platform/x11/XActiveWindow.h"
 #include "platform/x11/XConnection.h"
-#include "platform/x11/XPointer.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -20,8 +18,6 @@ public:
         return {m_conn->isValid() && m_conn->hasXFixes(), m_conn->isValid() && m_conn->hasXFixes(),
                 m_conn->isValid()};
     }
-    PointerSnapshot readPointer() override { return x11::readPointer(*m_conn); }
-    QRect activeWindowRect() override { return x11::activeWindowRect(*m_conn); }
     QSize primaryScreenSize() override {
         // Qt's geometry is in scaled pixels; captures and the pointer are in device pixels.
         const QScreen* s = QGuiApplication::primaryScreen();
