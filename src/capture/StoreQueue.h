@@ -35,7 +35,6 @@ public:
 
     // Waits until the work posted so far has run and its results have been handed back.
     void waitForIdle();
-    bool idle() const { return m_pending == 0; }
 
 private:
     void enqueue(std::function<void()> job);

@@ -28,10 +28,6 @@ bool ImageView::display(int mode) {
     return m_mode != Clear && m_model.handle() != 0;
 }
 
-void ImageView::redraw() {
-    viewport()->update();
-}
-
 double ImageView::scaleX() const {
     const QImage& img = m_model.image();
     if (img.isNull())

@@ -16,7 +16,6 @@ public:
 
     // Shows the model's picture in the given mode; false when there is nothing to show.
     bool display(int mode);
-    void redraw();
     int displayMode() const { return m_mode; }
 
     // Picture pixel under a viewport point, and the viewport rectangle a picture takes.

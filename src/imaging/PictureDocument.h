@@ -46,7 +46,6 @@ public:
 
     QUndoStack& history() { return m_history; }
     void setHistoryLimit(qint64 bytes);
-    qint64 historyLimit() const { return m_limit; }
     // Bytes of the pictures the history keeps for going back.
     qint64 historyBytes() const;
 
