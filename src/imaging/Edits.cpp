@@ -3,6 +3,8 @@
 #include "core/NumRules.h"
 #include "imaging/DepthCode.h"
 
+#include <QTransform>
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -12,13 +14,12 @@ namespace imaging {
 
 namespace {
 
-// An edit that runs out of memory is an edit that cannot be done.
-template <typename Fn> bool guarded(Fn&& fn) {
-    try {
-        return fn();
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
+// A picture Qt could not allocate is memory exhausted: the edit stops with bad_alloc, which
+// the document turns into a failed edit that changed nothing.
+const QImage& allocated(const QImage& image) {
+    if (image.isNull())
+        throw std::bad_alloc();
+    return image;
 }
 
 bool rangePresent(const Range& r) {
@@ -28,8 +29,7 @@ bool rangePresent(const Range& r) {
 // A picture of the same form (format, palette, resolution) and another size.
 QImage blankLike(const QImage& src, int width, int height) {
     QImage out(width, height, src.format());
-    if (out.isNull())
-        return out;
+    allocated(out);
     if (src.colorCount() > 0)
         out.setColorTable(src.colorTable());
     out.setDotsPerMeterX(src.dotsPerMeterX());
@@ -60,42 +60,26 @@ void copyPixels(const QImage& src, const QRect& from, QImage& dst, const QPoint&
 }
 
 // Gives the edited picture to the model in place of the old one, with the old depth code.
-bool takeResult(ImageModel& picture, QImage result, int depthCode) {
-    if (result.isNull())
-        return false;
+void takeResult(ImageModel& picture, QImage result, int depthCode) {
+    allocated(result);
     picture.setImage(std::move(result), depthCode);
-    return true;
 }
 
 QImage quarterTurn(const QImage& src, bool clockwise) {
-    QImage out = blankLike(src, src.height(), src.width());
-    if (out.isNull())
-        return out;
+    QImage out;
+    if (src.depth() >= 8) {
+        // Qt turns whole quarters by tiled row copies, keeping format and palette.
+        out = allocated(src.transformed(QTransform().rotate(clockwise ? 90 : 270)));
+    } else {
+        out = blankLike(src, src.height(), src.width());
+        const int w = src.width(), h = src.height();
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                out.setPixel(clockwise ? h - 1 - y : y, clockwise ? x : w - 1 - x,
+                             src.pixelIndex(x, y));
+    }
     out.setDotsPerMeterX(src.dotsPerMeterY());
     out.setDotsPerMeterY(src.dotsPerMeterX());
-    const int w = src.width(), h = src.height();
-    // Clockwise (x, y) goes to (h - 1 - y, x); anticlockwise to (y, w - 1 - x).
-    auto target = [&](int x, int y) {
-        return clockwise ? QPoint(h - 1 - y, x) : QPoint(y, w - 1 - x);
-    };
-    if (src.depth() >= 8) {
-        const int bpp = src.depth() / 8;
-        const qsizetype outLine = out.bytesPerLine();
-        uchar* d = out.bits();
-        for (int y = 0; y < h; ++y) {
-            const uchar* s = src.constScanLine(y);
-            for (int x = 0; x < w; ++x) {
-                const QPoint t = target(x, y);
-                std::memcpy(d + t.y() * outLine + t.x() * bpp, s + x * bpp, size_t(bpp));
-            }
-        }
-    } else {
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) {
-                const QPoint t = target(x, y);
-                out.setPixel(t.x(), t.y(), src.pixelIndex(x, y));
-            }
-    }
     return out;
 }
 
@@ -152,17 +136,12 @@ bool trimToRange(ImageModel& picture) {
     const QRect keep = rangePixels(picture);
     if (keep.isEmpty())
         return false;
-    return guarded([&] {
-        const QImage& src = picture.image();
-        QImage out = blankLike(src, keep.width(), keep.height());
-        if (out.isNull())
-            return false;
-        copyPixels(src, keep, out, QPoint(0, 0));
-        if (!takeResult(picture, std::move(out), picture.depthCode()))
-            return false;
-        picture.clearRange();
-        return true;
-    });
+    const QImage& src = picture.image();
+    QImage out = blankLike(src, keep.width(), keep.height());
+    copyPixels(src, keep, out, QPoint(0, 0));
+    takeResult(picture, std::move(out), picture.depthCode());
+    picture.clearRange();
+    return true;
 }
 
 FoldDirection foldDirectionOfCaption(const QString& caption) {
@@ -173,34 +152,27 @@ bool foldOutBand(ImageModel& picture, FoldDirection direction) {
     const QRect range = rangePixels(picture);
     if (range.isEmpty())
         return false;
-    return guarded([&] {
-        const QImage& src = picture.image();
-        const int w = src.width(), h = src.height();
-        QImage out;
-        if (direction == FoldDirection::Rows) {
-            const int first = range.top(), last = range.bottom();
-            if (last - first + 1 >= h)
-                return false;
-            out = blankLike(src, w, h - (last - first + 1));
-            if (out.isNull())
-                return false;
-            copyPixels(src, QRect(0, 0, w, first), out, QPoint(0, 0));
-            copyPixels(src, QRect(0, last + 1, w, h - last - 1), out, QPoint(0, first));
-        } else {
-            const int first = range.left(), last = range.right();
-            if (last - first + 1 >= w)
-                return false;
-            out = blankLike(src, w - (last - first + 1), h);
-            if (out.isNull())
-                return false;
-            copyPixels(src, QRect(0, 0, first, h), out, QPoint(0, 0));
-            copyPixels(src, QRect(last + 1, 0, w - last - 1, h), out, QPoint(first, 0));
-        }
-        if (!takeResult(picture, std::move(out), picture.depthCode()))
+    const QImage& src = picture.image();
+    const int w = src.width(), h = src.height();
+    QImage out;
+    if (direction == FoldDirection::Rows) {
+        const int first = range.top(), last = range.bottom();
+        if (last - first + 1 >= h)
             return false;
-        picture.clearRange();
-        return true;
-    });
+        out = blankLike(src, w, h - (last - first + 1));
+        copyPixels(src, QRect(0, 0, w, first), out, QPoint(0, 0));
+        copyPixels(src, QRect(0, last + 1, w, h - last - 1), out, QPoint(0, first));
+    } else {
+        const int first = range.left(), last = range.right();
+        if (last - first + 1 >= w)
+            return false;
+        out = blankLike(src, w - (last - first + 1), h);
+        copyPixels(src, QRect(0, 0, first, h), out, QPoint(0, 0));
+        copyPixels(src, QRect(last + 1, 0, w - last - 1, h), out, QPoint(first, 0));
+    }
+    takeResult(picture, std::move(out), picture.depthCode());
+    picture.clearRange();
+    return true;
 }
 
 QSize reducedSize(const QSize& picture, const Range& range, ReduceMode mode) {
@@ -227,52 +199,43 @@ bool reduceToRange(ImageModel& picture, ReduceMode mode) {
     const QSize size = reducedSize(src.size(), picture.range, mode);
     if (size.isEmpty())
         return false;
-    return guarded([&] {
-        const int code = picture.depthCode();
-        const bool keepsDepth = code == 80 || code == 16 || code == 24 || code == 32;
-        const int resultCode = keepsDepth ? code : 16;
-        // Scaled from the picture as it is, then brought to the result's depth once, so a
-        // palette picture loses precision in one step only.
-        const QImage scaled = src.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        if (scaled.isNull())
-            return false;
-        QImage out = convertToDepthCode(scaled, resultCode);
-        if (out.isNull())
-            return false;
-        out.setDotsPerMeterX(src.dotsPerMeterX());
-        out.setDotsPerMeterY(src.dotsPerMeterY());
-        if (!takeResult(picture, std::move(out), resultCode))
-            return false;
-        picture.clearRange();
-        return true;
-    });
+    const int code = picture.depthCode();
+    const bool keepsDepth = code == 80 || code == 16 || code == 24 || code == 32;
+    const int resultCode = keepsDepth ? code : 16;
+    // Scaled from the picture as it is, then brought to the result's depth once, so a
+    // palette picture loses precision in one step only.
+    const QImage scaled = src.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    allocated(scaled);
+    QImage out = allocated(convertToDepthCode(scaled, resultCode));
+    out.setDotsPerMeterX(src.dotsPerMeterX());
+    out.setDotsPerMeterY(src.dotsPerMeterY());
+    takeResult(picture, std::move(out), resultCode);
+    picture.clearRange();
+    return true;
 }
 
 bool rotateByCaption(ImageModel& picture, const QString& caption) {
     const QImage& src = picture.image();
     if (src.isNull())
         return false;
-    return guarded([&] {
-        QImage out;
-        bool quarter = false;
-        if (caption == QStringLiteral("左右反転")) {
-            out = src.mirrored(true, false);
-        } else if (caption == QStringLiteral("上下反転")) {
-            out = src.mirrored(false, true);
-        } else if (caption == QStringLiteral("右180度") || caption == QStringLiteral("左180度")) {
-            out = src.mirrored(true, true);
-        } else if (caption == QStringLiteral("右90度") || caption == QStringLiteral("左90度")) {
-            out = quarterTurn(src, caption == QStringLiteral("右90度"));
-            quarter = true;
-        } else {
-            return false;
-        }
-        if (!takeResult(picture, std::move(out), picture.depthCode()))
-            return false;
-        if (quarter)
-            std::swap(picture.resolutionX, picture.resolutionY);
-        return true;
-    });
+    QImage out;
+    bool quarter = false;
+    if (caption == QStringLiteral("左右反転")) {
+        out = src.mirrored(true, false);
+    } else if (caption == QStringLiteral("上下反転")) {
+        out = src.mirrored(false, true);
+    } else if (caption == QStringLiteral("右180度") || caption == QStringLiteral("左180度")) {
+        out = src.mirrored(true, true);
+    } else if (caption == QStringLiteral("右90度") || caption == QStringLiteral("左90度")) {
+        out = quarterTurn(src, caption == QStringLiteral("右90度"));
+        quarter = true;
+    } else {
+        return false;
+    }
+    takeResult(picture, std::move(out), picture.depthCode());
+    if (quarter)
+        std::swap(picture.resolutionX, picture.resolutionY);
+    return true;
 }
 
 int depthCodeOfCaption(const QString& caption) {
@@ -292,15 +255,13 @@ bool setDepthByCaption(ImageModel& picture, const QString& caption) {
     const int code = depthCodeOfCaption(caption);
     if (code == 0 || picture.image().isNull())
         return false;
-    return guarded([&] {
-        ImageModel work = picture;
-        const bool ok =
-            code == 40 ? work.convertDepth(80) && work.convertDepth(40) : work.convertDepth(code);
-        if (!ok)
-            return false;
-        picture = work;
-        return true;
-    });
+    ImageModel work = picture;
+    const bool ok =
+        code == 40 ? work.convertDepth(80) && work.convertDepth(40) : work.convertDepth(code);
+    if (!ok) // the codes are known ones: only memory can be lacking
+        throw std::bad_alloc();
+    picture = work;
+    return true;
 }
 
 Emphasis emphasisOfKind(const QString& kind) {
@@ -313,27 +274,24 @@ bool emphasizeRange(ImageModel& picture, Emphasis kind) {
     const QRect region = rangePixels(picture);
     if (region.isEmpty())
         return false;
-    return guarded([&] {
-        const QImage& src = picture.image();
-        // Only the region goes through true colour, so no pixel outside it can change.
-        QImage part = src.copy(region).convertToFormat(
-            src.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-        if (part.isNull())
-            return false;
-        for (int y = 0; y < part.height(); ++y) {
-            auto* line = reinterpret_cast<QRgb*>(part.scanLine(y));
-            for (int x = 0; x < part.width(); ++x)
-                line[x] = kind == Emphasis::Relative ? lifted(line[x]) : marked(line[x]);
-        }
-        const QImage back = inFormOf(part, src);
-        if (back.isNull())
-            return false;
-        QImage out = src;
-        if (out.bits() == nullptr) // the copy the region is written into
-            return false;
-        copyPixels(back, back.rect(), out, region.topLeft());
-        return takeResult(picture, std::move(out), picture.depthCode());
-    });
+    const QImage& src = picture.image();
+    // Only the region goes through true colour, so no pixel outside it can change.
+    QImage part = src.copy(region).convertToFormat(
+        src.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    allocated(part);
+    for (int y = 0; y < part.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(part.scanLine(y));
+        for (int x = 0; x < part.width(); ++x)
+            line[x] = kind == Emphasis::Relative ? lifted(line[x]) : marked(line[x]);
+    }
+    const QImage back = inFormOf(part, src);
+    allocated(back);
+    QImage out = src;
+    if (out.bits() == nullptr) // the copy the region is written into
+        throw std::bad_alloc();
+    copyPixels(back, back.rect(), out, region.topLeft());
+    takeResult(picture, std::move(out), picture.depthCode());
+    return true;
 }
 
 } // namespace imaging

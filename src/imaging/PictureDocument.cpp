@@ -2,6 +2,8 @@
 
 #include <QUndoCommand>
 
+#include <new>
+
 namespace imaging {
 
 namespace {
@@ -36,9 +38,18 @@ private:
     bool m_skipRedo;
 };
 
-PictureDocument::PictureDocument(QObject* parent) : QObject(parent) {}
+PictureDocument::PictureDocument(QObject* parent) : QObject(parent) {
+    m_worker.setMaxThreadCount(1);
+}
 
-PictureDocument::~PictureDocument() = default;
+// The worker holds a copy of the picture and posts to this object: it must end first.
+PictureDocument::~PictureDocument() {
+    m_worker.waitForDone();
+}
+
+qint64 PictureDocument::bytesOfPicture() const {
+    return bytesOf(m_model);
+}
 
 void PictureDocument::restore(const ImageModel& state) {
     m_model = state;
@@ -46,6 +57,8 @@ void PictureDocument::restore(const ImageModel& state) {
 }
 
 void PictureDocument::replace(const ImageModel& picture) {
+    ++m_generation;
+    m_queue.clear();
     m_history.clear();
     const double zx = m_model.zoomX, zy = m_model.zoomY;
     const int pointer = m_model.mousePointer;
@@ -58,29 +71,97 @@ void PictureDocument::replace(const ImageModel& picture) {
 }
 
 void PictureDocument::clear() {
+    ++m_generation;
+    m_queue.clear();
     m_history.clear();
     m_model.clear();
     emit changed();
 }
 
-bool PictureDocument::edit(const QString& text, const std::function<bool(ImageModel&)>& change) {
-    if (m_model.handle() == 0)
-        return false;
-    ImageModel after = m_model;
-    bool ok = false;
+namespace {
+EditOutcome runChange(const PictureDocument::Change& change, ImageModel& picture) {
     try {
-        ok = change(after);
+        return change(picture) ? EditOutcome::Done : EditOutcome::NothingToDo;
     } catch (const std::bad_alloc&) {
-        ok = false;
+        return EditOutcome::Failed;
     }
-    if (!ok)
-        return false;
+}
+} // namespace
+
+EditOutcome PictureDocument::edit(const QString& text, const Change& change) {
+    if (m_model.handle() == 0)
+        return EditOutcome::NothingToDo;
+    ImageModel after = m_model;
+    const EditOutcome outcome = runChange(change, after);
+    if (outcome == EditOutcome::Done)
+        apply(text, std::move(after));
+    return outcome;
+}
+
+void PictureDocument::apply(const QString& text, ImageModel after) {
+    // Zoom and pointer are the view's, and may have moved while the edit ran.
+    after.zoomX = m_model.zoomX;
+    after.zoomY = m_model.zoomY;
+    after.mousePointer = m_model.mousePointer;
     ImageModel before = m_model;
     m_model = after;
     m_history.push(new EditStep(*this, text, std::move(before), std::move(after), true));
     trimHistory();
     emit changed();
-    return true;
+}
+
+void PictureDocument::editInBackground(const QString& text, Change change,
+                                       std::function<void(EditOutcome)> done) {
+    if (m_editing) { // asked for out of turn: keep the order anyway
+        whenIdle([this, text, change = std::move(change), done = std::move(done)]() mutable {
+            editInBackground(text, std::move(change), std::move(done));
+        });
+        return;
+    }
+    if (m_model.handle() == 0) {
+        done(EditOutcome::NothingToDo);
+        return;
+    }
+    m_editing = true;
+    m_worker.start([this, text, change = std::move(change), done = std::move(done),
+                    after = m_model, generation = m_generation]() mutable {
+        const EditOutcome outcome = runChange(change, after);
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation, text, outcome, after = std::move(after), done = std::move(done)] {
+                finishBackground(generation, text, outcome, after, done);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void PictureDocument::finishBackground(quint64 generation, const QString& text,
+                                       EditOutcome outcome, const ImageModel& after,
+                                       const std::function<void(EditOutcome)>& done) {
+    m_editing = false;
+    if (generation != m_generation)
+        outcome = EditOutcome::Superseded;
+    else if (outcome == EditOutcome::Done)
+        apply(text, after);
+    done(outcome);
+    runQueued();
+}
+
+void PictureDocument::whenIdle(std::function<void()> task) {
+    if (!m_editing && m_queue.empty()) {
+        task();
+        return;
+    }
+    m_queue.push_back(std::move(task));
+    runQueued();
+}
+
+void PictureDocument::runQueued() {
+    while (!m_editing && !m_queue.empty()) {
+        auto task = std::move(m_queue.front());
+        m_queue.pop_front();
+        task();
+    }
 }
 
 void PictureDocument::setRange(const Range& range) {

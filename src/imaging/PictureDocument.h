@@ -7,11 +7,18 @@
 #include "imaging/ImageModel.h"
 
 #include <QObject>
+#include <QThreadPool>
 #include <QUndoStack>
 
+#include <deque>
 #include <functional>
 
 namespace imaging {
+
+// Done: the picture changed. NothingToDo: the edit did not apply (no range, say). Failed: the
+// edit could not be carried out (memory exhausted). Superseded: a new picture came while the
+// edit ran. In every case but Done the picture is as it was.
+enum class EditOutcome { Done, NothingToDo, Failed, Superseded };
 
 class PictureDocument : public QObject {
     Q_OBJECT
@@ -32,9 +39,23 @@ public:
     void replace(const ImageModel& picture);
     void clear();
 
+    using Change = std::function<bool(ImageModel&)>;
     // One undoable edit: change works on a copy of the model; when it fails the picture
     // stays as it was and nothing enters the history.
-    bool edit(const QString& text, const std::function<bool(ImageModel&)>& change);
+    EditOutcome edit(const QString& text, const Change& change);
+    // The same edit, its work done on the document's worker thread so the window keeps
+    // painting; the result is applied, and done called, on this object's thread. Call it
+    // through whenIdle so that edits apply in the order they were asked for.
+    void editInBackground(const QString& text, Change change,
+                          std::function<void(EditOutcome)> done);
+    // Runs task at once when no background edit runs, otherwise after it and the tasks
+    // queued before. A new picture drops the tasks still queued for the old one.
+    void whenIdle(std::function<void()> task);
+    bool editing() const { return m_editing; }
+    // Pictures of at least this many bytes are edited in the background (a 4K capture
+    // is 33 MB and takes tens of milliseconds per pass; an 8K one four times that).
+    bool editsInBackground() const { return bytesOfPicture() >= m_backgroundBytes; }
+    void setBackgroundThreshold(qint64 bytes) { m_backgroundBytes = bytes; }
 
     // View state outside the history.
     void setRange(const Range& range);
@@ -57,10 +78,20 @@ private:
     friend class EditStep;
     void restore(const ImageModel& state);
     void trimHistory();
+    void apply(const QString& text, ImageModel after);
+    void finishBackground(quint64 generation, const QString& text, EditOutcome outcome,
+                          const ImageModel& after, const std::function<void(EditOutcome)>& done);
+    void runQueued();
+    qint64 bytesOfPicture() const;
 
     ImageModel m_model;
     QUndoStack m_history;
     qint64 m_limit = kDefaultHistoryBytes;
+    qint64 m_backgroundBytes = qint64(24) << 20;
+    bool m_editing = false;
+    quint64 m_generation = 0; // counts new pictures, so a late result can tell it is stale
+    std::deque<std::function<void()>> m_queue;
+    QThreadPool m_worker; // one thread: edits run in order
 };
 
 } // namespace imaging

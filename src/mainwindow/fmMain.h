@@ -142,6 +142,8 @@ protected:
     void moveEvent(QMoveEvent* event) override;
 
 private:
+    void runEdit(QString text, imaging::PictureDocument::Change change, bool marksChanged);
+    void finishEdit(const QString& text, imaging::EditOutcome outcome, bool marksChanged);
     void noteRestoredGeometry();
     void intakeDone(const IntakeOutcome& outcome);
     void Form_Resize();

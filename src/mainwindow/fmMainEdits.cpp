@@ -1,5 +1,6 @@
 // The main window's picture edits: each is one step of the picture's edit history.
 #include "commands/spPic.h"
+#include "core/Messages.h"
 #include "imaging/Edits.h"
 #include "mainwindow/fmMain.h"
 #include "sizes/RangeList.h"
@@ -75,29 +76,51 @@ PictureEdit editOf(O op) {
 } // namespace
 
 void fmMain::editPicture(Operation op) {
-    const PictureEdit e = editOf(op);
-    if (!e.change || m_picture.handle() == 0)
-        return;
-    const BusyPointer::Guard busy(m_busy);
-    if (!m_picture.edit(e.text, e.change))
-        return; // nothing to do (no range), or not possible: the picture is as it was
-    displayPicture();
-    m_menus->showDepth(m_picture.depthCode());
-    if (e.marksChanged)
-        SetViewState(ViewState::Changed);
+    PictureEdit e = editOf(op);
+    if (e.change)
+        runEdit(std::move(e.text), std::move(e.change), e.marksChanged);
 }
 
 void fmMain::changeDepth(const QString& caption) {
-    if (m_picture.handle() == 0)
+    if (imaging::depthCodeOfCaption(caption) == 0)
+        return; // "減色しない" and the like
+    runEdit(
+        caption,
+        [caption](imaging::ImageModel& p) { return imaging::setDepthByCaption(p, caption); },
+        true);
+}
+
+void fmMain::runEdit(QString text, imaging::PictureDocument::Change change, bool marksChanged) {
+    // Behind a running edit, so edits apply in the order they were asked for.
+    m_picture.whenIdle([this, text = std::move(text), change = std::move(change),
+                        marksChanged]() mutable {
+        if (m_picture.handle() == 0)
+            return;
+        m_busy.begin();
+        auto done = [this, text, marksChanged](imaging::EditOutcome outcome) {
+            m_busy.end();
+            finishEdit(text, outcome, marksChanged);
+        };
+        if (m_picture.editsInBackground())
+            m_picture.editInBackground(text, std::move(change), std::move(done));
+        else
+            done(m_picture.edit(text, change));
+    });
+}
+
+void fmMain::finishEdit(const QString& text, imaging::EditOutcome outcome, bool marksChanged) {
+    using imaging::EditOutcome;
+    if (outcome == EditOutcome::Failed) {
+        // The picture is as it was; the user should know why nothing happened.
+        m_messages.notice(QStringLiteral("ﾒﾓﾘが足りないため、編集できませんでした: ") + text);
         return;
-    const BusyPointer::Guard busy(m_busy);
-    if (!m_picture.edit(caption, [caption](imaging::ImageModel& p) {
-            return imaging::setDepthByCaption(p, caption);
-        }))
-        return;
+    }
+    if (outcome != EditOutcome::Done)
+        return; // nothing to do (no range), or a new picture came meanwhile
     displayPicture();
     m_menus->showDepth(m_picture.depthCode());
-    SetViewState(ViewState::Changed);
+    if (marksChanged)
+        SetViewState(ViewState::Changed);
 }
 
 void fmMain::registerRange() {
@@ -123,13 +146,15 @@ void fmMain::selectRegisteredRange(int index) {
 }
 
 void fmMain::undoEdit(bool redo) {
-    QUndoStack& history = m_picture.history();
-    if (redo ? !history.canRedo() : !history.canUndo())
-        return;
-    const BusyPointer::Guard busy(m_busy);
-    redo ? history.redo() : history.undo();
-    displayPicture();
-    m_menus->showDepth(m_picture.depthCode());
-    // Back where the picture was taken in, it is the stored picture again.
-    SetViewState(history.isClean() ? ViewState::Stored : ViewState::Changed);
+    m_picture.whenIdle([this, redo] {
+        QUndoStack& history = m_picture.history();
+        if (redo ? !history.canRedo() : !history.canUndo())
+            return;
+        const BusyPointer::Guard busy(m_busy);
+        redo ? history.redo() : history.undo();
+        displayPicture();
+        m_menus->showDepth(m_picture.depthCode());
+        // Back where the picture was taken in, it is the stored picture again.
+        SetViewState(history.isClean() ? ViewState::Stored : ViewState::Changed);
+    });
 }

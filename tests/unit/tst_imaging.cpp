@@ -7,6 +7,7 @@
 #include <QBuffer>
 #include <QImageReader>
 #include <QTemporaryDir>
+#include <QTransform>
 #include <QtEndian>
 #include <QtTest>
 
@@ -175,13 +176,21 @@ private slots:
         m.setImage(pattern(40, 20));
         doc.replace(m);
         const QImage original = doc.image();
-        QVERIFY(doc.edit(QStringLiteral("grey"),
+        QVERIFY(imaging::EditOutcome::Done == doc.edit(QStringLiteral("grey"),
                          [](imaging::ImageModel& p) { return p.convertDepth(80); }));
         QCOMPARE(doc.depthCode(), 80);
-        QVERIFY(!doc.edit(QStringLiteral("fails"), [](imaging::ImageModel& p) {
-            p.setImage(QImage(1, 1, QImage::Format_RGB32));
-            return false;
-        }));
+        QCOMPARE(doc.edit(QStringLiteral("nothing"),
+                          [](imaging::ImageModel& p) {
+                              p.setImage(QImage(1, 1, QImage::Format_RGB32));
+                              return false;
+                          }),
+                 imaging::EditOutcome::NothingToDo);
+        QCOMPARE(doc.edit(QStringLiteral("fails"),
+                          [](imaging::ImageModel& p) -> bool {
+                              p.setImage(QImage(1, 1, QImage::Format_RGB32));
+                              throw std::bad_alloc();
+                          }),
+                 imaging::EditOutcome::Failed);
         QCOMPARE(doc.image().size(), QSize(40, 20));
         QCOMPARE(doc.history().count(), 1);
         doc.history().undo();
@@ -194,6 +203,44 @@ private slots:
         QCOMPARE(doc.history().count(), 0);
     }
 
+    // Background edits apply in the order asked for, behind any running one; a new picture
+    // makes a running edit's result stale and drops the queued ones.
+    void backgroundEdits() {
+        using imaging::EditOutcome;
+        imaging::PictureDocument doc;
+        imaging::ImageModel m;
+        m.setImage(pattern(40, 20));
+        doc.replace(m);
+        doc.setBackgroundThreshold(0);
+        QVERIFY(doc.editsInBackground());
+        std::vector<EditOutcome> outcomes;
+        auto record = [&](EditOutcome o) { outcomes.push_back(o); };
+        auto turn = [](imaging::ImageModel& p) {
+            p.setImage(p.image().transformed(QTransform().rotate(90)));
+            return true;
+        };
+        auto grey = [](imaging::ImageModel& p) { return p.convertDepth(80); };
+        doc.whenIdle([&] { doc.editInBackground(QStringLiteral("turn"), turn, record); });
+        QVERIFY(doc.editing());
+        doc.whenIdle([&] { doc.editInBackground(QStringLiteral("grey"), grey, record); });
+        QCOMPARE(doc.image().size(), QSize(40, 20)); // nothing applied yet
+        QTRY_COMPARE(outcomes.size(), size_t(2));
+        QCOMPARE(outcomes, (std::vector<EditOutcome>{EditOutcome::Done, EditOutcome::Done}));
+        QCOMPARE(doc.image().size(), QSize(20, 40));
+        QCOMPARE(doc.depthCode(), 80);
+        QCOMPARE(doc.history().count(), 2);
+
+        doc.whenIdle([&] { doc.editInBackground(QStringLiteral("turn"), turn, record); });
+        bool queuedRan = false;
+        doc.whenIdle([&] { queuedRan = true; });
+        doc.replace(m);
+        QTRY_COMPARE(outcomes.size(), size_t(3));
+        QCOMPARE(outcomes.back(), EditOutcome::Superseded);
+        QVERIFY(!queuedRan);
+        QCOMPARE(doc.image(), m.image());
+        QCOMPARE(doc.history().count(), 0);
+    }
+
     void historyKeepsItsBoundDroppingTheOldest() {
         imaging::PictureDocument doc;
         imaging::ImageModel m;
@@ -201,7 +248,7 @@ private slots:
         doc.replace(m);
         doc.setHistoryLimit(100000);
         for (int i = 0; i < 5; ++i)
-            QVERIFY(doc.edit(QStringLiteral("step %1").arg(i), [i](imaging::ImageModel& p) {
+            QVERIFY(imaging::EditOutcome::Done == doc.edit(QStringLiteral("step %1").arg(i), [i](imaging::ImageModel& p) {
                 QImage img = p.image().copy();
                 img.setPixel(0, 0, qRgb(i, i, i));
                 p.setImage(img);
