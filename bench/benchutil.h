@@ -1,6 +1,8 @@
 #pragma once
 // Small helpers the benchmarks share.
+#include <QFile>
 #include <QImage>
+#include <QString>
 
 #include <algorithm>
 #include <ctime>
@@ -31,6 +33,28 @@ inline double threadCpuMs() {
     return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
 }
 
+// Puts a section ("## Title" and its text) into the markdown file in place of the section of
+// the same title, or at the end when there is none; the other sections stay as they are.
+inline bool spliceSection(const QString& path, const QString& section) {
+    QFile f(path);
+    QString text;
+    if (f.open(QIODevice::ReadOnly))
+        text = QString::fromUtf8(f.readAll());
+    f.close();
+    const QString heading = section.section(u'\n', 0, 0) + u'\n';
+    const qsizetype start = text.indexOf(heading);
+    if (start < 0) {
+        text += section;
+    } else {
+        qsizetype end = text.indexOf(QStringLiteral("\n## "), start + heading.size());
+        end = end < 0 ? text.size() : end + 1;
+        text.replace(start, end - start, section);
+    }
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    return f.write(text.toUtf8()) >= 0;
+}
+
 } // namespace bench
 
 class fmMain;
@@ -38,3 +62,4 @@ class QString;
 // The sections after the intake's.
 QString folderListSection();
 QString latencySection(fmMain& w, const QString& tempDir);
+QString editSection();

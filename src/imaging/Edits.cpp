@@ -276,8 +276,8 @@ bool emphasizeRange(ImageModel& picture, Emphasis kind) {
         return false;
     const QImage& src = picture.image();
     // Only the region goes through true colour, so no pixel outside it can change.
-    QImage part = src.copy(region).convertToFormat(
-        src.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    QImage part = src.copy(region).convertToFormat(src.hasAlphaChannel() ? QImage::Format_ARGB32
+                                                                         : QImage::Format_RGB32);
     allocated(part);
     for (int y = 0; y < part.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(part.scanLine(y));

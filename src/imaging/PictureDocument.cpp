@@ -123,8 +123,8 @@ void PictureDocument::editInBackground(const QString& text, Change change,
         return;
     }
     m_editing = true;
-    m_worker.start([this, text, change = std::move(change), done = std::move(done),
-                    after = m_model, generation = m_generation]() mutable {
+    m_worker.start([this, text, change = std::move(change), done = std::move(done), after = m_model,
+                    generation = m_generation]() mutable {
         const EditOutcome outcome = runChange(change, after);
         QMetaObject::invokeMethod(
             this,
@@ -135,8 +135,8 @@ void PictureDocument::editInBackground(const QString& text, Change change,
     });
 }
 
-void PictureDocument::finishBackground(quint64 generation, const QString& text,
-                                       EditOutcome outcome, const ImageModel& after,
+void PictureDocument::finishBackground(quint64 generation, const QString& text, EditOutcome outcome,
+                                       const ImageModel& after,
                                        const std::function<void(EditOutcome)>& done) {
     m_editing = false;
     if (generation != m_generation)

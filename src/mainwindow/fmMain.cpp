@@ -2,6 +2,7 @@
 
 #include "app/Sys.h"
 #include "capture/ClipFormat.h"
+#include "commands/Operations.h"
 #include "commands/Toolbar.h"
 #include "commands/spPic.h"
 #include "core/Messages.h"
@@ -61,6 +62,15 @@ fmMain::fmMain(platform::Desktop& desktop, MessageSink& messages, const QString&
     qApp->installEventFilter(this);
     connect(m_File1, &FileList::rightReleased, this, [this] { m_commands->ShowMenu(0); });
     connect(m_view, &imaging::ImageView::rightReleased, this, [this] { m_commands->ShowMenu(1); });
+    // Every new range in the command log, however it was set (drag, registered size).
+    connect(&m_picture, &imaging::PictureDocument::changed, this,
+            [this, logged = imaging::Range{}]() mutable {
+                const imaging::Range& r = m_picture.range();
+                if (r == logged)
+                    return;
+                logged = r;
+                qCDebug(lcCommands, "range %d %d %d %d", r.x1, r.y1, r.x2, r.y2);
+            });
 
     m_Timer1.setInterval(5000);
     connect(&m_Timer1, &QTimer::timeout, this, &fmMain::Timer1_Timer);

@@ -86,26 +86,25 @@ void fmMain::changeDepth(const QString& caption) {
         return; // "減色しない" and the like
     runEdit(
         caption,
-        [caption](imaging::ImageModel& p) { return imaging::setDepthByCaption(p, caption); },
-        true);
+        [caption](imaging::ImageModel& p) { return imaging::setDepthByCaption(p, caption); }, true);
 }
 
 void fmMain::runEdit(QString text, imaging::PictureDocument::Change change, bool marksChanged) {
     // Behind a running edit, so edits apply in the order they were asked for.
-    m_picture.whenIdle([this, text = std::move(text), change = std::move(change),
-                        marksChanged]() mutable {
-        if (m_picture.handle() == 0)
-            return;
-        m_busy.begin();
-        auto done = [this, text, marksChanged](imaging::EditOutcome outcome) {
-            m_busy.end();
-            finishEdit(text, outcome, marksChanged);
-        };
-        if (m_picture.editsInBackground())
-            m_picture.editInBackground(text, std::move(change), std::move(done));
-        else
-            done(m_picture.edit(text, change));
-    });
+    m_picture.whenIdle(
+        [this, text = std::move(text), change = std::move(change), marksChanged]() mutable {
+            if (m_picture.handle() == 0)
+                return;
+            m_busy.begin();
+            auto done = [this, text, marksChanged](imaging::EditOutcome outcome) {
+                m_busy.end();
+                finishEdit(text, outcome, marksChanged);
+            };
+            if (m_picture.editsInBackground())
+                m_picture.editInBackground(text, std::move(change), std::move(done));
+            else
+                done(m_picture.edit(text, change));
+        });
 }
 
 void fmMain::finishEdit(const QString& text, imaging::EditOutcome outcome, bool marksChanged) {

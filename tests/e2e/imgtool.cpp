@@ -3,6 +3,7 @@
 //   imgtool solid W H RRGGBB OUT.png  a picture of one colour
 //   imgtool grab WINDOW OUT.png       what an X window shows now
 //   imgtool count FILE RRGGBB         how many pixels have exactly that colour
+//   imgtool edit IN OUT OP...         IN after the edits OP (see edit below)
 //   imgtool diff A B                 "same", "diff X1 Y1 X2 Y2 COUNT" (inclusive bounding box
 //                                    of the differing pixels) or "size WxH WxH"
 // Only colour is compared: a stored bitmap has no alpha channel. Exit 2 on bad use or files.
@@ -11,6 +12,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QString>
+#include <QTransform>
 
 #include <algorithm>
 #include <cstdio>
@@ -76,6 +78,41 @@ QRgb colour(const char* hex) {
     return 0xff000000u | QString::fromLatin1(hex).toUInt(nullptr, 16);
 }
 
+// The expected outcome of edits, made the plain way: crop X1 Y1 X2 Y2 keeps the inclusive
+// rectangle, foldrows Y1 Y2 drops rows Y1..Y2, foldcols X1 X2 columns X1..X2, turn90 turns
+// a quarter clockwise.
+int edit(int argc, char** argv) {
+    QImage img = load(argv[2]);
+    if (img.isNull())
+        return 2;
+    for (int i = 4; i < argc;) {
+        const QByteArray op = argv[i];
+        auto arg = [&](int k) { return i + k < argc ? atoi(argv[i + k]) : -1; };
+        if (op == "crop") {
+            img = img.copy(QRect(QPoint(arg(1), arg(2)), QPoint(arg(3), arg(4))));
+            i += 5;
+        } else if (op == "foldrows" || op == "foldcols") {
+            const bool rows = op == "foldrows";
+            const int a = arg(1), b = arg(2), n = b - a + 1;
+            QImage out(rows ? img.width() : img.width() - n, rows ? img.height() - n : img.height(),
+                       img.format());
+            for (int y = 0; y < out.height(); ++y)
+                for (int x = 0; x < out.width(); ++x)
+                    out.setPixel(
+                        x, y, img.pixel(!rows && x >= a ? x + n : x, rows && y >= a ? y + n : y));
+            img = out;
+            i += 3;
+        } else if (op == "turn90") {
+            img = img.transformed(QTransform().rotate(90));
+            i += 1;
+        } else {
+            std::fprintf(stderr, "imgtool: unknown edit %s\n", op.constData());
+            return 2;
+        }
+    }
+    return img.save(QString::fromLocal8Bit(argv[3]), "PNG") ? 0 : 2;
+}
+
 int solid(int w, int h, const char* hex, const char* out) {
     QImage img(w, h, QImage::Format_RGB32);
     img.fill(colour(hex));
@@ -116,6 +153,8 @@ int main(int argc, char** argv) {
         return grab(argc, argv);
     if (cmd == QLatin1String("make") && (argc == 5 || argc == 6))
         return make(atoi(argv[2]), atoi(argv[3]), argv[4], argc == 6 ? atoi(argv[5]) : 0);
+    if (cmd == QLatin1String("edit") && argc >= 4)
+        return edit(argc, argv);
     if (cmd == QLatin1String("diff") && argc == 4)
         return diff(argv[2], argv[3]);
     std::fprintf(stderr, "usage: imgtool make W H OUT.png [SEED] | solid W H RRGGBB OUT.png | "

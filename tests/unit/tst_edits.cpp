@@ -272,14 +272,16 @@ private slots:
         const QImage original = doc.image();
         const int code = doc.depthCode();
         doc.setRange({1, 0, 2, 2});
-        QVERIFY(EditOutcome::Done == doc.edit(QStringLiteral("綴じ込み"),
-                         [](ImageModel& p) { return foldOutBand(p, FoldDirection::Columns); }));
+        QVERIFY(EditOutcome::Done == doc.edit(QStringLiteral("綴じ込み"), [](ImageModel& p) {
+            return foldOutBand(p, FoldDirection::Columns);
+        }));
         QCOMPARE(doc.image().size(), QSize(3, 3));
         QVERIFY(EditOutcome::Done == doc.edit(QStringLiteral("24bit"), [](ImageModel& p) {
             return setDepthByCaption(p, QStringLiteral("24bit"));
         }));
         QCOMPARE(doc.depthCode(), 24);
-        QVERIFY(EditOutcome::Done != doc.edit(QStringLiteral("ﾄﾘﾐﾝｸﾞ"), trimToRange)); // the fold cleared the range
+        QVERIFY(EditOutcome::Done !=
+                doc.edit(QStringLiteral("ﾄﾘﾐﾝｸﾞ"), trimToRange)); // the fold cleared the range
         QCOMPARE(doc.history().count(), 2);
         doc.history().undo();
         doc.history().undo();

@@ -176,7 +176,8 @@ private slots:
         m.setImage(pattern(40, 20));
         doc.replace(m);
         const QImage original = doc.image();
-        QVERIFY(imaging::EditOutcome::Done == doc.edit(QStringLiteral("grey"),
+        QVERIFY(imaging::EditOutcome::Done ==
+                doc.edit(QStringLiteral("grey"),
                          [](imaging::ImageModel& p) { return p.convertDepth(80); }));
         QCOMPARE(doc.depthCode(), 80);
         QCOMPARE(doc.edit(QStringLiteral("nothing"),
@@ -248,12 +249,13 @@ private slots:
         doc.replace(m);
         doc.setHistoryLimit(100000);
         for (int i = 0; i < 5; ++i)
-            QVERIFY(imaging::EditOutcome::Done == doc.edit(QStringLiteral("step %1").arg(i), [i](imaging::ImageModel& p) {
-                QImage img = p.image().copy();
-                img.setPixel(0, 0, qRgb(i, i, i));
-                p.setImage(img);
-                return true;
-            }));
+            QVERIFY(imaging::EditOutcome::Done ==
+                    doc.edit(QStringLiteral("step %1").arg(i), [i](imaging::ImageModel& p) {
+                        QImage img = p.image().copy();
+                        img.setPixel(0, 0, qRgb(i, i, i));
+                        p.setImage(img);
+                        return true;
+                    }));
         QCOMPARE(doc.history().count(), 2);
         QVERIFY(doc.historyBytes() <= 100000);
         QCOMPARE(doc.history().text(0), QStringLiteral("step 3"));
