@@ -38,3 +38,6 @@ class QString;
 // The sections after the intake's.
 QString folderListSection();
 QString latencySection(fmMain& w, const QString& tempDir);
+QString colourSection();
+// Puts a section in place of the one of the same title in a written file.
+bool replaceSection(const QString& path, const QString& section);
