@@ -63,3 +63,4 @@ class QString;
 QString folderListSection();
 QString latencySection(fmMain& w, const QString& tempDir);
 QString editSection();
+QString colourSection();

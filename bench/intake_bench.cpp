@@ -45,6 +45,8 @@ int main(int argc, char** argv) {
         const QString only = QString::fromLocal8Bit(argv[2]);
         if (only == QStringLiteral("edits"))
             return bench::spliceSection(out, editSection()) ? 0 : 1;
+        if (only == QStringLiteral("colour"))
+            return bench::spliceSection(out, colourSection()) ? 0 : 1;
         std::fprintf(stderr, "unknown section: %s\n", argv[2]);
         return 2;
     }
@@ -139,6 +141,6 @@ int main(int argc, char** argv) {
       << "\nPeak resident memory of this part of the run: " << intakePeak / 1024
       << " MB (the 8K picture is 133 MB; the benchmark itself keeps its source picture, "
          "the copy handed to the intake and the file bytes read back for the raw write).\n\n"
-      << latency << folderList << editSection();
+      << latency << folderList << editSection() << colourSection();
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "imaging/DepthCode.h"
 
+#include "imaging/ColourReduction.h"
+
 namespace imaging {
 
 bool isDepthCode(int code) {
@@ -49,14 +51,6 @@ QList<QRgb> greyTable(int levels) {
     return t;
 }
 
-// The 16 colours of the classic 4-bit palette.
-QList<QRgb> vgaTable() {
-    return {qRgb(0, 0, 0),       qRgb(128, 0, 0),   qRgb(0, 128, 0),   qRgb(128, 128, 0),
-            qRgb(0, 0, 128),     qRgb(128, 0, 128), qRgb(0, 128, 128), qRgb(192, 192, 192),
-            qRgb(128, 128, 128), qRgb(255, 0, 0),   qRgb(0, 255, 0),   qRgb(255, 255, 0),
-            qRgb(0, 0, 255),     qRgb(255, 0, 255), qRgb(0, 255, 255), qRgb(255, 255, 255)};
-}
-
 } // namespace
 
 QImage convertToDepthCode(const QImage& src, int code) {
@@ -68,7 +62,7 @@ QImage convertToDepthCode(const QImage& src, int code) {
     case 4:
         if (src.format() == QImage::Format_Indexed8 && src.colorCount() <= 16)
             return src;
-        return src.convertToFormat(QImage::Format_Indexed8, vgaTable(), Qt::ThresholdDither);
+        return reduceColours(src, 16);
     case 40: {
         QImage g = src.convertToFormat(QImage::Format_Grayscale8);
         QImage out(g.size(), QImage::Format_Indexed8);
@@ -86,7 +80,7 @@ QImage convertToDepthCode(const QImage& src, int code) {
     case 8:
         if (src.format() == QImage::Format_Indexed8)
             return src;
-        return src.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
+        return reduceColours(src, 256);
     case 80:
         return src.convertToFormat(QImage::Format_Grayscale8);
     case 16:

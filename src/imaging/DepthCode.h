@@ -11,8 +11,8 @@ int bitsOfDepthCode(int code);
 bool isGreyDepthCode(int code);
 
 // Converts an image to the in-memory form of a depth code: Mono for 1, Indexed8 with
-// at most 16 colours for 4 and 40, Indexed8 for 8, Grayscale8 for 80, RGB16 for 16,
-// RGB888 for 24, RGB32 (or ARGB32 when it has alpha) for 32.
+// at most 16 colours for 4 and 40, Indexed8 for 8 (4 and 8 by reduceColours), Grayscale8 for 80,
+// RGB16 for 16, RGB888 for 24, RGB32 (or ARGB32 when it has alpha) for 32.
 QImage convertToDepthCode(const QImage& src, int code);
 
 // The depth code that describes an image as it is in memory.

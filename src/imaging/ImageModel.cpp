@@ -3,6 +3,7 @@
 #include "imaging/BmpWriter.h"
 #include "imaging/DepthCode.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QImageReader>
 
@@ -57,6 +58,19 @@ void ImageModel::clear() {
 
 bool ImageModel::load(const QString& path) {
     QImageReader reader(path);
+    return readFrom(reader);
+}
+
+bool ImageModel::loadFromData(const QByteArray& bytes, const char* format) {
+    QBuffer buffer;
+    buffer.setData(bytes);
+    if (!buffer.open(QIODevice::ReadOnly))
+        return false;
+    QImageReader reader(&buffer, format ? QByteArray(format) : QByteArray());
+    return readFrom(reader);
+}
+
+bool ImageModel::readFrom(QImageReader& reader) {
     reader.setAutoTransform(false);
     QImage img;
     if (!reader.read(&img) || img.isNull())

@@ -5,6 +5,8 @@
 #include <QRect>
 #include <QString>
 
+class QImageReader;
+
 namespace imaging {
 
 // Picture facts as the engine reports them after RefreshInfo.
@@ -41,6 +43,9 @@ public:
     void clear();
 
     bool load(const QString& path);
+    // Reads a picture from file bytes as load does; format names the reader ("bmp"), or
+    // none to tell it from the bytes.
+    bool loadFromData(const QByteArray& bytes, const char* format = nullptr);
     // Writes the current picture; format code 0 is a bitmap at the picture's depth code.
     // The file is written in place: callers that need atomic replacement write to a
     // temporary path and rename.
@@ -69,6 +74,8 @@ public:
     int mousePointer = 0;
 
 private:
+    bool readFrom(QImageReader& reader);
+
     QImage m_image;
     int m_depthCode = 0;
     quint64 m_handle = 0;
