@@ -49,6 +49,11 @@ QImage prepare(const QImage& src, int code, Layout& lay) {
     case 40:
     case 8:
         lay.palette = img.colorTable();
+        // A full palette, so that a reader tells 256 colours from 16 and colour from grey
+        // by the palette as for any other file. The filler is unused and not grey.
+        if (code != 40)
+            while (lay.palette.size() < (code == 8 ? 256 : 16))
+                lay.palette.append(qRgb(0, 0, 1));
         break;
     case 80: {
         lay.bits = 8;

@@ -6,6 +6,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
+#include <QtEndian>
 
 #include <atomic>
 #include <cmath>
@@ -58,7 +59,8 @@ void ImageModel::clear() {
 
 bool ImageModel::load(const QString& path) {
     QImageReader reader(path);
-    return readFrom(reader);
+    QFile head(path);
+    return readFrom(reader, head.open(QIODevice::ReadOnly) ? head.read(30) : QByteArray());
 }
 
 bool ImageModel::loadFromData(const QByteArray& bytes, const char* format) {
@@ -67,13 +69,31 @@ bool ImageModel::loadFromData(const QByteArray& bytes, const char* format) {
     if (!buffer.open(QIODevice::ReadOnly))
         return false;
     QImageReader reader(&buffer, format ? QByteArray(format) : QByteArray());
-    return readFrom(reader);
+    return readFrom(reader, bytes.left(30));
 }
 
-bool ImageModel::readFrom(QImageReader& reader) {
+namespace {
+// Qt reads 16- and 24-bit bitmaps into 32-bit pictures; the depth the file has is the
+// picture's depth code, so that saving it again writes what was read.
+QImage inDepthOfBitmap(QImage img, const QByteArray& head) {
+    if (head.size() < 30 || !head.startsWith("BM") || img.depth() != 32 || img.hasAlphaChannel())
+        return img;
+    const quint16 bits = qFromLittleEndian<quint16>(head.constData() + 28);
+    if (bits == 16)
+        return img.convertToFormat(QImage::Format_RGB16);
+    if (bits == 24)
+        return img.convertToFormat(QImage::Format_RGB888);
+    return img;
+}
+} // namespace
+
+bool ImageModel::readFrom(QImageReader& reader, const QByteArray& head) {
     reader.setAutoTransform(false);
     QImage img;
     if (!reader.read(&img) || img.isNull())
+        return false;
+    img = inDepthOfBitmap(std::move(img), head);
+    if (img.isNull())
         return false;
     setImage(std::move(img));
     resolutionX = int(std::lround(m_image.dotsPerMeterX() * 0.0254));

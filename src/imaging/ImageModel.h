@@ -74,7 +74,7 @@ public:
     int mousePointer = 0;
 
 private:
-    bool readFrom(QImageReader& reader);
+    bool readFrom(QImageReader& reader, const QByteArray& head);
 
     QImage m_image;
     int m_depthCode = 0;

@@ -30,15 +30,22 @@ private slots:
     void roundTrip_data() {
         QTest::addColumn<int>("code");
         QTest::addColumn<int>("bits");
+        QTest::addColumn<QImage>("src");
+        // Odd width: every row needs padding, and 4-bit rows end in half a byte.
         for (int code : {1, 4, 40, 8, 80, 16, 24, 32})
             QTest::newRow(qPrintable(QString::number(code)))
-                << code << imaging::bitsOfDepthCode(code);
+                << code << imaging::bitsOfDepthCode(code) << pattern(37, 23);
+        // Few colours, all of them grey: still 256 colours, or 16, when read back.
+        QImage few(37, 23, QImage::Format_RGB32);
+        few.fill(qRgb(40, 40, 40));
+        few.setPixel(3, 3, qRgb(200, 200, 200));
+        QTest::newRow("8, two greys") << 8 << 8 << few;
+        QTest::newRow("4, two greys") << 4 << 4 << few;
     }
     void roundTrip() {
         QFETCH(int, code);
         QFETCH(int, bits);
-        // Odd width: every row needs padding, and 4-bit rows end in half a byte.
-        const QImage src = pattern(37, 23);
+        QFETCH(QImage, src);
         imaging::ImageModel m;
         m.setImage(src);
         QVERIFY(m.convertDepth(code));
@@ -56,6 +63,7 @@ private slots:
         imaging::ImageModel back;
         QVERIFY(back.load(path));
         QCOMPARE(back.image().size(), src.size());
+        QCOMPARE(back.depthCode(), code);
         const QImage expected = m.image().convertToFormat(QImage::Format_RGB32);
         const QImage got = back.image().convertToFormat(QImage::Format_RGB32);
         // 5- and 6-bit channels may widen back to 8 bits by another rounding.
