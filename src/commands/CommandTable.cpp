@@ -16,18 +16,27 @@ CommandTable::CommandTable(spPic& menus, OperationRegistry& operations, CommandH
     m_ops.implement(O::ExploreWorkFolder, [this] { m_host.ExploreWorkFolder(); });
     m_ops.implement(O::Exit, [this] { m_host.SaveWindowSettings(); });
     // The picture variants join these once they are built.
+    // The clipboard commands act on the text while a text is shown, else on the picture.
     m_ops.implement(O::Paste, [this] {
         if (m_host.textShown())
             m_host.PasteText();
+        else
+            m_host.PasteImage();
     });
     m_ops.implement(O::Copy, [this] {
         if (m_host.textShown())
             m_host.CopyText(false);
+        else
+            m_host.CopyImage(false);
     });
     m_ops.implement(O::CopyAndMinimize, [this] {
         if (m_host.textShown())
             m_host.CopyText(true);
+        else
+            m_host.CopyImage(true);
     });
+    m_ops.implement(O::CopyImage, [this] { m_host.CopyImage(false); });
+    m_ops.implement(O::PasteImage, [this] { m_host.PasteImage(); });
     m_ops.implement(O::ClearRange, [this] { m_host.ClearRange(); });
     m_ops.implement(O::EraseImage, [this] { m_host.EraseImage(); });
     for (O op : {O::Trim, O::EmphasizeRelative, O::EmphasizeMarker, O::ShrinkToWidth,
@@ -70,7 +79,8 @@ void CommandTable::ShowMenu(int menuIndex) {
         return;
     }
     if (grp == u"Zoom") {
-        logCommand(cap, false); // their operations run here once they exist
+        m_host.zoomTo(cap);
+        logCommand(cap, true);
         return;
     }
     if (grp == u"CptC") {

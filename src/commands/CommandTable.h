@@ -30,6 +30,11 @@ public:
     virtual void registerRange() = 0;
     // The registered size of the range menu's item index becomes the range.
     virtual void selectRegisteredRange(int index) = 0;
+    // The zoom menu's caption (" 50%" ... "1000%").
+    virtual void zoomTo(const QString& caption) = 0;
+    // The picture (or its range) to the clipboard, and a clipboard picture into the view.
+    virtual void CopyImage(bool minimize) = 0;
+    virtual void PasteImage() = 0;
 };
 
 class CommandTable {

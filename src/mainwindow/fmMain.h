@@ -30,6 +30,9 @@ namespace imaging {
 class ImageView;
 }
 
+// Zoom factor of a zoom menu caption: its leading number / 100 (" 50%" is 0.5); 1 without one.
+double zoomFactorOfCaption(const QString& caption);
+
 class fmMain : public QWidget, public IntakeTarget, public CommandHost {
     Q_OBJECT
 public:
@@ -104,6 +107,9 @@ public:
     void undoEdit(bool redo) override;
     void registerRange() override;
     void selectRegisteredRange(int index) override;
+    void zoomTo(const QString& caption) override;
+    void CopyImage(bool minimize) override;
+    void PasteImage() override;
 
     // Puts the check marks of the settings popup on the current option values.
     void showOptionMarks();

@@ -23,4 +23,7 @@ struct RecordingCommandHost : CommandHost {
     void undoEdit(bool redo) override { calls << (redo ? "redo" : "undo"); }
     void registerRange() override { calls << "registerRange"; }
     void selectRegisteredRange(int i) override { calls << QStringLiteral("range %1").arg(i); }
+    void zoomTo(const QString& c) override { calls << QStringLiteral("zoom ") + c; }
+    void CopyImage(bool m) override { calls << QStringLiteral("CopyImage(%1)").arg(m); }
+    void PasteImage() override { calls << "PasteImage"; }
 };
