@@ -10,6 +10,7 @@ PKGS=(
     dbus-daemon at-spi2-core python3-pyatspi
     clang-14 libclang-rt-14-dev
     imagemagick
+    libgif-dev libopenjp2-7-dev libpng-dev
 )
 missing=()
 for p in "${PKGS[@]}"; do

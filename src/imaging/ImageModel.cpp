@@ -2,6 +2,7 @@
 
 #include "imaging/BmpWriter.h"
 #include "imaging/DepthCode.h"
+#include "imaging/PictureFiles.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -68,12 +69,25 @@ bool ImageModel::load(const QString& path) {
 }
 
 bool ImageModel::save(const QString& path, int formatCode) const {
-    if (m_image.isNull() || formatCode != Bitmap)
+    if (m_image.isNull())
+        return false;
+    const PictureFormat* format = pictureFormatOfCode(formatCode);
+    // A format code names the format; the extension of the path plays no part here.
+    const PictureWriter writer =
+        !format ? PictureWriter::None
+        : formatCode == FormatBmp
+            ? PictureWriter::Bmp
+            : resolveSaveTarget(QStringLiteral("x.") + QLatin1String(format->ext)).writer;
+    if (writer == PictureWriter::None)
         return false;
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
-    const bool ok = saveBmp(f);
+    const int depth = saveDepthCode(*format, m_depthCode);
+    const bool ok =
+        writer == PictureWriter::Bmp
+            ? saveBmp(f)
+            : writePicture(f, writer, convertToDepthCode(m_image, depth), depth, nullptr);
     f.close();
     return ok && f.error() == QFileDevice::NoError;
 }

@@ -41,8 +41,9 @@ public:
     void clear();
 
     bool load(const QString& path);
-    // Writes the current picture; format code 0 is a bitmap at the picture's depth code.
-    // The file is written in place: callers that need atomic replacement write to a
+    // Writes the current picture in a format of PictureFiles.h (0 a bitmap at the picture's
+    // depth code), converting a copy where the format keeps fewer depths. The file is
+    // written in place: callers that need atomic replacement write to a
     // temporary path and rename.
     bool save(const QString& path, int formatCode) const;
     bool saveBmp(QIODevice& dev) const;
