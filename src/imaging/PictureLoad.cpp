@@ -2,11 +2,11 @@
 #include "imaging/Jp2Codec.h"
 #include "imaging/PcxCodec.h"
 #include "imaging/PictureFiles.h"
+#include "imaging/PictureReaders.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
 #include <QImageReader>
 #include <QtEndian>
 
@@ -25,20 +25,6 @@ bool greyTable(const QList<QRgb>& t) {
         if (qRed(c) != qGreen(c) || qGreen(c) != qBlue(c))
             return false;
     return true;
-}
-
-// The global colour table of a GIF file; empty without one.
-QList<QRgb> gifTable(const QByteArray& d) {
-    QList<QRgb> t;
-    const auto* p = reinterpret_cast<const uchar*>(d.constData());
-    if (d.size() < 13 || !(p[10] & 0x80))
-        return t;
-    const int n = 2 << (p[10] & 7);
-    if (d.size() < 13 + 3 * n)
-        return t;
-    for (int i = 0; i < n; ++i)
-        t.append(qRgb(p[13 + 3 * i], p[14 + 3 * i], p[15 + 3 * i]));
-    return t;
 }
 
 // The depth code the file itself states, where the picture as Qt hands it over does not
@@ -78,48 +64,7 @@ int statedDepth(const QByteArray& format, const QByteArray& d, const QImage& img
             return 32;
         }
     }
-    if (format == "gif") {
-        const QList<QRgb> t = gifTable(d);
-        if (t.isEmpty())
-            return 0;
-        const bool grey = greyTable(t);
-        return t.size() == 2 ? 1 : t.size() <= 16 ? (grey ? 40 : 4) : (grey ? 80 : 8);
-    }
     return 0;
-}
-
-// Qt opens GIF pictures as 32-bit; their indexes come back through the file's colours.
-// Neighbouring pixels mostly repeat, so the last colour is tried first.
-QImage indexed(const QImage& src, const QList<QRgb>& table, bool mono) {
-    QImage out(src.size(), mono ? QImage::Format_Mono : QImage::Format_Indexed8);
-    if (out.isNull())
-        return out;
-    out.setColorTable(table);
-    out.fill(0);
-    QHash<QRgb, uchar> index;
-    for (int i = table.size() - 1; i >= 0; --i)
-        index.insert(table[i] | 0xFF000000u, uchar(i));
-    const QImage argb = src.convertToFormat(QImage::Format_ARGB32);
-    QRgb last = 0;
-    uchar lastIndex = 0;
-    bool haveLast = false;
-    for (int y = 0; y < argb.height(); ++y) {
-        const auto* s = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
-        uchar* d = out.scanLine(y);
-        for (int x = 0; x < argb.width(); ++x) {
-            const QRgb c = s[x] | 0xFF000000u;
-            if (!haveLast || c != last) {
-                last = c;
-                lastIndex = index.value(c, 0); // transparent pixels take colour 0
-                haveLast = true;
-            }
-            if (mono)
-                d[x >> 3] |= uchar((lastIndex & 1) << (7 - (x & 7)));
-            else
-                d[x] = lastIndex;
-        }
-    }
-    return out;
 }
 
 // The depth code of a picture from its form alone; 32 only with alpha.
@@ -173,12 +118,7 @@ LoadedPicture readWithQt(const QByteArray& data, const QString& nameHint) {
         r.dpiX = dpiOf(img.dotsPerMeterX());
         r.dpiY = dpiOf(img.dotsPerMeterY());
     }
-    const int code = r.depthCode;
-    if (format == "gif" && (code == 1 || code == 4 || code == 40 || code == 8) &&
-        img.format() != QImage::Format_Indexed8 && img.format() != QImage::Format_Mono)
-        r.picture = indexed(img, gifTable(data), code == 1);
-    else
-        r.picture = convertToDepthCode(img, code);
+    r.picture = convertToDepthCode(img, r.depthCode);
     r.ok = !r.picture.isNull();
     return r;
 }
@@ -196,6 +136,18 @@ LoadedPicture loadPictureData(const QByteArray& data, const QString& nameHint) {
         if (!r.ok)
             r.error = kCannotRead + QStringLiteral(": ") + why;
         return r;
+    }
+    for (auto reader : {readBmpDirect, readPngDirect, readGifDirect}) {
+        DecodedPicture direct = reader(data.constData(), data.size());
+        if (!direct.image.isNull()) {
+            LoadedPicture r;
+            r.ok = true;
+            r.picture = std::move(direct.image);
+            r.depthCode = direct.depthCode;
+            r.dpiX = direct.dpiX;
+            r.dpiY = direct.dpiY;
+            return r;
+        }
     }
     if (looksLikePcx(data.constData(), data.size())) {
         PcxPicture pcx = readPcx(data.constData(), data.size());
