@@ -38,3 +38,6 @@ class QString;
 // The sections after the intake's.
 QString folderListSection();
 QString latencySection(fmMain& w, const QString& tempDir);
+QString pictureFilesSection(const QString& tempDir);
+// Regenerates only the picture-file section of a benchmarks file.
+int pictureFilesOnly(const QString& markdown);

@@ -38,6 +38,8 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     imaging::raiseImageAllocationLimit();
+    if (argc > 2 && qstrcmp(argv[1], "--files") == 0)
+        return pictureFilesOnly(QString::fromLocal8Bit(argv[2]));
     const QString out =
         argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("benchmarks.md");
     const int runs = 7;
@@ -131,6 +133,6 @@ int main(int argc, char** argv) {
       << "\nPeak resident memory of this part of the run: " << intakePeak / 1024
       << " MB (the 8K picture is 133 MB; the benchmark itself keeps its source picture, "
          "the copy handed to the intake and the file bytes read back for the raw write).\n\n"
-      << latency << folderList;
+      << latency << folderList << pictureFilesSection(data.path());
     return 0;
 }
