@@ -5,6 +5,7 @@
 #include <QIODevice>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -237,7 +238,10 @@ bool writePcx(QIODevice& dev, const QImage& image, int depthCode) {
     int code = depthCode;
     if (code != 1 && code != 4 && code != 40 && code != 8 && code != 80)
         code = 24;
-    QImage img = convertToDepthCode(image, code);
+    // A 16-colour picture keeps its own colours, grey or not: the header carries them.
+    const bool ownColours = (code == 4 || code == 40) &&
+                            image.format() == QImage::Format_Indexed8 && image.colorCount() <= 16;
+    QImage img = ownColours ? image : convertToDepthCode(image, code);
     if (img.isNull())
         return false;
     const int w = img.width(), h = img.height();
@@ -263,6 +267,10 @@ bool writePcx(QIODevice& dev, const QImage& image, int depthCode) {
             hp[18 + 3 * i] = uchar(qBlue(t[i]));
         }
     }
+    // Readers take a header without colours for black and white or the classic 16: an
+    // all-black picture is written as index 0 everywhere, which is black either way.
+    const bool allBlack =
+        planes != 3 && bpp == 1 && std::all_of(hp + 16, hp + 64, [](uchar c) { return c == 0; });
     hp[65] = uchar(planes);
     qToLittleEndian<quint16>(quint16(bpl), hp + 66);
     qToLittleEndian<quint16>(isGreyDepthCode(code) ? 2 : 1, hp + 68);
@@ -291,6 +299,8 @@ bool writePcx(QIODevice& dev, const QImage& image, int depthCode) {
         } else {
             std::memcpy(line.data(), s, size_t(w));
         }
+        if (allBlack)
+            std::fill(line.begin(), line.end(), 0);
         for (int p = 0; p < planes; ++p)
             encodeRow(out, line.data() + size_t(p) * bpl, bpl);
         if (out.size() >= (1 << 20) || y == h - 1) {
