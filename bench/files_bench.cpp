@@ -131,7 +131,9 @@ QString pictureFilesSection(const QString& tempDir) {
                           "out.<ext>` for saving and `convert file null:` for opening. Our saves "
                           "include writing to a temporary name, flushing to the disk and the "
                           "rename; convert neither flushes nor replaces. GIF is reduced to 256 "
-                          "colours first by both. Median of ") +
+                          "colours first by both. Ours: JPEG quality 80, PNG zlib level 1 with the "
+                          "up filter, TIFF LZW, JPEG 2000 lossless (as convert's default). "
+                          "Median of ") +
            QString::number(runs) +
            QStringLiteral(" runs. Made by `build/bin/tolvik_bench --files "
                           "docs/benchmarks.md`, which replaces only this section.\n\n") +
