@@ -38,6 +38,8 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     imaging::raiseImageAllocationLimit();
+    if (argc > 2 && qstrcmp(argv[1], "--files") == 0)
+        return pictureFilesOnly(QString::fromLocal8Bit(argv[2]));
     const QString out =
         argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("benchmarks.md");
     // A second argument names one section to measure again, the others left as they are.
@@ -141,6 +143,7 @@ int main(int argc, char** argv) {
       << "\nPeak resident memory of this part of the run: " << intakePeak / 1024
       << " MB (the 8K picture is 133 MB; the benchmark itself keeps its source picture, "
          "the copy handed to the intake and the file bytes read back for the raw write).\n\n"
-      << latency << folderList << editSection() << colourSection();
+      << latency << folderList << editSection() << colourSection()
+      << pictureFilesSection(data.path());
     return 0;
 }

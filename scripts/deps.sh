@@ -11,6 +11,7 @@ PKGS=(
     clang-14 libclang-rt-14-dev
     imagemagick
     libimagequant-dev
+    libgif-dev libopenjp2-7-dev libpng-dev
 )
 missing=()
 for p in "${PKGS[@]}"; do

@@ -2,11 +2,10 @@
 
 #include "imaging/BmpWriter.h"
 #include "imaging/DepthCode.h"
+#include "imaging/PictureFiles.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QImageReader>
-#include <QtEndian>
 
 #include <atomic>
 #include <cmath>
@@ -58,56 +57,43 @@ void ImageModel::clear() {
 }
 
 bool ImageModel::load(const QString& path) {
-    QImageReader reader(path);
-    QFile head(path);
-    return readFrom(reader, head.open(QIODevice::ReadOnly) ? head.read(30) : QByteArray());
+    return take(loadPicture(path));
 }
 
 bool ImageModel::loadFromData(const QByteArray& bytes, const char* format) {
-    QBuffer buffer;
-    buffer.setData(bytes);
-    if (!buffer.open(QIODevice::ReadOnly))
-        return false;
-    QImageReader reader(&buffer, format ? QByteArray(format) : QByteArray());
-    return readFrom(reader, bytes.left(30));
+    return take(
+        loadPictureData(bytes, format ? QStringLiteral("x.") + QLatin1String(format) : QString()));
 }
 
-namespace {
-// Qt reads 16- and 24-bit bitmaps into 32-bit pictures; the depth the file has is the
-// picture's depth code, so that saving it again writes what was read.
-QImage inDepthOfBitmap(QImage img, const QByteArray& head) {
-    if (head.size() < 30 || !head.startsWith("BM") || img.depth() != 32 || img.hasAlphaChannel())
-        return img;
-    const quint16 bits = qFromLittleEndian<quint16>(head.constData() + 28);
-    if (bits == 16)
-        return img.convertToFormat(QImage::Format_RGB16);
-    if (bits == 24)
-        return img.convertToFormat(QImage::Format_RGB888);
-    return img;
-}
-} // namespace
-
-bool ImageModel::readFrom(QImageReader& reader, const QByteArray& head) {
-    reader.setAutoTransform(false);
-    QImage img;
-    if (!reader.read(&img) || img.isNull())
+bool ImageModel::take(const LoadedPicture& loaded) {
+    if (!loaded.ok || loaded.picture.isNull())
         return false;
-    img = inDepthOfBitmap(std::move(img), head);
-    if (img.isNull())
-        return false;
-    setImage(std::move(img));
-    resolutionX = int(std::lround(m_image.dotsPerMeterX() * 0.0254));
-    resolutionY = int(std::lround(m_image.dotsPerMeterY() * 0.0254));
+    setImage(loaded.picture, loaded.depthCode);
+    resolutionX = loaded.dpiX;
+    resolutionY = loaded.dpiY;
     return true;
 }
 
 bool ImageModel::save(const QString& path, int formatCode) const {
-    if (m_image.isNull() || formatCode != Bitmap)
+    if (m_image.isNull())
+        return false;
+    const PictureFormat* format = pictureFormatOfCode(formatCode);
+    // A format code names the format; the extension of the path plays no part here.
+    const PictureWriter writer =
+        !format ? PictureWriter::None
+        : formatCode == FormatBmp
+            ? PictureWriter::Bmp
+            : resolveSaveTarget(QStringLiteral("x.") + QLatin1String(format->ext)).writer;
+    if (writer == PictureWriter::None)
         return false;
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
-    const bool ok = saveBmp(f);
+    const int depth = saveDepthCode(*format, m_depthCode);
+    const bool ok =
+        writer == PictureWriter::Bmp
+            ? saveBmp(f)
+            : writePicture(f, writer, convertToDepthCode(m_image, depth), depth, nullptr);
     f.close();
     return ok && f.error() == QFileDevice::NoError;
 }

@@ -5,9 +5,9 @@
 #include <QRect>
 #include <QString>
 
-class QImageReader;
-
 namespace imaging {
+
+struct LoadedPicture;
 
 // Picture facts as the engine reports them after RefreshInfo.
 struct ImageInfo {
@@ -46,8 +46,9 @@ public:
     // Reads a picture from file bytes as load does; format names the reader ("bmp"), or
     // none to tell it from the bytes.
     bool loadFromData(const QByteArray& bytes, const char* format = nullptr);
-    // Writes the current picture; format code 0 is a bitmap at the picture's depth code.
-    // The file is written in place: callers that need atomic replacement write to a
+    // Writes the current picture in a format of PictureFiles.h (0 a bitmap at the picture's
+    // depth code), converting a copy where the format keeps fewer depths. The file is
+    // written in place: callers that need atomic replacement write to a
     // temporary path and rename.
     bool save(const QString& path, int formatCode) const;
     bool saveBmp(QIODevice& dev) const;
@@ -74,7 +75,7 @@ public:
     int mousePointer = 0;
 
 private:
-    bool readFrom(QImageReader& reader, const QByteArray& head);
+    bool take(const LoadedPicture& loaded);
 
     QImage m_image;
     int m_depthCode = 0;
