@@ -1,6 +1,10 @@
 #include "app/QtMessageSink.h"
 
+#include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 
 namespace {
 const QString kTitle = QStringLiteral("Tolvik");
@@ -35,4 +39,26 @@ void QtMessageSink::notice(const QString& text) {
     m_notice->setModal(false);
     m_notice->setWindowFlag(Qt::WindowStaysOnTopHint);
     m_notice->show();
+}
+
+namespace {
+QWidget* dialogParent() {
+    return QApplication::activeWindow();
+}
+} // namespace
+
+QString QtMessageSink::openFileName(const QString& title, const QString& filters) {
+    return QFileDialog::getOpenFileName(dialogParent(), title, QString(), filters);
+}
+
+QString QtMessageSink::saveFileName(const QString& filters) {
+    return QFileDialog::getSaveFileName(dialogParent(), QString(), QString(), filters);
+}
+
+bool QtMessageSink::choosePrinter(QPrinter& printer) {
+    QPrintDialog dialog(&printer, dialogParent());
+    // No selection and no page numbers: the picture is one page.
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    return dialog.exec() == QDialog::Accepted;
 }

@@ -13,6 +13,9 @@ public:
     ~QtMessageSink() override;
     Answer ask(const QString& text, Buttons buttons = Buttons::Ok) override;
     void notice(const QString& text) override;
+    QString openFileName(const QString& title, const QString& filters) override;
+    QString saveFileName(const QString& filters) override;
+    bool choosePrinter(QPrinter& printer) override;
 
 private:
     QPointer<QMessageBox> m_notice;

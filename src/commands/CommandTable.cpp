@@ -35,6 +35,11 @@ CommandTable::CommandTable(spPic& menus, OperationRegistry& operations, CommandH
         else
             m_host.CopyImage(true);
     });
+    m_ops.implement(O::Open, [this] { m_host.OpenImageFile(); });
+    m_ops.implement(O::Overwrite, [this] { m_host.SaveImage(false); });
+    m_ops.implement(O::SaveAs, [this] { m_host.SaveImage(true); });
+    m_ops.implement(O::PrintSetup, [this] { m_host.PrintImage(0); });
+    m_ops.implement(O::Print, [this] { m_host.PrintImage(1); });
     m_ops.implement(O::CopyImage, [this] { m_host.CopyImage(false); });
     m_ops.implement(O::PasteImage, [this] { m_host.PasteImage(); });
     m_ops.implement(O::ClearRange, [this] { m_host.ClearRange(); });

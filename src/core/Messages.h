@@ -3,6 +3,8 @@
 // show one can be tested without a screen.
 #include <QString>
 
+class QPrinter;
+
 class MessageSink {
 public:
     enum class Buttons { Ok, OkCancel };
@@ -14,4 +16,21 @@ public:
     virtual Answer ask(const QString& text, Buttons buttons = Buttons::Ok) = 0;
     // A notice that does not wait for the user, so later captures are not held up.
     virtual void notice(const QString& text) = 0;
+
+    // The file and print dialogs, modal over the main window. An empty path, or false, is
+    // a cancel; a sink without dialogs (tests, benchmarks) cancels every one.
+    // filters: Qt's form, "画像ﾌｧｲﾙ (*.bmp *.png)", several joined by ";;".
+    virtual QString openFileName(const QString& title, const QString& filters) {
+        (void)title, (void)filters;
+        return {};
+    }
+    virtual QString saveFileName(const QString& filters) {
+        (void)filters;
+        return {};
+    }
+    // Lets the user pick the printer, paper and orientation on printer.
+    virtual bool choosePrinter(QPrinter& printer) {
+        (void)printer;
+        return false;
+    }
 };

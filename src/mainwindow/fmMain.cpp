@@ -29,8 +29,9 @@
 
 fmMain::fmMain(platform::Desktop& desktop, MessageSink& messages, const QString& userDataFolder,
                QWidget* parent)
-    : QWidget(parent), m_desktop(desktop), m_messages(messages),
+    : QWidget(parent), m_desktop(desktop), m_messages(messages), m_userDataFolder(userDataFolder),
       m_workFolder(userDataFolder + QStringLiteral("Temp")) {
+    m_fileWork.setMaxThreadCount(1);
     setWindowTitle(QStringLiteral("Tolvik"));
     setObjectName(QStringLiteral("fmMain"));
     m_top = new TopBand(this);

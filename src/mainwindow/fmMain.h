@@ -10,11 +10,13 @@
 #include "commands/Operations.h"
 #include "commands/ViewState.h"
 #include "imaging/PictureDocument.h"
+#include "imaging/PictureFiles.h"
 #include "mainwindow/BusyPointer.h"
 #include "mainwindow/FolderStamp.h"
 #include "settings/WindowSettings.h"
 
 #include <QFileSystemWatcher>
+#include <QThreadPool>
 #include <QTimer>
 #include <QWidget>
 
@@ -110,6 +112,9 @@ public:
     void zoomTo(const QString& caption) override;
     void CopyImage(bool minimize) override;
     void PasteImage() override;
+    void OpenImageFile() override;
+    void SaveImage(bool saveAs) override;
+    void PrintImage(int setup) override;
 
     // Puts the check marks of the settings popup on the current option values.
     void showOptionMarks();
@@ -148,6 +153,7 @@ protected:
     void moveEvent(QMoveEvent* event) override;
 
 private:
+    void pictureSaved(const imaging::SaveResult& result, quint64 handle);
     void runEdit(QString text, imaging::PictureDocument::Change change, bool marksChanged);
     void finishEdit(const QString& text, imaging::EditOutcome outcome, bool marksChanged);
     void noteRestoredGeometry();
@@ -161,7 +167,9 @@ private:
     platform::Desktop& m_desktop;
     MessageSink& m_messages;
     imaging::PictureDocument m_picture;
+    QThreadPool m_fileWork; // saves, one at a time and in order, off this thread
     BusyPointer m_busy{m_picture};
+    QString m_userDataFolder;
     WorkFolder m_workFolder;
     std::unique_ptr<CaptureIntake> m_intake;
     std::unique_ptr<ClipboardWatcher> m_watcher;

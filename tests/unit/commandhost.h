@@ -26,4 +26,7 @@ struct RecordingCommandHost : CommandHost {
     void zoomTo(const QString& c) override { calls << QStringLiteral("zoom ") + c; }
     void CopyImage(bool m) override { calls << QStringLiteral("CopyImage(%1)").arg(m); }
     void PasteImage() override { calls << "PasteImage"; }
+    void OpenImageFile() override { calls << "OpenImageFile"; }
+    void SaveImage(bool as) override { calls << QStringLiteral("SaveImage(%1)").arg(as); }
+    void PrintImage(int setup) override { calls << QStringLiteral("PrintImage(%1)").arg(setup); }
 };

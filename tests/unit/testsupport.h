@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <functional>
+
 // Records every message instead of showing it; answers with a preset answer.
 class RecordingMessages : public MessageSink {
 public:
@@ -16,4 +18,21 @@ public:
         return answer;
     }
     void notice(const QString& text) override { notices << text; }
+
+    // Dialog answers, and the dialogs shown ("open TITLE", "save", "printer").
+    QStringList dialogs;
+    QString openAnswer, saveAnswer;
+    std::function<bool(QPrinter&)> printerAnswer = [](QPrinter&) { return false; };
+    QString openFileName(const QString& title, const QString&) override {
+        dialogs << QStringLiteral("open ") + title;
+        return openAnswer;
+    }
+    QString saveFileName(const QString&) override {
+        dialogs << QStringLiteral("save");
+        return saveAnswer;
+    }
+    bool choosePrinter(QPrinter& printer) override {
+        dialogs << QStringLiteral("printer");
+        return printerAnswer(printer);
+    }
 };
