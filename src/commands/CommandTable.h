@@ -30,6 +30,8 @@ public:
     virtual void registerRange() = 0;
     // The registered size of the range menu's item index becomes the range.
     virtual void selectRegisteredRange(int index) = 0;
+    // Shows the drawing toolbar while it is hidden, closes it while it is shown.
+    virtual void toggleToolbar() = 0;
 };
 
 class CommandTable {

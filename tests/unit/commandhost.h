@@ -23,4 +23,5 @@ struct RecordingCommandHost : CommandHost {
     void undoEdit(bool redo) override { calls << (redo ? "redo" : "undo"); }
     void registerRange() override { calls << "registerRange"; }
     void selectRegisteredRange(int i) override { calls << QStringLiteral("range %1").arg(i); }
+    void toggleToolbar() override { calls << "toggleToolbar"; }
 };
