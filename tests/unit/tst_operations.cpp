@@ -109,7 +109,8 @@ private slots:
                              "SaveWindowSettings", "CopyText(0)",       "CopyText(1)",
                              "PasteText"};
         using O = Operation;
-        expected << QStringLiteral("edit %1").arg(int(O::Trim)) << "EraseImage"
+        expected << QStringLiteral("edit %1").arg(int(O::Trim)) << "toggleToolbar"
+                 << "EraseImage"
                  << "registerRange"
                  << "ClearRange";
         for (int op = int(O::EmphasizeRelative); op <= int(O::RotateLeft180); ++op)
