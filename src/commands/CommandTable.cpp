@@ -50,6 +50,7 @@ CommandTable::CommandTable(spPic& menus, OperationRegistry& operations, CommandH
                  O::RotateLeft90, O::RotateLeft180})
         m_ops.implement(op, [this, op] { m_host.editPicture(op); });
     m_ops.implement(O::RegisterRange, [this] { m_host.registerRange(); });
+    m_ops.implement(O::ShowToolbar, [this] { m_host.toggleToolbar(); });
     m_ops.implement(O::Undo, [this] { m_host.undoEdit(false); });
     m_ops.implement(O::Redo, [this] { m_host.undoEdit(true); });
 }
@@ -58,7 +59,7 @@ void CommandTable::ShowMenu(int menuIndex) {
     if (menuIndex < 0 || menuIndex > 2)
         return;
     m_menus.sCap.clear();
-    // Check marks that follow the picture are not the user's to flip by clicking.
+    // Check marks that follow the picture and the toolbar are not the user's to flip by clicking.
     QAction* toolbar = m_menus.item(Operation::ShowToolbar);
     std::vector<std::pair<QAction*, bool>> marks{{toolbar, toolbar->isChecked()}};
     for (QAction* a : m_menus.mnColr)

@@ -39,6 +39,8 @@ public:
     virtual void OpenImageFile() = 0;
     virtual void SaveImage(bool saveAs) = 0;
     virtual void PrintImage(int setup) = 0;
+    // Shows the drawing toolbar while it is hidden, closes it while it is shown.
+    virtual void toggleToolbar() = 0;
 };
 
 class CommandTable {

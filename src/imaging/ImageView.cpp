@@ -1,13 +1,36 @@
 #include "imaging/ImageView.h"
 
+#include "imaging/DrawingSession.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace imaging {
+
+namespace {
+// The text tool's box: Return commits (returnPressed), Escape cancels.
+class TextEntry : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+    std::function<void()> cancelled;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->key() == Qt::Key_Escape && cancelled) {
+            cancelled();
+            return;
+        }
+        QLineEdit::keyPressEvent(event);
+    }
+};
+} // namespace
 
 ImageView::ImageView(PictureDocument& picture, QWidget* parent)
     : QAbstractScrollArea(parent), m_doc(picture), m_model(picture.model()) {
@@ -95,6 +118,13 @@ void ImageView::paintEvent(QPaintEvent*) {
         p.setPen(QPen(Qt::black, 1, Qt::DashLine));
         p.drawRect(rr);
     }
+    if (m_drawing && m_drawing->inProgress()) {
+        // The shape in progress, drawn as the picture will take it, at the view's scale.
+        p.setClipRect(target);
+        p.translate(target.topLeft());
+        p.scale(scaleX(), scaleY());
+        paintShape(p, m_drawing->pending(), true);
+    }
 }
 
 void ImageView::resizeEvent(QResizeEvent* event) {
@@ -121,25 +151,101 @@ void ImageView::setRangeFromDrag(const QPointF& a, const QPointF& b) {
     viewport()->update();
 }
 
+void ImageView::setDrawing(DrawingSession* session) {
+    if (m_drawing)
+        disconnect(m_drawing, nullptr, this, nullptr);
+    m_drawing = session;
+    if (session)
+        connect(session, &DrawingSession::changed, this, [this] {
+            if (!drawing())
+                closeTextEntry(false);
+            viewport()->setCursor(drawing() ? Qt::CrossCursor : Qt::ArrowCursor);
+            viewport()->update();
+        });
+}
+
+bool ImageView::drawing() const {
+    return m_drawing && m_drawing->active();
+}
+
+QPoint ImageView::toPixel(const QPointF& viewportPos) const {
+    const QPointF p = toImage(viewportPos);
+    return {int(std::floor(p.x())), int(std::floor(p.y()))};
+}
+
+void ImageView::openTextEntry(const QPointF& viewportPos) {
+    closeTextEntry(true);
+    m_textAt = toPixel(viewportPos);
+    auto* entry = new TextEntry(viewport());
+    entry->setAccessibleName(QStringLiteral("文字入力"));
+    entry->setFrame(false);
+    QFont f = entry->font();
+    f.setPixelSize(std::max(8, int(std::lround(m_drawing->fontSize * scaleY()))));
+    entry->setFont(f);
+    QPalette pal = entry->palette();
+    pal.setColor(QPalette::Text, m_drawing->colour);
+    entry->setPalette(pal);
+    entry->setAttribute(Qt::WA_InputMethodEnabled);
+    entry->setGeometry(int(viewportPos.x()), int(viewportPos.y()), 240, entry->sizeHint().height());
+    entry->cancelled = [this] { closeTextEntry(false); };
+    connect(entry, &QLineEdit::returnPressed, this, [this] { closeTextEntry(true); });
+    m_textEntry = entry;
+    entry->show();
+    entry->setFocus();
+}
+
+void ImageView::closeTextEntry(bool commit) {
+    if (!m_textEntry)
+        return;
+    QLineEdit* entry = m_textEntry;
+    m_textEntry = nullptr;
+    const QString text = entry->text();
+    entry->hide();
+    entry->deleteLater(); // it may be inside its own key handler
+    setFocus();
+    if (commit && m_drawing)
+        m_drawing->placeText(m_textAt, text);
+}
+
+void ImageView::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && m_drawing && m_drawing->inProgress()) {
+        m_drawing->cancel();
+        return;
+    }
+    QAbstractScrollArea::keyPressEvent(event);
+}
+
 void ImageView::mousePressEvent(QMouseEvent* event) {
     emit mouseButton(event->button() == Qt::LeftButton    ? 1
                      : event->button() == Qt::RightButton ? 2
                                                           : 4);
     if (event->button() != Qt::LeftButton || m_model.handle() == 0 || m_mode == Clear)
         return;
+    if (drawing()) {
+        setFocus();
+        if (m_drawing->tool() == DrawTool::Text)
+            openTextEntry(event->position());
+        else
+            m_drawing->press(toPixel(event->position()));
+        return;
+    }
     m_dragging = true;
     m_dragStart = toImage(event->position());
 }
 
 void ImageView::mouseMoveEvent(QMouseEvent* event) {
-    if (m_dragging)
+    if (m_drawing && m_drawing->inProgress())
+        m_drawing->move(toPixel(event->position()));
+    else if (m_dragging)
         setRangeFromDrag(m_dragStart, toImage(event->position()));
 }
 
 void ImageView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::RightButton)
         emit rightReleased();
-    if (m_dragging && event->button() == Qt::LeftButton) {
+    if (m_drawing && m_drawing->inProgress() && event->button() == Qt::LeftButton)
+        m_drawing->release(toPixel(event->position()));
+    else if (m_dragging && event->button() == Qt::LeftButton) {
         m_dragging = false;
         setRangeFromDrag(m_dragStart, toImage(event->position()));
     }

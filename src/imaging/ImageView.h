@@ -1,11 +1,16 @@
 #pragma once
 // The picture view: shows the picture document fitted to the view or at its zoom factors,
-// follows every change of it, and lets the user drag a range with the left mouse button.
+// follows every change of it, and lets the user drag a range with the left mouse button;
+// while a drawing tool is chosen, the left button draws instead.
 #include "imaging/PictureDocument.h"
 
 #include <QAbstractScrollArea>
+#include <QLineEdit>
+#include <QPointer>
 
 namespace imaging {
+
+class DrawingSession;
 
 class ImageView : public QAbstractScrollArea {
     Q_OBJECT
@@ -22,6 +27,11 @@ public:
     QPointF toImage(const QPointF& viewportPos) const;
     QRectF imageRectInViewport() const;
 
+    // The drawing toolbar's session; none, or one without a tool, leaves the range drag.
+    void setDrawing(DrawingSession* session);
+    // The box a text is typed into, while it is open.
+    QLineEdit* textEntry() const { return m_textEntry; }
+
 signals:
     void rangeChanged();
     void mouseButton(int button);
@@ -33,6 +43,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
 
 private:
@@ -40,12 +51,19 @@ private:
     double scaleX() const;
     double scaleY() const;
     void setRangeFromDrag(const QPointF& a, const QPointF& b);
+    bool drawing() const;
+    QPoint toPixel(const QPointF& viewportPos) const;
+    void openTextEntry(const QPointF& viewportPos);
+    void closeTextEntry(bool commit);
 
     PictureDocument& m_doc;
     const ImageModel& m_model;
     int m_mode = Clear;
     bool m_dragging = false;
     QPointF m_dragStart;
+    DrawingSession* m_drawing = nullptr;
+    QPointer<QLineEdit> m_textEntry;
+    QPoint m_textAt; // picture pixel of the text's top left
 };
 
 } // namespace imaging

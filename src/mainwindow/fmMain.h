@@ -22,6 +22,7 @@
 
 #include <memory>
 
+class DrawingToolbar;
 class FileList;
 class MessageSink;
 class yIni;
@@ -29,8 +30,9 @@ class QPlainTextEdit;
 class TopBand;
 class spPic;
 namespace imaging {
+class DrawingSession;
 class ImageView;
-}
+} // namespace imaging
 
 // Zoom factor of a zoom menu caption: its leading number / 100 (" 50%" is 0.5); 1 without one.
 double zoomFactorOfCaption(const QString& caption);
@@ -199,4 +201,26 @@ private:
     int m_lostOffers = 0;
     int m_displayMode = 1;
     ViewState m_viewState = ViewState::Empty;
+
+    // The drawing toolbar (fmMainToolbar.cpp).
+public:
+    void toggleToolbar() override;
+    // Shows the toolbar beside the window, or hides it and ends drawing; the menu item's check
+    // follows.
+    void ShowToolbar(bool show);
+    bool toolbarShown() const { return m_toolbarShown; }
+    // The points of the current shape: four for a rectangle or an ellipse, none without one.
+    QList<QPoint> GetToolbarPoints() const;
+    // Forgets the current shape and drops one in progress.
+    void EndToolbarDrawing();
+    // With no range, the toolbar shown and a four-point shape, the shape's corners become the
+    // range and drawing ends; the range-using operations call it first.
+    void takeToolbarShapeAsRange();
+    DrawingToolbar* drawingToolbar() const { return m_drawBar; }
+    imaging::DrawingSession* drawingSession() const { return m_drawing; }
+
+private:
+    DrawingToolbar* m_drawBar = nullptr;          // a tool window, a child of this one
+    imaging::DrawingSession* m_drawing = nullptr; // a child of this window
+    bool m_toolbarShown = false;
 };

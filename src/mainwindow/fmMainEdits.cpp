@@ -93,6 +93,7 @@ void fmMain::runEdit(QString text, imaging::PictureDocument::Change change, bool
     // Behind a running edit, so edits apply in the order they were asked for.
     m_picture.whenIdle(
         [this, text = std::move(text), change = std::move(change), marksChanged]() mutable {
+            takeToolbarShapeAsRange();
             if (m_picture.handle() == 0)
                 return;
             m_busy.begin();
@@ -123,6 +124,7 @@ void fmMain::finishEdit(const QString& text, imaging::EditOutcome outcome, bool 
 }
 
 void fmMain::registerRange() {
+    takeToolbarShapeAsRange();
     const imaging::Range r = m_picture.range();
     if (m_picture.handle() == 0 || r.isEmpty())
         return; // without a range nothing happens

@@ -35,6 +35,8 @@ void fmMain::CopyImage(bool minimize) {
         return;
     {
         const BusyPointer::Guard busy(m_busy);
+        takeToolbarShapeAsRange();
+        EndToolbarDrawing();
         // A copy of the picture, cut to the range when there is one; the view keeps both.
         imaging::ImageModel copy = m_picture.model();
         imaging::trimToRange(copy);

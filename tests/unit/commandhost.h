@@ -29,4 +29,5 @@ struct RecordingCommandHost : CommandHost {
     void OpenImageFile() override { calls << "OpenImageFile"; }
     void SaveImage(bool as) override { calls << QStringLiteral("SaveImage(%1)").arg(as); }
     void PrintImage(int setup) override { calls << QStringLiteral("PrintImage(%1)").arg(setup); }
+    void toggleToolbar() override { calls << "toggleToolbar"; }
 };

@@ -261,6 +261,7 @@ private slots:
         Fixture f;
         f.choose(1, f.menus.item(Operation::ShowToolbar));
         QVERIFY(!f.menus.item(Operation::ShowToolbar)->isChecked());
+        QCOMPARE(f.host.calls, QStringList{"toggleToolbar"});
         f.choose(1, f.menus.mnColr[3]);
         QVERIFY(!f.menus.mnColr[3]->isChecked());
     }
@@ -277,7 +278,7 @@ private slots:
         QVERIFY(!lcCommands().isDebugEnabled()); // quiet unless asked for
         QLoggingCategory::setFilterRules(QStringLiteral("tolvik.commands.debug=true"));
         QTest::ignoreMessage(QtDebugMsg, "command 作業ﾌｫﾙﾀﾞに保存 ran");
-        QTest::ignoreMessage(QtDebugMsg, "command ﾂｰﾙﾊﾞｰを表示 has no operation");
+        QTest::ignoreMessage(QtDebugMsg, "command ﾂｰﾙﾊﾞｰを表示 ran");
         QTest::ignoreMessage(QtDebugMsg, "key Ctrl+V ran");
         QTest::ignoreMessage(QtDebugMsg, "command 強調 has no operation");
         f.table.RunCommand(QStringLiteral("作業ﾌｫﾙﾀﾞに保存"));
@@ -285,7 +286,7 @@ private slots:
         f.table.Form_KeyDown(QKeyEvent(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier));
         f.table.RunCommand(QStringLiteral("強調"));
         QLoggingCategory::setFilterRules(QString());
-        QCOMPARE(f.host.calls, (QStringList{"SaveToWorkFolder", "PasteImage"}));
+        QCOMPARE(f.host.calls, (QStringList{"SaveToWorkFolder", "toggleToolbar", "PasteImage"}));
     }
 };
 

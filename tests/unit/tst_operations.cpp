@@ -112,7 +112,8 @@ private slots:
                              "CopyText(0)",       "CopyText(1)",     "PasteText",
                              "CopyImage(0)",      "PasteImage"};
         using O = Operation;
-        expected << QStringLiteral("edit %1").arg(int(O::Trim)) << "EraseImage"
+        expected << QStringLiteral("edit %1").arg(int(O::Trim)) << "toggleToolbar"
+                 << "EraseImage"
                  << "registerRange"
                  << "ClearRange";
         for (int op = int(O::EmphasizeRelative); op <= int(O::RotateLeft180); ++op)

@@ -1,0 +1,168 @@
+// The drawing toolbar beside the main window: its placement, its menu item and flag, drawing
+// on the view with the mouse, and a four-point shape taken as the range.
+#include "commands/spPic.h"
+#include "imaging/DrawingSession.h"
+#include "imaging/ImageView.h"
+#include "mainwindow/DrawingToolbar.h"
+#include "mainwindow/ToolbarPlacement.h"
+#include "windowfixture.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QToolButton>
+#include <QtTest>
+
+using imaging::DrawTool;
+
+namespace {
+struct Window : WindowFixture {
+    Window() {
+        w->resize(700, 500);
+        w->show();
+        imaging::ImageModel m;
+        QImage img(300, 200, QImage::Format_RGB32);
+        img.fill(Qt::white);
+        m.setImage(img);
+        w->picture().replace(m);
+        w->SetViewState(ViewState::Stored);
+        w->SetScaleDisplay(false); // one picture pixel to one screen pixel
+    }
+    bool checked() const { return w->menus().item(Operation::ShowToolbar)->isChecked(); }
+    void toggle() { w->operations().action(Operation::ShowToolbar)->trigger(); }
+    // A drag on the view between two picture pixels.
+    void drag(QPoint from, QPoint to) {
+        QWidget* vp = w->view().viewport();
+        const QPoint origin = w->view().imageRectInViewport().topLeft().toPoint();
+        QTest::mousePress(vp, Qt::LeftButton, {}, origin + from);
+        QTest::mouseMove(vp, origin + (from + to) / 2);
+        QTest::mouseMove(vp, origin + to);
+        QTest::mouseRelease(vp, Qt::LeftButton, {}, origin + to);
+    }
+};
+} // namespace
+
+class TestDrawingToolbar : public QObject {
+    Q_OBJECT
+private slots:
+    void placement() {
+        // Room on the left: the toolbar goes beside the window, which stays.
+        ToolbarPlacement p = placeDrawingToolbar(QRect(300, 40, 800, 600), false);
+        QCOMPARE(p.toolbar, QPoint(232, 40));
+        QCOMPARE(p.window, QRect(300, 40, 800, 600));
+        QVERIFY(!p.restore);
+        // Too little room: the left edge moves to 68, the right edge stays.
+        p = placeDrawingToolbar(QRect(20, -5, 800, 600), false);
+        QCOMPARE(p.toolbar, QPoint(0, 0));
+        QCOMPARE(p.window.left(), 68);
+        QCOMPARE(p.window.right(), QRect(20, -5, 800, 600).right());
+        QCOMPARE(p.window.top(), -5);
+        // Maximised: restored, then 71 further right and that much narrower.
+        p = placeDrawingToolbar(QRect(0, 0, 1280, 800), true);
+        QVERIFY(p.restore);
+        QCOMPARE(p.toolbar, QPoint(0, 0));
+        QCOMPARE(p.window, QRect(71, 0, 1280 - 71, 800));
+    }
+
+    void menuItemFollowsTheFlag() {
+        Window win;
+        QVERIFY(!win.w->toolbarShown() && !win.checked());
+        win.toggle();
+        QVERIFY(win.w->toolbarShown() && win.checked());
+        DrawingToolbar* bar = win.w->drawingToolbar();
+        QVERIFY(bar && bar->isVisible());
+        QCOMPARE(bar->windowTitle(), QStringLiteral("ToolBar"));
+        QVERIFY(bar->windowFlags().testFlag(Qt::Tool));
+        for (QWidget* c : bar->findChildren<QWidget*>())
+            if (qobject_cast<QToolButton*>(c) || qobject_cast<QComboBox*>(c))
+                QVERIFY(!c->accessibleName().isEmpty());
+        win.toggle(); // checked: the toolbar closes, and its closed signal hides it
+        QVERIFY(!win.w->toolbarShown() && !win.checked() && !bar->isVisible());
+        win.toggle();
+        QVERIFY(bar->close()); // its frame's close button
+        QVERIFY(!win.w->toolbarShown() && !win.checked());
+        QCOMPARE(win.w->drawingSession()->tool(), DrawTool::Select);
+    }
+
+    void drawingOnTheView() {
+        Window win;
+        win.w->ShowToolbar(true);
+        DrawingToolbar& bar = *win.w->drawingToolbar();
+        bar.button(DrawTool::Rectangle)->click();
+        QVERIFY(bar.button(DrawTool::Rectangle)->isChecked());
+        const QImage before = win.w->picture().image();
+        win.drag({40, 30}, {120, 90});
+        QCOMPARE(win.w->viewState(), ViewState::Changed);
+        QCOMPARE(win.w->picture().image().pixel(40, 60), QColor(Qt::red).rgb());
+        QVERIFY(win.w->picture().range().isEmpty()); // a shape, not a range drag
+        QCOMPARE(win.w->GetToolbarPoints(),
+                 (QList<QPoint>{{40, 30}, {120, 30}, {120, 90}, {40, 90}}));
+
+        // Text: typed into a box over the view; Escape drops it, Return draws it.
+        bar.button(DrawTool::Text)->click();
+        const QImage boxed = win.w->picture().image();
+        for (const auto& [key, drawn] :
+             {std::pair{Qt::Key_Escape, false}, std::pair{Qt::Key_Return, true}}) {
+            win.drag({150, 120}, {150, 120});
+            QLineEdit* entry = win.w->view().textEntry();
+            QVERIFY(entry);
+            QInputMethodEvent typed; // as an input method hands over Japanese text
+            typed.setCommitString(QStringLiteral("済"));
+            QCoreApplication::sendEvent(entry, &typed);
+            QCOMPARE(entry->text(), QStringLiteral("済"));
+            QTest::keyClick(entry, key);
+            QVERIFY(!win.w->view().textEntry());
+            QCOMPARE(win.w->picture().image() != boxed, drawn);
+        }
+        win.w->undoEdit(false);
+        win.w->undoEdit(false);
+        QCOMPARE(win.w->picture().image(), before);
+
+        // The stamp is shipped beside the program; a missing one disables its button.
+        imaging::DrawingSession session(win.w->picture());
+        DrawingToolbar missing(session, QStringLiteral("/nonexistent/Stamp.bmp"));
+        QVERIFY(!missing.button(DrawTool::Stamp)->isEnabled());
+        QVERIFY(bar.button(DrawTool::Stamp)->isEnabled());
+    }
+
+    void fourPointShapeAsRange() {
+        Window win;
+        win.w->ShowToolbar(true);
+        imaging::DrawingSession& s = *win.w->drawingSession();
+        auto draw = [&](DrawTool tool, QList<QPoint> points) {
+            s.setTool(tool);
+            s.press(points.takeFirst());
+            for (const QPoint& p : points)
+                s.move(p);
+            s.release(points.last());
+        };
+
+        // Three points: no range.
+        draw(DrawTool::Pen, {{10, 10}, {50, 20}, {30, 60}});
+        win.w->takeToolbarShapeAsRange();
+        QVERIFY(win.w->picture().range().isEmpty());
+
+        // A rectangle becomes the range once, and drawing ends; trimming then keeps it.
+        draw(DrawTool::Rectangle, {{200, 150}, {20, 30}});
+        win.w->editPicture(Operation::Trim);
+        QCOMPARE(win.w->picture().image().size(), QSize(181, 121));
+        QVERIFY(win.w->GetToolbarPoints().isEmpty());
+
+        // A range dragged before wins over the shape.
+        draw(DrawTool::Ellipse, {{5, 5}, {100, 80}});
+        win.w->picture().setRange({1, 2, 30, 40});
+        win.w->takeToolbarShapeAsRange();
+        QCOMPARE(win.w->picture().range(), (imaging::Range{1, 2, 30, 40}));
+
+        // With the toolbar hidden there is no current shape, so no range either.
+        win.w->picture().clearRange();
+        draw(DrawTool::Rectangle, {{5, 5}, {60, 50}});
+        win.w->ShowToolbar(false);
+        win.w->takeToolbarShapeAsRange();
+        QVERIFY(win.w->picture().range().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestDrawingToolbar)
+#include "tst_drawingtoolbar.moc"
