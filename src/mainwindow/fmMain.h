@@ -172,6 +172,11 @@ private:
     QThreadPool m_fileWork; // saves, one at a time and in order, off this thread
     BusyPointer m_busy{m_picture};
     QString m_userDataFolder;
+    struct {
+        const QEvent* event = nullptr;
+        quint64 time = 0;
+    } m_lastKey; // the key press whose command ran
+
     WorkFolder m_workFolder;
     std::unique_ptr<CaptureIntake> m_intake;
     std::unique_ptr<ClipboardWatcher> m_watcher;

@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# Picture files and the clipboard through the window: a range copied with Ctrl+C and read back
+# from the X clipboard; the picture saved as GIF, JPEG, PNG, TIFF and PCX through the menu
+# and the save dialog, and each reopened through the open dialog (Ctrl+O) and stored (Ctrl+W).
+source "$(dirname "$0")/lib.sh"
+
+APP=$(basename "$TOLVIK_BIN")
+export QT_LOGGING_RULES="tolvik.commands.debug=true"
+
+click() {
+    local where x y w h
+    where=$(atspi where "$APP" "$1") || fail "nothing named '$1' is showing"
+    read -r x y w h <<<"$where"
+    xdotool mousemove --sync $((x + w / 2)) $((y + h / 2)) click "${2:-1}"
+}
+logged() { grep -c -F "$1" "$E2E_TMP/tolvik.log" || true; }
+ran() {
+    local before=$1 what=$2
+    wait_for 20 "'$what' to run" bash -c "[ \$(grep -c -F '$what ran' '$E2E_TMP/tolvik.log') -gt $before ]"
+}
+last_range() { grep -o 'range [0-9-]* [0-9-]* [0-9-]* [0-9-]*' "$E2E_TMP/tolvik.log" | tail -n 1 | cut -d' ' -f2-; }
+# type_into_dialog PATH: the file dialog opens with its name box focused; the path and Return.
+type_into_dialog() {
+    sleep 1.5
+    xdotool type --delay 20 "$1"
+    sleep 0.3
+    xdotool key Return
+}
+bmp_count_now() { find "$WORK_DIR" -maxdepth 1 -name '*.bmp' | wc -l; }
+
+start_x
+start_accessibility
+WORK_DIR="$XDG_DATA_HOME/Quellen/$(basename "$TOLVIK_BIN")/Temp"
+mkdir -p "$WORK_DIR" "$E2E_TMP/out"
+# 64 colours, so a GIF keeps every one of them exactly.
+/usr/bin/python3 - "$WORK_DIR/pic.bmp" <<'PY'
+import struct, sys
+w, h = 160, 120
+rows = []
+for y in range(h - 1, -1, -1):
+    row = b"".join(bytes(((x // 20) * 36 & 255, (y // 15) * 32 & 255, 128)) for x in range(w))
+    rows.append(row)
+data = b"".join(rows)  # 480 bytes a row: a multiple of four
+head = struct.pack("<2sIHHI", b"BM", 54 + len(data), 0, 0, 54)
+info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(data), 3780, 3780, 0, 0)
+open(sys.argv[1], "wb").write(head + info + data)
+PY
+start_tolvik
+click "pic.bmp"
+atspi selected "$APP" "pic.bmp" || fail "pic.bmp was not selected"
+
+note "copy a range with Ctrl+C"
+where=$(atspi where "$APP" "画像") || fail "the picture view is not showing"
+read -r vx vy vw vh <<<"$where"
+xdotool mousemove --sync $((vx + 30)) $((vy + 20)) mousedown 1
+xdotool mousemove --sync $((vx + 60)) $((vy + 50))
+xdotool mousemove --sync $((vx + 110)) $((vy + 90)) mouseup 1
+wait_for 10 "a range" bash -c "grep -q 'range [1-9]' '$E2E_TMP/tolvik.log'"
+read -r x1 y1 x2 y2 <<<"$(last_range)"
+before=$(logged "key Ctrl+C")
+xdotool key --clearmodifiers ctrl+c
+ran "$before" "key Ctrl+C"
+wait_for 10 "the clipboard to offer a picture" \
+    bash -c "xclip -selection clipboard -t TARGETS -o 2>/dev/null | grep -q image/png"
+xclip -selection clipboard -t image/png -o >"$E2E_TMP/copied.png" || fail "xclip could not read the copy"
+"$IMGTOOL" edit "$WORK_DIR/pic.bmp" "$E2E_TMP/range.png" crop "$x1" "$y1" "$x2" "$y2"
+out=$("$IMGTOOL" diff "$E2E_TMP/copied.png" "$E2E_TMP/range.png")
+[ "$out" = same ] || fail "the clipboard holds another picture than the range $x1 $y1 $x2 $y2: $out"
+xdotool key --clearmodifiers Escape
+
+note "save under new names through the file menu"
+for ext in png tif pcx gif jpg; do
+    before=$(logged "command 名前を付けて保存")
+    click "ﾌｧｲﾙ(F)"
+    sleep 0.5
+    xdotool key Home Down Down Return # 開く, 上書保存, 名前を付けて保存
+    ran "$before" "command 名前を付けて保存"
+    type_into_dialog "$E2E_TMP/out/saved.$ext"
+    wait_for_file "$E2E_TMP/out/saved.$ext" 20
+done
+identify "$E2E_TMP/out/saved.jpg" >/dev/null 2>&1 || fail "saved.jpg is not a JPEG ImageMagick reads"
+
+note "reopen each through the open dialog and store it"
+n=$(bmp_count_now)
+for ext in png tif pcx gif jpg; do
+    xdotool key --clearmodifiers ctrl+o
+    type_into_dialog "$E2E_TMP/out/saved.$ext"
+    sleep 1
+    before=$(logged "command 作業ﾌｫﾙﾀﾞに保存")
+    xdotool key --clearmodifiers ctrl+w
+    ran "$before" "command 作業ﾌｫﾙﾀﾞに保存"
+    n=$((n + 1))
+    wait_for 10 "the reopened $ext to be stored" bash -c "[ \$(find '$WORK_DIR' -maxdepth 1 -name '*.bmp' | wc -l) -ge $n ]"
+    stored=$(ls -t "$WORK_DIR"/*.bmp | head -n 1)
+    wait_for_file "$stored" 10
+    out=$("$IMGTOOL" diff "$stored" "$WORK_DIR/pic.bmp")
+    if [ "$ext" = jpg ]; then
+        case $out in same | diff*) ;; *) fail "the reopened JPEG has another size: $out" ;; esac
+    else
+        [ "$out" = same ] || fail "saved.$ext reopened differs from the picture: $out"
+    fi
+    note "saved.$ext reopened: $out"
+done
+tolvik_alive
+note "PASS"
