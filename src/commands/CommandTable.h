@@ -35,6 +35,10 @@ public:
     // The picture (or its range) to the clipboard, and a clipboard picture into the view.
     virtual void CopyImage(bool minimize) = 0;
     virtual void PasteImage() = 0;
+    // The sibling tools on the current file or the work folder, and the help page.
+    virtual void openInMarlo() = 0;
+    virtual void openInPirra() = 0;
+    virtual void openHelp() = 0;
 };
 
 class CommandTable {

@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 class FileList;
@@ -111,6 +112,15 @@ public:
     void CopyImage(bool minimize) override;
     void PasteImage() override;
 
+    // The sibling tools and the help page (fmMainTools.cpp). A tool's path is looked up once
+    // per run, through the finder (by default a search that asks nobody).
+    using ToolFinder = std::function<QString(int toolIndex)>;
+    void setToolFinder(ToolFinder finder) { m_findTool = std::move(finder); }
+    void openInMarlo() override;
+    void openInPirra() override;
+    void openHelp() override;
+    void showHelp(const QString& page);
+
     // Puts the check marks of the settings popup on the current option values.
     void showOptionMarks();
 
@@ -191,4 +201,10 @@ private:
     int m_lostOffers = 0;
     int m_displayMode = 1;
     ViewState m_viewState = ViewState::Empty;
+    // The sibling tools, found on first use.
+    ToolFinder m_findTool;
+    QString m_marloPath;
+    QString m_pirraPath;
+    QString toolPath(int toolIndex, QString& cache);
+    void startTool(const QString& name, const QString& program, const QString& argument);
 };

@@ -26,4 +26,7 @@ struct RecordingCommandHost : CommandHost {
     void zoomTo(const QString& c) override { calls << QStringLiteral("zoom ") + c; }
     void CopyImage(bool m) override { calls << QStringLiteral("CopyImage(%1)").arg(m); }
     void PasteImage() override { calls << "PasteImage"; }
+    void openInMarlo() override { calls << "openInMarlo"; }
+    void openInPirra() override { calls << "openInPirra"; }
+    void openHelp() override { calls << "openHelp"; }
 };

@@ -106,9 +106,10 @@ private slots:
         for (Operation op : OperationRegistry::all())
             f.ops.action(op)->trigger();
         // With a text shown the clipboard commands take the text; the keys the picture.
-        QStringList expected{"SaveToWorkFolder",   "ExploreWorkFolder", "EmptyWorkFolder",
-                             "SaveWindowSettings", "CopyText(0)",       "CopyText(1)",
-                             "PasteText",          "CopyImage(0)",      "PasteImage"};
+        QStringList expected{"openInMarlo",  "SaveToWorkFolder", "ExploreWorkFolder",
+                             "openInPirra",  "EmptyWorkFolder",  "SaveWindowSettings",
+                             "CopyText(0)",  "CopyText(1)",      "PasteText",
+                             "CopyImage(0)", "PasteImage"};
         using O = Operation;
         expected << QStringLiteral("edit %1").arg(int(O::Trim)) << "EraseImage"
                  << "registerRange"
