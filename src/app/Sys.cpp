@@ -1,12 +1,14 @@
 #include "app/Sys.h"
 
 #include "app/QtMessageSink.h"
+#include "app/ToolDialog.h"
 #include "app/Translations.h"
 #include "core/TextCodec.h"
 #include "imaging/ImageModel.h"
 #include "mainwindow/fmMain.h"
 #include "platform/Platform.h"
 #include "platform/Termination.h"
+#include "settings/SiblingTools.h"
 #include "settings/ToolPathStore.h"
 #include "settings/UserData.h"
 #include "settings/yIni.h"
@@ -35,6 +37,13 @@ QString programNameFrom(const QString& executablePath) {
 bool FileExists(const QString& path) {
     const QFileInfo fi(path);
     return fi.exists() && fi.isFile();
+}
+
+QUrl helpBaseAddress() {
+    QString folder = globals().ProgramDataFolder;
+    if (folder.isEmpty())
+        folder = QCoreApplication::applicationDirPath() + QStringLiteral("/apData/");
+    return QUrl::fromLocalFile(folder);
 }
 
 bool shuttingDown() {
@@ -74,6 +83,12 @@ int Main(QApplication& app) {
     yIni::instance().setMessages(&messages);
     fmMain main(*desktop, messages, g.UserDataFolder);
     main.setSettings(&yIni::instance(), g.UserDataFolder + QStringLiteral("User.xml"));
+    main.setToolFinder([&main, &toolStore](int index) {
+        return tools::findTool(
+            index, toolStore,
+            [&main](const tools::ToolQuestion& q) { return chooseToolFile(&main, q); },
+            QCoreApplication::applicationDirPath());
+    });
     main.Form_Load();
     main.show();
     QGuiApplication::restoreOverrideCursor();

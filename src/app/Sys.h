@@ -1,6 +1,7 @@
 #pragma once
 // Process-wide state and the entry and exit routines.
 #include <QString>
+#include <QUrl>
 
 class QApplication;
 
@@ -17,6 +18,10 @@ Globals& globals();
 QString programNameFrom(const QString& executablePath);
 
 bool FileExists(const QString& path);
+
+// Where the help pages are: the program data folder's address (beside the executable before
+// the globals are set).
+QUrl helpBaseAddress();
 
 // Prepares the globals and the data folders, shows the main window and runs the
 // event loop; returns the process exit code.

@@ -51,6 +51,8 @@ CommandTable::CommandTable(spPic& menus, OperationRegistry& operations, CommandH
         m_ops.implement(op, [this, op] { m_host.editPicture(op); });
     m_ops.implement(O::RegisterRange, [this] { m_host.registerRange(); });
     m_ops.implement(O::ShowToolbar, [this] { m_host.toggleToolbar(); });
+    m_ops.implement(O::OpenInMarlo, [this] { m_host.openInMarlo(); });
+    m_ops.implement(O::OpenInPirra, [this] { m_host.openInPirra(); });
     m_ops.implement(O::Undo, [this] { m_host.undoEdit(false); });
     m_ops.implement(O::Redo, [this] { m_host.undoEdit(true); });
 }
@@ -109,6 +111,8 @@ void CommandTable::RunCommand(const QString& caption) {
 void CommandTable::lbCom_Click(int index) {
     if (index >= 0 && index <= 2)
         ShowMenu(index);
+    else if (index == 3)
+        m_host.openHelp();
 }
 
 void CommandTable::Form_KeyDown(const QKeyEvent& event) {

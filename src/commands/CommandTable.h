@@ -41,6 +41,10 @@ public:
     virtual void PrintImage(int setup) = 0;
     // Shows the drawing toolbar while it is hidden, closes it while it is shown.
     virtual void toggleToolbar() = 0;
+    // The sibling tools on the current file or the work folder, and the help page.
+    virtual void openInMarlo() = 0;
+    virtual void openInPirra() = 0;
+    virtual void openHelp() = 0;
 };
 
 class CommandTable {

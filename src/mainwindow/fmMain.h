@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 class DrawingToolbar;
@@ -117,6 +118,15 @@ public:
     void OpenImageFile() override;
     void SaveImage(bool saveAs) override;
     void PrintImage(int setup) override;
+
+    // The sibling tools and the help page (fmMainTools.cpp). A tool's path is looked up once
+    // per run, through the finder (by default a search that asks nobody).
+    using ToolFinder = std::function<QString(int toolIndex)>;
+    void setToolFinder(ToolFinder finder) { m_findTool = std::move(finder); }
+    void openInMarlo() override;
+    void openInPirra() override;
+    void openHelp() override;
+    void showHelp(const QString& page);
 
     // Puts the check marks of the settings popup on the current option values.
     void showOptionMarks();
@@ -228,4 +238,10 @@ private:
     DrawingToolbar* m_drawBar = nullptr;          // a tool window, a child of this one
     imaging::DrawingSession* m_drawing = nullptr; // a child of this window
     bool m_toolbarShown = false;
+    // The sibling tools, found on first use.
+    ToolFinder m_findTool;
+    QString m_marloPath;
+    QString m_pirraPath;
+    QString toolPath(int toolIndex, QString& cache);
+    void startTool(const QString& name, const QString& program, const QString& argument);
 };

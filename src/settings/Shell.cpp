@@ -2,6 +2,7 @@
 
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QProcess>
 #include <QUrl>
 
 namespace shell {
@@ -19,6 +20,31 @@ bool W_ExpFd(const QString& sFld, bool bOpn) {
     if (!bOpn && !QFileInfo(sFld).isDir())
         return true; // a missing folder is not shown, and that is no error
     return opener()(sFld);
+}
+
+Starter& starter() {
+    static Starter start = [](const QString& program, const QStringList& arguments) {
+        return QProcess::startDetached(program, arguments);
+    };
+    return start;
+}
+
+UrlOpener& urlOpener() {
+    static UrlOpener open = [](const QUrl& address) { return QDesktopServices::openUrl(address); };
+    return open;
+}
+
+QUrl helpAddress(const QUrl& base, const QString& page) {
+    QString name = page.toLower();
+    if (!name.contains(u'.'))
+        name += QStringLiteral(".htm");
+    // Added to the path, so a name is never read as a scheme or an anchor.
+    QUrl address = base;
+    QString path = base.path();
+    if (!path.endsWith(u'/'))
+        path += u'/';
+    address.setPath(path + name);
+    return address;
 }
 
 } // namespace shell

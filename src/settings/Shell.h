@@ -1,6 +1,8 @@
 #pragma once
-// Opening documents and folders through the desktop.
+// Opening documents and folders through the desktop, and starting other programs.
 #include <QString>
+#include <QStringList>
+#include <QUrl>
 
 #include <functional>
 
@@ -14,5 +16,17 @@ Opener& opener();
 // Opens sFld (bOpn true) or shows the folder sFld in the file manager (bOpn false, only when
 // that folder exists). Nothing for an empty path. False when the desktop refused it.
 bool W_ExpFd(const QString& sFld, bool bOpn);
+
+// Starts program on its own, each argument passed as it is (no command line to split); false
+// when it could not be started. Tests replace it.
+using Starter = std::function<bool(const QString& program, const QStringList& arguments)>;
+Starter& starter();
+
+// Shows an address in the desktop's browser; false when nothing took it. Tests replace it.
+using UrlOpener = std::function<bool(const QUrl& address)>;
+UrlOpener& urlOpener();
+
+// A help page's address under base: the name in lower case, ".htm" added when it has no ".".
+QUrl helpAddress(const QUrl& base, const QString& page);
 
 } // namespace shell

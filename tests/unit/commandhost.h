@@ -30,4 +30,7 @@ struct RecordingCommandHost : CommandHost {
     void SaveImage(bool as) override { calls << QStringLiteral("SaveImage(%1)").arg(as); }
     void PrintImage(int setup) override { calls << QStringLiteral("PrintImage(%1)").arg(setup); }
     void toggleToolbar() override { calls << "toggleToolbar"; }
+    void openInMarlo() override { calls << "openInMarlo"; }
+    void openInPirra() override { calls << "openInPirra"; }
+    void openHelp() override { calls << "openHelp"; }
 };

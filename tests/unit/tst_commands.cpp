@@ -271,6 +271,7 @@ private slots:
         f.table.lbCom_Click(2);
         f.table.lbCom_Click(3); // help: not a popup
         QCOMPARE(f.opened, (QList<QMenu*>{f.menus.mnJb[2]}));
+        QCOMPARE(f.host.calls, QStringList{"openHelp"});
     }
 
     void dispatchLog() {

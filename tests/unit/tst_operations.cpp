@@ -106,11 +106,11 @@ private slots:
         for (Operation op : OperationRegistry::all())
             f.ops.action(op)->trigger();
         // With a text shown the clipboard commands take the text; the keys the picture.
-        QStringList expected{"OpenImageFile",     "SaveImage(0)",    "SaveImage(1)",
-                             "PrintImage(0)",     "PrintImage(1)",   "SaveToWorkFolder",
-                             "ExploreWorkFolder", "EmptyWorkFolder", "SaveWindowSettings",
-                             "CopyText(0)",       "CopyText(1)",     "PasteText",
-                             "CopyImage(0)",      "PasteImage"};
+        QStringList expected{
+            "OpenImageFile", "SaveImage(0)",    "SaveImage(1)",       "openInMarlo",
+            "PrintImage(0)", "PrintImage(1)",   "SaveToWorkFolder",   "ExploreWorkFolder",
+            "openInPirra",   "EmptyWorkFolder", "SaveWindowSettings", "CopyText(0)",
+            "CopyText(1)",   "PasteText",       "CopyImage(0)",       "PasteImage"};
         using O = Operation;
         expected << QStringLiteral("edit %1").arg(int(O::Trim)) << "toggleToolbar"
                  << "EraseImage"
