@@ -12,6 +12,7 @@ PKGS=(
     imagemagick
     libimagequant-dev
     libgif-dev libopenjp2-7-dev libpng-dev
+    cups cups-bsd printer-driver-cups-pdf poppler-utils
 )
 missing=()
 for p in "${PKGS[@]}"; do
