@@ -173,14 +173,17 @@ void fmMain::setRangeList(const QString& list) {
 bool fmMain::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         // A key press travels up the parents; only its first receiver counts. A command that
-        // opens a dialog moves the focus, so the same press met again further up is known
-        // by the event itself, not by the focus.
+        // opens a dialog moves the focus, so the same press met again further up is known by
+        // the event and the receiver it was handled at, not by the focus.
         auto* key = static_cast<QKeyEvent*>(event);
-        if (key == m_lastKey.event && key->timestamp() == m_lastKey.time)
-            return false;
+        if (key == m_lastKey.event && m_lastKey.receiver) {
+            for (QObject* p = m_lastKey.receiver->parent(); p; p = p->parent())
+                if (p == watched)
+                    return false;
+        }
         QWidget* first = QApplication::focusWidget() ? QApplication::focusWidget() : this;
         if (watched == first && first->window() == this) {
-            m_lastKey = {key, key->timestamp()};
+            m_lastKey = {key, watched};
             m_commands->Form_KeyDown(*key);
         }
         return false;

@@ -16,6 +16,7 @@
 #include "settings/WindowSettings.h"
 
 #include <QFileSystemWatcher>
+#include <QPointer>
 #include <QThreadPool>
 #include <QTimer>
 #include <QWidget>
@@ -184,8 +185,8 @@ private:
     QString m_userDataFolder;
     struct {
         const QEvent* event = nullptr;
-        quint64 time = 0;
-    } m_lastKey; // the key press whose command ran
+        QPointer<QObject> receiver;
+    } m_lastKey; // the key press whose command ran, and where
 
     WorkFolder m_workFolder;
     std::unique_ptr<CaptureIntake> m_intake;
