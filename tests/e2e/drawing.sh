@@ -5,30 +5,8 @@
 # the rectangle's size and its border is the drawing colour.
 source "$(dirname "$0")/lib.sh"
 
-APP=$(basename "$TOLVIK_BIN")
 export QT_LOGGING_RULES="tolvik.commands.debug=true"
 
-click() {
-    local where x y w h
-    where=$(atspi where "$APP" "$1") || fail "nothing named '$1' is showing"
-    read -r x y w h <<<"$where"
-    xdotool mousemove --sync $((x + w / 2)) $((y + h / 2)) click "${2:-1}"
-}
-drag() {
-    local where x y w h
-    where=$(atspi where "$APP" "画像") || fail "the picture view is not showing"
-    read -r x y w h <<<"$where"
-    xdotool mousemove --sync $((x + w * $1 / 100)) $((y + h * $2 / 100)) mousedown 1
-    xdotool mousemove --sync $((x + w * ($1 + $3) / 200)) $((y + h * ($2 + $4) / 200))
-    xdotool mousemove --sync $((x + w * $3 / 100)) $((y + h * $4 / 100)) mouseup 1
-}
-logged() { grep -c -F "$1" "$E2E_TMP/tolvik.log" || true; }
-key() {
-    local before
-    before=$(logged "$2 ran")
-    xdotool key --clearmodifiers "$1"
-    wait_for 20 "'$2' to run" bash -c "[ \$(grep -c -F '$2 ran' '$E2E_TMP/tolvik.log') -gt $before ]"
-}
 
 start_x
 start_accessibility

@@ -5,25 +5,8 @@
 # Then a size registered through the range menu's dialog, picked from the menu and trimmed to.
 source "$(dirname "$0")/lib.sh"
 
-APP=$(basename "$TOLVIK_BIN")
 export QT_LOGGING_RULES="tolvik.commands.debug=true"
 
-# click NAME [BUTTON]: a click in the middle of the showing control of that accessible name.
-click() {
-    local where x y w h
-    where=$(atspi where "$APP" "$1") || fail "nothing named '$1' is showing"
-    read -r x y w h <<<"$where"
-    xdotool mousemove --sync $((x + w / 2)) $((y + h / 2)) click "${2:-1}"
-}
-# drag FX FY TX TY: a left-button drag inside the picture view, at fractions (0-100) of it.
-drag() {
-    local where x y w h
-    where=$(atspi where "$APP" "画像") || fail "the picture view is not showing"
-    read -r x y w h <<<"$where"
-    xdotool mousemove --sync $((x + w * $1 / 100)) $((y + h * $2 / 100)) mousedown 1
-    xdotool mousemove --sync $((x + w * ($1 + $3) / 200)) $((y + h * ($2 + $4) / 200))
-    xdotool mousemove --sync $((x + w * $3 / 100)) $((y + h * $4 / 100)) mouseup 1
-}
 # Opens the picture's popup with a right click and its "範囲" submenu with the keys (Qt does
 # not publish popup menus to the accessibility tree): copy, copy and minimise, then "範囲", as
 # the paste between them is disabled. The submenu's first item is then highlighted.
@@ -33,18 +16,7 @@ open_range_menu() {
     xdotool key Down Down Down Right
     sleep 0.5
 }
-# The range last set, as "X1 Y1 X2 Y2", from the command log.
-last_range() { grep -o 'range [0-9-]* [0-9-]* [0-9-]* [0-9-]*' "$E2E_TMP/tolvik.log" | tail -n 1 | cut -d' ' -f2-; }
 ranges() { grep -c 'range [0-9]' "$E2E_TMP/tolvik.log" || true; }
-logged() { grep -c -F "$1" "$E2E_TMP/tolvik.log" || true; }
-# key COMBO WHAT: the key to the window, then waits until the log says "WHAT ran" once more
-# (WHAT is "command CAPTION", or "key KEYS" for a key no menu shows).
-key() {
-    local before
-    before=$(logged "$2 ran")
-    xdotool key --clearmodifiers "$1"
-    wait_for 20 "'$2' to run" bash -c "[ \$(grep -c -F '$2 ran' '$E2E_TMP/tolvik.log') -gt $before ]"
-}
 
 start_x
 start_accessibility

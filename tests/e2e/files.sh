@@ -4,27 +4,16 @@
 # and the save dialog, and each reopened through the open dialog (Ctrl+O) and stored (Ctrl+W).
 source "$(dirname "$0")/lib.sh"
 
-APP=$(basename "$TOLVIK_BIN")
 export QT_LOGGING_RULES="tolvik.commands.debug=true"
 
-click() {
-    local where x y w h
-    where=$(atspi where "$APP" "$1") || fail "nothing named '$1' is showing"
-    read -r x y w h <<<"$where"
-    xdotool mousemove --sync $((x + w / 2)) $((y + h / 2)) click "${2:-1}"
-}
-logged() { grep -c -F "$1" "$E2E_TMP/tolvik.log" || true; }
-ran() {
-    local before=$1 what=$2
-    wait_for 20 "'$what' to run" bash -c "[ \$(grep -c -F '$what ran' '$E2E_TMP/tolvik.log') -gt $before ]"
-}
-last_range() { grep -o 'range [0-9-]* [0-9-]* [0-9-]* [0-9-]*' "$E2E_TMP/tolvik.log" | tail -n 1 | cut -d' ' -f2-; }
-# type_into_dialog PATH: the file dialog opens with its name box focused; the path and Return.
+# type_into_dialog PATH: the file dialog takes the focus with its name box ready; the path and
+# Return, then the window has the focus again.
 type_into_dialog() {
-    sleep 1.5
-    xdotool type --delay 20 "$1"
+    wait_for 15 "the file dialog" bash -c "[ \"\$(xdotool getactivewindow)\" != $TOLVIK_WIN ]"
     sleep 0.3
+    xdotool type --delay 10 "$1"
     xdotool key Return
+    wait_for 15 "the file dialog to close" bash -c "[ \"\$(xdotool getactivewindow)\" = $TOLVIK_WIN ]"
 }
 bmp_count_now() { find "$WORK_DIR" -maxdepth 1 -name '*.bmp' | wc -l; }
 
@@ -59,7 +48,7 @@ wait_for 10 "a range" bash -c "grep -q 'range [1-9]' '$E2E_TMP/tolvik.log'"
 read -r x1 y1 x2 y2 <<<"$(last_range)"
 before=$(logged "key Ctrl+C")
 xdotool key --clearmodifiers ctrl+c
-ran "$before" "key Ctrl+C"
+logged_more "$before" "key Ctrl+C ran"
 wait_for 10 "the clipboard to offer a picture" \
     bash -c "xclip -selection clipboard -t TARGETS -o 2>/dev/null | grep -q image/png"
 xclip -selection clipboard -t image/png -o >"$E2E_TMP/copied.png" || fail "xclip could not read the copy"
@@ -74,7 +63,7 @@ for ext in png tif pcx gif jpg; do
     click "ﾌｧｲﾙ(F)"
     sleep 0.5
     xdotool key Home Down Down Return # 開く, 上書保存, 名前を付けて保存
-    ran "$before" "command 名前を付けて保存"
+    logged_more "$before" "command 名前を付けて保存 ran"
     type_into_dialog "$E2E_TMP/out/saved.$ext"
     wait_for_file "$E2E_TMP/out/saved.$ext" 20
 done
@@ -88,7 +77,7 @@ for ext in png tif pcx gif jpg; do
     sleep 1
     before=$(logged "command 作業ﾌｫﾙﾀﾞに保存")
     xdotool key --clearmodifiers ctrl+w
-    ran "$before" "command 作業ﾌｫﾙﾀﾞに保存"
+    logged_more "$before" "command 作業ﾌｫﾙﾀﾞに保存 ran"
     n=$((n + 1))
     wait_for 10 "the reopened $ext to be stored" bash -c "[ \$(find '$WORK_DIR' -maxdepth 1 -name '*.bmp' | wc -l) -ge $n ]"
     stored=$(ls -t "$WORK_DIR"/*.bmp | head -n 1)

@@ -180,3 +180,42 @@ wait_for_file() {
         now=$(stat -c %s "$file")
     done
 }
+
+# The application's name in the accessibility tree.
+APP=$(basename "$TOLVIK_BIN")
+
+# click NAME [BUTTON]: a click in the middle of the showing control of that accessible name.
+click() {
+    local where x y w h
+    where=$(atspi where "$APP" "$1") || fail "nothing named '$1' is showing"
+    read -r x y w h <<<"$where"
+    xdotool mousemove --sync $((x + w / 2)) $((y + h / 2)) click "${2:-1}"
+}
+# drag FX FY TX TY: a left-button drag inside the picture view, at percentages of it.
+drag() {
+    local where x y w h
+    where=$(atspi where "$APP" "画像") || fail "the picture view is not showing"
+    read -r x y w h <<<"$where"
+    xdotool mousemove --sync $((x + w * $1 / 100)) $((y + h * $2 / 100)) mousedown 1
+    xdotool mousemove --sync $((x + w * ($1 + $3) / 200)) $((y + h * ($2 + $4) / 200))
+    xdotool mousemove --sync $((x + w * $3 / 100)) $((y + h * $4 / 100)) mouseup 1
+}
+# Number of lines of the program's log that hold the text (the command log is on when
+# QT_LOGGING_RULES="tolvik.commands.debug=true").
+logged() { grep -c -F "$1" "$E2E_TMP/tolvik.log" || true; }
+# logged_more BEFORE TEXT: waits until more lines than BEFORE hold TEXT.
+logged_more() {
+    wait_for 20 "'$2' in the log" bash -c "[ \$(grep -c -F '$2' '$E2E_TMP/tolvik.log') -gt $1 ]"
+}
+# key COMBO WHAT: the key to the window, then waits until the log says "WHAT ran" once more
+# (WHAT is "command CAPTION", or "key KEYS" for a key no menu shows).
+key() {
+    local before
+    before=$(logged "$2 ran")
+    xdotool key --clearmodifiers "$1"
+    logged_more "$before" "$2 ran"
+}
+# The range last set, as "X1 Y1 X2 Y2", from the command log.
+last_range() {
+    grep -o 'range [0-9-]* [0-9-]* [0-9-]* [0-9-]*' "$E2E_TMP/tolvik.log" | tail -n 1 | cut -d' ' -f2-
+}

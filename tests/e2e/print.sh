@@ -4,7 +4,6 @@
 # (from its resolution, each axis its own) on an A4 page. The settings still name the printer.
 source "$(dirname "$0")/lib.sh"
 
-APP=$(basename "$TOLVIK_BIN")
 QUEUE=TolvikPDF
 export QT_LOGGING_RULES="tolvik.commands.debug=true"
 
@@ -12,12 +11,6 @@ for tool in pdfinfo pdfimages; do
     command -v "$tool" >/dev/null || fail "'$tool' is not installed (scripts/deps.sh installs it)"
 done
 
-click() {
-    local where x y w h
-    where=$(atspi where "$APP" "$1") || fail "nothing named '$1' is showing"
-    read -r x y w h <<<"$where"
-    xdotool mousemove --sync $((x + w / 2)) $((y + h / 2)) click 1
-}
 
 # A scheduler of our own, not the system's: its files in $E2E_TMP/cups, its clients reaching it
 # through CUPS_SERVER. Sets OUT_KIND to how the job's PDF is found; false when cupsd will not run.

@@ -4,7 +4,6 @@
 # picture as the next number and button 3 hands the work folder to the file manager.
 source "$(dirname "$0")/lib.sh"
 
-APP=$(basename "$TOLVIK_BIN") # the application's name in the accessibility tree
 # Accessible name (the tooltip) and command text of each button, in order.
 NAMES=("Ctrl+O 画像ﾌｧｲﾙを開きます" "Ctrl+S 上書き保存" "Ctrl+W 作業ﾌｫﾙﾀﾞに保存"
     "Ctrl+W 作業ﾌｫﾙﾀﾞをｴｸｽﾌﾟﾛｰﾗｰで開きます" "Ctrl+C 現在の画像をｸﾘｯﾌﾟﾎﾞｰﾄﾞに貼り付けます"
@@ -12,15 +11,6 @@ NAMES=("Ctrl+O 画像ﾌｧｲﾙを開きます" "Ctrl+S 上書き保存" "Ctrl
 COMMANDS=("開く" "上書保存" "作業ﾌｫﾙﾀﾞに保存" "作業ﾌｫﾙﾀﾞをｴｸｽﾌﾟﾛｰﾗｰで開く" "ｸﾘｯﾌﾟﾎﾞｰﾄﾞから貼付"
     "ﾄﾘﾐﾝｸﾞ" "縦方向" "横方向")
 
-# click NAME: a left click in the middle of the showing control of that accessible name.
-click() {
-    local where x y w h
-    where=$(atspi where "$APP" "$1") || fail "no control named '$1' is showing"
-    read -r x y w h <<<"$where"
-    xdotool mousemove --sync $((x + w / 2)) $((y + h / 2)) click 1
-}
-# Number of log lines that hold the text.
-logged() { grep -c -F "$1" "$E2E_TMP/tolvik.log" || true; }
 
 start_x
 start_accessibility
