@@ -65,5 +65,3 @@ QString latencySection(fmMain& w, const QString& tempDir);
 QString editSection();
 QString colourSection();
 QString pictureFilesSection(const QString& tempDir);
-// Regenerates only the picture-file section of a benchmarks file.
-int pictureFilesOnly(const QString& markdown);

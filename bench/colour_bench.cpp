@@ -202,7 +202,7 @@ QString colourSection() {
          "grey codes against its Rec. 709 luma. Ours is the median of 3 conversions in memory "
          "(convert's time includes reading and writing files, so it is not shown). "
          "\"judged\" is how our rule saw the picture: only photo-like pictures are "
-         "dithered. Made by `build/bin/tolvik_bench --colour-only docs/benchmarks.md`.\n\n"
+         "dithered. Made by `build/bin/tolvik_bench docs/benchmarks.md colour`.\n\n"
       << table
       << "\nThe viewer screenshot repeated over 7680 x 4320: " << QString::number(big4, 'f', 0)
       << " ms to 16 colours, " << QString::number(big8, 'f', 0)

@@ -135,31 +135,7 @@ QString pictureFilesSection(const QString& tempDir) {
                           "up filter, TIFF LZW, JPEG 2000 lossless (as convert's default). "
                           "Median of ") +
            QString::number(runs) +
-           QStringLiteral(" runs. Made by `build/bin/tolvik_bench --files "
-                          "docs/benchmarks.md`, which replaces only this section.\n\n") +
+           QStringLiteral(" runs. Made by `build/bin/tolvik_bench "
+                          "docs/benchmarks.md files`, which replaces only this section.\n\n") +
            table + u'\n';
-}
-
-int pictureFilesOnly(const QString& markdown) {
-    QFile md(markdown);
-    QString text;
-    if (md.open(QIODevice::ReadOnly))
-        text = QString::fromUtf8(md.readAll());
-    md.close();
-    const QString section = pictureFilesSection(QDir::currentPath());
-    if (section.isEmpty())
-        return 1;
-    const qsizetype from = text.indexOf(QStringLiteral("## Picture files"));
-    if (from < 0) {
-        text +=
-            (text.endsWith(u'\n') || text.isEmpty() ? QString() : QStringLiteral("\n")) + section;
-    } else {
-        qsizetype to = text.indexOf(QStringLiteral("\n## "), from);
-        to = to < 0 ? text.size() : to + 1;
-        text.replace(from, to - from, section);
-    }
-    if (!md.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return 1;
-    md.write(text.toUtf8());
-    return 0;
 }

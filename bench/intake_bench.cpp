@@ -5,6 +5,7 @@
 #include "imaging/ImageModel.h"
 #include "mainwindow/fmMain.h"
 #include "platform/FileSystem.h"
+#include "platform/Process.h"
 #include "platform/null/NullDesktop.h"
 
 #include <QApplication>
@@ -35,20 +36,22 @@ long peakKiB() {
 } // namespace
 
 int main(int argc, char** argv) {
+    platform::useLargePages(argv); // as the program does
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     imaging::raiseImageAllocationLimit();
-    if (argc > 2 && qstrcmp(argv[1], "--files") == 0)
-        return pictureFilesOnly(QString::fromLocal8Bit(argv[2]));
     const QString out =
         argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("benchmarks.md");
-    // A second argument names one section to measure again, the others left as they are.
+    // A second argument (edits, colour, files) names one section to measure again, the others
+    // left as they are.
     if (argc > 2) {
         const QString only = QString::fromLocal8Bit(argv[2]);
         if (only == QStringLiteral("edits"))
             return bench::spliceSection(out, editSection()) ? 0 : 1;
         if (only == QStringLiteral("colour"))
             return bench::spliceSection(out, colourSection()) ? 0 : 1;
+        if (only == QStringLiteral("files"))
+            return bench::spliceSection(out, pictureFilesSection(QDir::currentPath())) ? 0 : 1;
         std::fprintf(stderr, "unknown section: %s\n", argv[2]);
         return 2;
     }
