@@ -90,5 +90,18 @@ for ext in png tif pcx gif jpg; do
     fi
     note "saved.$ext reopened: $out"
 done
+
+note "copy and minimise: the copy is not taken back in as a capture"
+n=$(bmp_count_now)
+before=$(logged "command ｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰ・最小化 ran")
+click "画像" 3
+sleep 0.5
+xdotool key Down Down Return # ｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰ, ｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰ・最小化
+logged_more "$before" "command ｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰ・最小化 ran"
+wait_for 10 "the window to be iconified" is_hidden "$TOLVIK_WIN"
+wait_for 10 "the clipboard to offer the copy" \
+    bash -c "xclip -selection clipboard -t TARGETS -o 2>/dev/null | grep -q image/png"
+sleep 3
+[ "$(bmp_count_now)" -eq "$n" ] || fail "the program took its own copy back in: $(ls "$WORK_DIR")"
 tolvik_alive
 note "PASS"
