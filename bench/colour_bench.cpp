@@ -209,11 +209,8 @@ QString colourSection() {
       << " ms to 256 colours (median of 3).\n\n"
       << "Dithering lowers PSNR by design (it trades error per pixel for smooth tone seen "
          "from a distance), so dithered figures compare with convert's dithered column. The "
-         "grey figures mostly measure the grey formula: Qt's conversion, which 80 and 40 use, "
-         "takes the luminance in linear light and encodes it again (pure red becomes 130 where "
-         "Rec. 709 luma gives 54), so ours stays away from the luma reference even at 80. At "
-         "40 ours uses 16 evenly spaced levels where convert fits 16 levels to the picture. "
-         "The times are from a 2-core machine while another build ran; libimagequant's "
-         "threads suffer most from that.\n";
+         "greys (80 and 40) are the Rec. 709 luma of the stored values, rounded; at 40 ours "
+         "uses 16 evenly spaced levels where convert fits 16 levels to the picture. The times "
+         "are from a 2-core machine; libimagequant's threads suffer most when it is busy.\n";
     return out;
 }

@@ -51,6 +51,27 @@ QList<QRgb> greyTable(int levels) {
     return t;
 }
 
+// Grey by the luma of ITU-R BT.709 on the stored values, as screens and the usual tools
+// weigh colours (pure red 54, green 182, blue 19). Qt's own conversion weighs light in linear
+// intensity, which turns red text on white into a pale grey of 130.
+QImage lumaGrey(const QImage& src) {
+    if (src.format() == QImage::Format_Grayscale8)
+        return src;
+    const QImage rgb = src.convertToFormat(QImage::Format_RGB32);
+    QImage out(rgb.size(), QImage::Format_Grayscale8);
+    if (rgb.isNull() || out.isNull())
+        return {};
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto* s = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        uchar* d = out.scanLine(y);
+        for (int x = 0; x < rgb.width(); ++x)
+            d[x] = uchar((qRed(s[x]) * 54 + qGreen(s[x]) * 183 + qBlue(s[x]) * 19 + 128) >> 8);
+    }
+    out.setDotsPerMeterX(src.dotsPerMeterX());
+    out.setDotsPerMeterY(src.dotsPerMeterY());
+    return out;
+}
+
 } // namespace
 
 QImage convertToDepthCode(const QImage& src, int code) {
@@ -64,7 +85,7 @@ QImage convertToDepthCode(const QImage& src, int code) {
             return src;
         return reduceColours(src, 16);
     case 40: {
-        QImage g = src.convertToFormat(QImage::Format_Grayscale8);
+        QImage g = lumaGrey(src);
         QImage out(g.size(), QImage::Format_Indexed8);
         out.setColorTable(greyTable(16));
         for (int y = 0; y < g.height(); ++y) {
@@ -82,7 +103,7 @@ QImage convertToDepthCode(const QImage& src, int code) {
             return src;
         return reduceColours(src, 256);
     case 80:
-        return src.convertToFormat(QImage::Format_Grayscale8);
+        return lumaGrey(src);
     case 16:
         return src.convertToFormat(QImage::Format_RGB16);
     case 24:

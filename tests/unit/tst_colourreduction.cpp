@@ -95,6 +95,19 @@ QImage noisy(QImage img) {
 class TestColourReduction : public QObject {
     Q_OBJECT
 private slots:
+    // Greys weigh the colours as screens do (BT.709 luma), at 256 and at 16 levels.
+    void greyIsLuma() {
+        QImage img(3, 1, QImage::Format_RGB32);
+        img.setPixel(0, 0, qRgb(255, 0, 0));
+        img.setPixel(1, 0, qRgb(0, 255, 0));
+        img.setPixel(2, 0, qRgb(0, 0, 255));
+        const QImage grey = imaging::convertToDepthCode(img, 80);
+        QCOMPARE(grey.format(), QImage::Format_Grayscale8);
+        const uchar* g = grey.constScanLine(0);
+        QCOMPARE((QList<int>{g[0], g[1], g[2]}), (QList<int>{54, 182, 19}));
+        const QImage sixteen = imaging::convertToDepthCode(img, 40);
+        QCOMPARE(sixteen.pixelIndex(0, 0), (54 * 15 + 127) / 255);
+    }
     void limits_data() {
         QTest::addColumn<int>("code");
         QTest::addColumn<int>("limit");
