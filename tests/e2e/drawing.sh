@@ -14,16 +14,7 @@ start_accessibility
 start_tolvik
 
 note "capture"
-timeout 10 xdotool windowminimize --sync "$TOLVIK_WIN" || fail "could not minimise the window"
-wait_for 10 "the window to be iconified" is_hidden "$TOLVIK_WIN"
-sleep 1
-xclip_offer image/png "$E2E_TMP/shot.png"
-wait_for_file "$WORK_DIR/001.bmp" 10
-kill "$LAST_PID" # an empty clipboard keeps the paste item disabled, which the walk counts on
-timeout 10 xdotool windowactivate --sync "$TOLVIK_WIN" ||
-    timeout 10 xdotool windowmap --sync "$TOLVIK_WIN" || fail "could not restore the window"
-wait_for 10 "the window to be shown again" is_viewable "$TOLVIK_WIN"
-sleep 1
+capture_and_restore "$E2E_TMP/shot.png"
 
 note "open the toolbar from the picture's popup"
 # Copy, copy and minimise, 範囲, ﾄﾘﾐﾝｸﾞ, ﾘｻｲｽﾞ, 綴じ込み, 回転, 色数, then ﾂｰﾙﾊﾞｰを表示 (the

@@ -219,3 +219,18 @@ key() {
 last_range() {
     grep -o 'range [0-9-]* [0-9-]* [0-9-]* [0-9-]*' "$E2E_TMP/tolvik.log" | tail -n 1 | cut -d' ' -f2-
 }
+
+# capture_and_restore PNG: takes PNG in as 001.bmp while minimised, then restores the window
+# with the clipboard empty again (so "ｸﾘｯﾌﾟﾎﾞｰﾄﾞから貼付" is disabled, as menu walks count on).
+capture_and_restore() {
+    timeout 10 xdotool windowminimize --sync "$TOLVIK_WIN" || fail "could not minimise the window"
+    wait_for 10 "the window to be iconified" is_hidden "$TOLVIK_WIN"
+    sleep 1
+    xclip_offer image/png "$1"
+    wait_for_file "$WORK_DIR/001.bmp" 10
+    kill "$LAST_PID"
+    timeout 10 xdotool windowactivate --sync "$TOLVIK_WIN" ||
+        timeout 10 xdotool windowmap --sync "$TOLVIK_WIN" || fail "could not restore the window"
+    wait_for 10 "the window to be shown again" is_viewable "$TOLVIK_WIN"
+    sleep 1
+}
