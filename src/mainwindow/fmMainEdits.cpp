@@ -20,54 +20,32 @@ struct PictureEdit {
 
 PictureEdit editOf(O op) {
     using namespace imaging;
-    auto rotate = [](const char16_t* caption) {
-        const QString c = QString::fromUtf16(caption);
-        return PictureEdit{c, [c](ImageModel& p) { return rotateByCaption(p, c); }};
-    };
-    auto reduce = [](const char16_t* caption, ReduceMode mode) {
-        return PictureEdit{QString::fromUtf16(caption),
-                           [mode](ImageModel& p) { return reduceToRange(p, mode); }};
-    };
-    auto fold = [](const char16_t* caption) {
-        const QString c = QString::fromUtf16(caption);
-        return PictureEdit{
-            c, [c](ImageModel& p) { return foldOutBand(p, foldDirectionOfCaption(c)); }};
-    };
-    auto emphasis = [](const char16_t* caption, const char16_t* kind) {
-        const QString k = QString::fromUtf16(kind);
-        return PictureEdit{QString::fromUtf16(caption),
-                           [k](ImageModel& p) { return emphasizeRange(p, emphasisOfKind(k)); },
-                           true};
-    };
+    // The menu caption names the step in the history, and tells turns and folds apart.
+    const QString c = OperationRegistry::caption(op);
     switch (op) {
     case O::Trim:
-        return {QStringLiteral("ﾄﾘﾐﾝｸﾞ"), trimToRange, true};
+        return {c, trimToRange, true};
     case O::EmphasizeRelative:
-        return emphasis(u"強調(相対)", u"相対");
     case O::EmphasizeMarker:
-        return emphasis(u"強調(ﾏｰｶｰ)", u"ﾏｰｶｰ");
+        return {c, [c](ImageModel& p) { return emphasizeRange(p, emphasisOfKind(c)); }, true};
     case O::ShrinkToWidth:
-        return reduce(u"横方向を基準に縮小", ReduceMode::KeepRatioByWidth);
     case O::ShrinkToHeight:
-        return reduce(u"縦方向を基準に縮小", ReduceMode::KeepRatioByHeight);
-    case O::ShrinkUnevenly:
-        return reduce(u"縦横比率を変えて縮小", ReduceMode::RangeSize);
+    case O::ShrinkUnevenly: {
+        const ReduceMode mode = op == O::ShrinkToWidth    ? ReduceMode::KeepRatioByWidth
+                                : op == O::ShrinkToHeight ? ReduceMode::KeepRatioByHeight
+                                                          : ReduceMode::RangeSize;
+        return {c, [mode](ImageModel& p) { return reduceToRange(p, mode); }};
+    }
     case O::FoldVertical:
-        return fold(u"縦方向");
     case O::FoldHorizontal:
-        return fold(u"横方向");
+        return {c, [c](ImageModel& p) { return foldOutBand(p, foldDirectionOfCaption(c)); }};
     case O::MirrorHorizontal:
-        return rotate(u"左右反転");
     case O::MirrorVertical:
-        return rotate(u"上下反転");
     case O::RotateRight90:
-        return rotate(u"右90度");
     case O::RotateRight180:
-        return rotate(u"右180度");
     case O::RotateLeft90:
-        return rotate(u"左90度");
     case O::RotateLeft180:
-        return rotate(u"左180度");
+        return {c, [c](ImageModel& p) { return rotateByCaption(p, c); }};
     default:
         return {};
     }
