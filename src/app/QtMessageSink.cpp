@@ -25,6 +25,21 @@ MessageSink::Answer QtMessageSink::ask(const QString& text, Buttons buttons) {
     return box.exec() == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
 }
 
+MessageSink::Answer QtMessageSink::askToSave(const QString& text) {
+    QMessageBox box(QMessageBox::Question, kTitle, lines(text),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Save:
+        return Answer::Save;
+    case QMessageBox::Discard:
+        return Answer::Discard;
+    default:
+        return Answer::Cancel;
+    }
+}
+
 void QtMessageSink::notice(const QString& text) {
     if (!m_notice)
         m_log.clear();

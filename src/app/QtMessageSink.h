@@ -12,6 +12,7 @@ class QtMessageSink : public MessageSink {
 public:
     ~QtMessageSink() override;
     Answer ask(const QString& text, Buttons buttons = Buttons::Ok) override;
+    Answer askToSave(const QString& text) override;
     void notice(const QString& text) override;
     QString openFileName(const QString& title, const QString& filters) override;
     QString saveFileName(const QString& filters) override;

@@ -8,12 +8,18 @@ class QPrinter;
 class MessageSink {
 public:
     enum class Buttons { Ok, OkCancel };
-    enum class Answer { Ok, Cancel };
+    enum class Answer { Ok, Cancel, Save, Discard };
 
     virtual ~MessageSink() = default;
 
     // A modal box with the program's title; Cancel only for OkCancel.
     virtual Answer ask(const QString& text, Buttons buttons = Buttons::Ok) = 0;
+    // Asks whether to save changes before they would be lost: Save, Discard or Cancel. A sink
+    // without dialogs discards, as the program did before it asked.
+    virtual Answer askToSave(const QString& text) {
+        (void)text;
+        return Answer::Discard;
+    }
     // A notice that does not wait for the user, so later captures are not held up.
     virtual void notice(const QString& text) = 0;
 

@@ -2,6 +2,7 @@
 
 #include "core/NumRules.h"
 #include "imaging/DepthCode.h"
+#include "imaging/PaletteFit.h"
 
 #include <QTransform>
 
@@ -283,6 +284,15 @@ bool emphasizeRange(ImageModel& picture, Emphasis kind) {
         auto* line = reinterpret_cast<QRgb*>(part.scanLine(y));
         for (int x = 0; x < part.width(); ++x)
             line[x] = kind == Emphasis::Relative ? lifted(line[x]) : marked(line[x]);
+    }
+    if (src.format() == QImage::Format_Indexed8 || src.depth() == 1) {
+        // A palette rarely holds the emphasised colours: they join it where there is room
+        // and are dithered where there is not, so the range shows at every depth.
+        const int code = picture.depthCode();
+        const int colours = code == 1 ? 2 : (code == 4 || code == 40) ? 16 : 256;
+        takeResult(picture, fitIntoPalette(src, region, part, colours, isGreyDepthCode(code)),
+                   code);
+        return true;
     }
     const QImage back = inFormOf(part, src);
     allocated(back);

@@ -17,25 +17,29 @@ qint64 bytesOf(const ImageModel& m) {
 class PictureDocument::EditStep : public QUndoCommand {
 public:
     EditStep(PictureDocument& doc, const QString& text, ImageModel before, ImageModel after,
-             bool alreadyDone)
+             quint64 beforeState, quint64 afterState)
         : QUndoCommand(text), m_doc(doc), m_before(std::move(before)), m_after(std::move(after)),
-          m_skipRedo(alreadyDone) {}
-    void undo() override { m_doc.restore(m_before); }
+          m_beforeState(beforeState), m_afterState(afterState) {}
+    void undo() override { m_doc.restore(m_before, m_beforeState); }
     void redo() override {
-        if (m_skipRedo) {
+        if (m_skipRedo) { // pushed when the edit was already applied
             m_skipRedo = false;
             return;
         }
-        m_doc.restore(m_after);
+        m_doc.restore(m_after, m_afterState);
     }
     const ImageModel& before() const { return m_before; }
     const ImageModel& after() const { return m_after; }
+    quint64 beforeState() const { return m_beforeState; }
+    quint64 afterState() const { return m_afterState; }
 
 private:
     PictureDocument& m_doc;
     ImageModel m_before;
     ImageModel m_after;
-    bool m_skipRedo;
+    quint64 m_beforeState;
+    quint64 m_afterState;
+    bool m_skipRedo = true;
 };
 
 PictureDocument::PictureDocument(QObject* parent) : QObject(parent) {
@@ -51,15 +55,27 @@ qint64 PictureDocument::bytesOfPicture() const {
     return bytesOf(m_model);
 }
 
-void PictureDocument::restore(const ImageModel& state) {
+void PictureDocument::restore(const ImageModel& state, quint64 id) {
     m_model = state;
+    m_state = id;
+    if (m_keptResolution) {
+        m_model.resolutionX = m_keptResolution->x();
+        m_model.resolutionY = m_keptResolution->y();
+        m_model.applyResolution();
+    }
     emit changed();
 }
 
-void PictureDocument::replace(const ImageModel& picture) {
+void PictureDocument::newPicture() {
     ++m_generation;
     m_queue.clear();
     m_history.clear();
+    m_keptResolution.reset();
+    m_state = m_storedState = ++m_lastState;
+}
+
+void PictureDocument::replace(const ImageModel& picture) {
+    newPicture();
     const double zx = m_model.zoomX, zy = m_model.zoomY;
     const int pointer = m_model.mousePointer;
     m_model.adopt(picture);
@@ -71,9 +87,7 @@ void PictureDocument::replace(const ImageModel& picture) {
 }
 
 void PictureDocument::clear() {
-    ++m_generation;
-    m_queue.clear();
-    m_history.clear();
+    newPicture();
     m_model.clear();
     emit changed();
 }
@@ -103,9 +117,17 @@ void PictureDocument::apply(const QString& text, ImageModel after) {
     after.zoomX = m_model.zoomX;
     after.zoomY = m_model.zoomY;
     after.mousePointer = m_model.mousePointer;
+    if (m_keptResolution) { // set while the edit ran
+        after.resolutionX = m_keptResolution->x();
+        after.resolutionY = m_keptResolution->y();
+        after.applyResolution();
+    }
     ImageModel before = m_model;
+    const quint64 beforeState = m_state;
     m_model = after;
-    m_history.push(new EditStep(*this, text, std::move(before), std::move(after), true));
+    m_state = ++m_lastState;
+    m_history.push(
+        new EditStep(*this, text, std::move(before), std::move(after), beforeState, m_state));
     trimHistory();
     emit changed();
 }
@@ -178,7 +200,10 @@ void PictureDocument::setZoom(double x, double y) {
 }
 
 void PictureDocument::setResolution(int x, int y) {
-    if (m_model.handle() == 0 || (m_model.resolutionX == x && m_model.resolutionY == y))
+    if (m_model.handle() == 0)
+        return;
+    m_keptResolution = QPoint(x, y);
+    if (m_model.resolutionX == x && m_model.resolutionY == y)
         return;
     m_model.resolutionX = x;
     m_model.resolutionY = y;
@@ -209,18 +234,22 @@ void PictureDocument::trimHistory() {
     if (m_history.index() != m_history.count() || historyBytes() <= m_limit)
         return;
     // A stack drops no single step, so the steps worth keeping are laid into a fresh one.
-    std::vector<std::pair<QString, std::pair<ImageModel, ImageModel>>> keep;
+    std::vector<const EditStep*> keep;
     qint64 total = 0;
     for (int i = m_history.count() - 1; i >= 0; --i) {
         const auto* step = static_cast<const EditStep*>(m_history.command(i));
         total += bytesOf(step->before());
         if (total > m_limit)
             break;
-        keep.push_back({step->text(), {step->before(), step->after()}});
+        keep.push_back(step);
     }
-    m_history.clear();
+    std::vector<EditStep*> fresh;
     for (auto it = keep.rbegin(); it != keep.rend(); ++it)
-        m_history.push(new EditStep(*this, it->first, it->second.first, it->second.second, true));
+        fresh.push_back(new EditStep(*this, (*it)->text(), (*it)->before(), (*it)->after(),
+                                     (*it)->beforeState(), (*it)->afterState()));
+    m_history.clear();
+    for (EditStep* step : fresh)
+        m_history.push(step);
 }
 
 } // namespace imaging

@@ -12,6 +12,7 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
 
 namespace imaging {
 
@@ -62,8 +63,14 @@ public:
     void clearRange() { setRange({}); }
     void setZoom(double x, double y);
     void setMousePointer(int pointer);
-    // Dots per inch of the picture, outside the history.
+    // Dots per inch of the picture, outside the history: undo and redo keep it.
     void setResolution(int x, int y);
+
+    // Which state of the history the stored file holds. A new picture is the one stored;
+    // markStored names another state (state() at the moment its picture was taken).
+    quint64 state() const { return m_state; }
+    void markStored(quint64 state) { m_storedState = state; }
+    bool matchesStored() const { return m_model.handle() == 0 || m_state == m_storedState; }
 
     QUndoStack& history() { return m_history; }
     void setHistoryLimit(qint64 bytes);
@@ -76,7 +83,8 @@ signals:
 private:
     class EditStep;
     friend class EditStep;
-    void restore(const ImageModel& state);
+    void restore(const ImageModel& state, quint64 id);
+    void newPicture();
     void trimHistory();
     void apply(const QString& text, ImageModel after);
     void finishBackground(quint64 generation, const QString& text, EditOutcome outcome,
@@ -90,6 +98,12 @@ private:
     qint64 m_backgroundBytes = qint64(24) << 20;
     bool m_editing = false;
     quint64 m_generation = 0; // counts new pictures, so a late result can tell it is stale
+    // Every state the picture passes through has its own number; steps keep theirs, so the
+    // stored one is known however the history is walked or trimmed.
+    quint64 m_lastState = 0;
+    quint64 m_state = 0;
+    quint64 m_storedState = 0;
+    std::optional<QPoint> m_keptResolution;
     std::deque<std::function<void()>> m_queue;
     QThreadPool m_worker; // one thread: edits run in order
 };

@@ -279,6 +279,10 @@ void fmMain::Timer1_Timer() {
 void fmMain::RefreshFileList() {
     QCoreApplication::processEvents();
     m_File1->reread();
+    selectCurrentFile();
+}
+
+void fmMain::selectCurrentFile() {
     if (m_currentFile.isEmpty())
         return;
     const QString name = m_currentFile.mid(m_currentFile.lastIndexOf(u'/') + 1).toLower();
@@ -295,8 +299,14 @@ void fmMain::File1_Click() {
     if (name.isEmpty())
         return;
     const QString path = m_File1->path() + u'/' + name;
-    if (Sys::FileExists(path))
+    if (!Sys::FileExists(path))
+        return;
+    whenEditsSettled([this, path] {
         ShowFile(path);
+        selectCurrentFile();
+    });
+    // Until then, or when the user keeps the edited picture, the list marks the file shown.
+    selectCurrentFile();
 }
 
 void fmMain::ShowFile(const QString& path) {
@@ -337,7 +347,33 @@ void fmMain::Text1_Edited(const QString& text) {
     m_messages.ask(why);
 }
 
+void fmMain::whenEditsSettled(std::function<void()> proceed) {
+    m_picture.whenIdle([this, proceed = std::move(proceed)] {
+        if (!hasUnsavedEdits()) {
+            proceed();
+            return;
+        }
+        const QString name = m_currentFile.mid(m_currentFile.lastIndexOf(u'/') + 1);
+        switch (m_messages.askToSave((name.isEmpty() ? QStringLiteral("画像") : name) +
+                                     QStringLiteral(" は変更されています。変更を保存しますか?"))) {
+        case MessageSink::Answer::Save:
+            savePicture(false, proceed); // nothing more happens when the save fails
+            return;
+        case MessageSink::Answer::Discard:
+            erasePicture(); // the edits go, and with them the picture they were made on
+            proceed();
+            return;
+        default:
+            return;
+        }
+    });
+}
+
 void fmMain::SaveWindowSettings() {
+    whenEditsSettled([this] { endProgram(); });
+}
+
+void fmMain::endProgram() {
     finishCapture();
     m_session->setWaiting(false);
     // A settings file that cannot be written does not keep the program from ending.
@@ -349,9 +385,13 @@ void fmMain::SaveWindowSettings() {
 void fmMain::closeEvent(QCloseEvent* event) {
     // Only a close from the window frame runs the exit routine; a close by code
     // (the shutdown itself) or by the session does not save.
-    if (event->spontaneous() && !Sys::shuttingDown())
+    if (event->spontaneous() && !Sys::shuttingDown()) {
+        // The exit routine closes the window itself once nothing would be lost.
+        event->ignore();
         SaveWindowSettings();
-    else if (!Sys::shuttingDown())
+        return;
+    }
+    if (!Sys::shuttingDown())
         Sys::ShutDown(); // closed by the session or by code: end without saving
     event->accept();
 }

@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <deque>
 #include <functional>
 #include <memory>
 
@@ -96,8 +97,16 @@ public:
     bool LoadImageFile(const QString& path);
     void Timer1_Timer();
 
-    // The exit routine: leave capture wait, write the settings and shut down.
+    // The exit routine: leave capture wait, write the settings and shut down; edits not yet
+    // saved are asked about first.
     void SaveWindowSettings() override;
+
+    // Whether the picture shown differs from its file (or from what was taken in).
+    bool hasUnsavedEdits() const { return !m_picture.matchesStored(); }
+    // Runs proceed once the edits asked for are done and none would be lost: at once when
+    // the picture matches its file, otherwise after the user saved it or chose to discard
+    // the edits; never when the user cancels or the save fails.
+    void whenEditsSettled(std::function<void()> proceed);
 
     // Text, clipboard and work-folder commands.
     bool textShown() const override { return m_textShown; }
@@ -166,9 +175,20 @@ protected:
     void moveEvent(QMoveEvent* event) override;
 
 private:
-    void pictureSaved(const imaging::SaveResult& result, quint64 handle);
-    void runEdit(QString text, imaging::PictureDocument::Change change, bool marksChanged);
-    void finishEdit(const QString& text, imaging::EditOutcome outcome, bool marksChanged);
+    // Saves the picture; then runs after a successful save.
+    void savePicture(bool saveAs, std::function<void()> then);
+    void pictureSaved(const imaging::SaveResult& result, quint64 state, bool overCurrentFile,
+                      const std::function<void()>& then);
+    void runEdit(QString text, imaging::PictureDocument::Change change);
+    void finishEdit(const QString& text, imaging::EditOutcome outcome);
+    // Shows the picture at its place in the history: depth mark, and the view state that
+    // tells whether it matches its file.
+    void showHistoryStep();
+    void endProgram();
+    // Marks the current file in the list, without showing it again.
+    void selectCurrentFile();
+    void printPicture();
+    void erasePicture();
     void noteRestoredGeometry();
     void intakeDone(const IntakeOutcome& outcome);
     void Form_Resize();
@@ -215,6 +235,7 @@ private:
     bool m_textShown = false;
     bool m_eventsHeld = false;
     int m_lostOffers = 0;
+    std::deque<quint64> m_workFolderSaves; // picture states on their way to the work folder
     int m_displayMode = 1;
     ViewState m_viewState = ViewState::Empty;
 
@@ -229,9 +250,9 @@ public:
     QList<QPoint> GetToolbarPoints() const;
     // Forgets the current shape and drops one in progress.
     void EndToolbarDrawing();
-    // With no range, the toolbar shown and a four-point shape, the shape's corners become the
-    // range and drawing ends; the range-using operations call it first.
-    void takeToolbarShapeAsRange();
+    // With no range, the toolbar shown and a four-point shape: the range its corners 0 and 2
+    // make, for the one operation that asks (drawing ends); an empty range otherwise.
+    imaging::Range takeToolbarShape();
     DrawingToolbar* drawingToolbar() const { return m_drawBar; }
     imaging::DrawingSession* drawingSession() const { return m_drawing; }
 

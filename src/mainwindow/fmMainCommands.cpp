@@ -33,13 +33,17 @@ void fmMain::CopyText(bool minimize) {
 }
 
 void fmMain::SaveToWorkFolder() {
-    if (m_picture.handle() == 0) {
-        m_intake->scan(m_prefix);
-        return;
-    }
-    // Written off this thread; busy until the outcome is shown.
-    m_busy.begin();
-    m_intake->storeInWorkFolder(m_picture.model(), m_prefix);
+    // What is stored is the picture with every edit asked for before.
+    m_picture.whenIdle([this] {
+        if (m_picture.handle() == 0) {
+            m_intake->scan(m_prefix);
+            return;
+        }
+        // Written off this thread; busy until the outcome is shown.
+        m_busy.begin();
+        m_workFolderSaves.push_back(m_picture.state());
+        m_intake->storeInWorkFolder(m_picture.model(), m_prefix);
+    });
 }
 
 void fmMain::EmptyWorkFolder() {
@@ -60,6 +64,10 @@ void fmMain::ExploreWorkFolder() {
 }
 
 void fmMain::EraseImage() {
+    whenEditsSettled([this] { erasePicture(); });
+}
+
+void fmMain::erasePicture() {
     m_view->display(imaging::ImageView::Clear);
     // The picture goes too, so a later save cannot store what is no longer shown.
     m_picture.clear();

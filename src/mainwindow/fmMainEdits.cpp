@@ -10,12 +10,10 @@ namespace {
 
 using O = Operation;
 
-// The edit an operation makes, its caption in the history, and whether it marks the
-// picture as changed (trimming and emphasis do; folds, reductions and turns do not).
+// The edit an operation makes and its caption in the history.
 struct PictureEdit {
     QString text;
     std::function<bool(imaging::ImageModel&)> change;
-    bool marksChanged = false;
 };
 
 PictureEdit editOf(O op) {
@@ -24,10 +22,10 @@ PictureEdit editOf(O op) {
     const QString c = OperationRegistry::caption(op);
     switch (op) {
     case O::Trim:
-        return {c, trimToRange, true};
+        return {c, trimToRange};
     case O::EmphasizeRelative:
     case O::EmphasizeMarker:
-        return {c, [c](ImageModel& p) { return emphasizeRange(p, emphasisOfKind(c)); }, true};
+        return {c, [c](ImageModel& p) { return emphasizeRange(p, emphasisOfKind(c)); }};
     case O::ShrinkToWidth:
     case O::ShrinkToHeight:
     case O::ShrinkUnevenly: {
@@ -56,37 +54,43 @@ PictureEdit editOf(O op) {
 void fmMain::editPicture(Operation op) {
     PictureEdit e = editOf(op);
     if (e.change)
-        runEdit(std::move(e.text), std::move(e.change), e.marksChanged);
+        runEdit(std::move(e.text), std::move(e.change));
 }
 
 void fmMain::changeDepth(const QString& caption) {
     if (imaging::depthCodeOfCaption(caption) == 0)
         return; // "減色しない" and the like
-    runEdit(
-        caption,
-        [caption](imaging::ImageModel& p) { return imaging::setDepthByCaption(p, caption); }, true);
+    runEdit(caption,
+            [caption](imaging::ImageModel& p) { return imaging::setDepthByCaption(p, caption); });
 }
 
-void fmMain::runEdit(QString text, imaging::PictureDocument::Change change, bool marksChanged) {
+void fmMain::runEdit(QString text, imaging::PictureDocument::Change change) {
     // Behind a running edit, so edits apply in the order they were asked for.
-    m_picture.whenIdle(
-        [this, text = std::move(text), change = std::move(change), marksChanged]() mutable {
-            takeToolbarShapeAsRange();
-            if (m_picture.handle() == 0)
-                return;
-            m_busy.begin();
-            auto done = [this, text, marksChanged](imaging::EditOutcome outcome) {
-                m_busy.end();
-                finishEdit(text, outcome, marksChanged);
+    m_picture.whenIdle([this, text = std::move(text), change = std::move(change)]() mutable {
+        if (m_picture.handle() == 0)
+            return;
+        // A shape drawn with the toolbar serves as the range of this one edit only.
+        const imaging::Range shape = takeToolbarShape();
+        if (!shape.isEmpty())
+            change = [change = std::move(change), shape](imaging::ImageModel& p) {
+                p.range = shape;
+                const bool done = change(p);
+                p.clearRange();
+                return done;
             };
-            if (m_picture.editsInBackground())
-                m_picture.editInBackground(text, std::move(change), std::move(done));
-            else
-                done(m_picture.edit(text, change));
-        });
+        m_busy.begin();
+        auto done = [this, text](imaging::EditOutcome outcome) {
+            m_busy.end();
+            finishEdit(text, outcome);
+        };
+        if (m_picture.editsInBackground())
+            m_picture.editInBackground(text, std::move(change), std::move(done));
+        else
+            done(m_picture.edit(text, change));
+    });
 }
 
-void fmMain::finishEdit(const QString& text, imaging::EditOutcome outcome, bool marksChanged) {
+void fmMain::finishEdit(const QString& text, imaging::EditOutcome outcome) {
     using imaging::EditOutcome;
     if (outcome == EditOutcome::Failed) {
         // The picture is as it was; the user should know why nothing happened.
@@ -95,45 +99,54 @@ void fmMain::finishEdit(const QString& text, imaging::EditOutcome outcome, bool 
     }
     if (outcome != EditOutcome::Done)
         return; // nothing to do (no range), or a new picture came meanwhile
+    showHistoryStep();
+}
+
+void fmMain::showHistoryStep() {
     displayPicture();
     m_menus->showDepth(m_picture.depthCode());
-    if (marksChanged)
-        SetViewState(ViewState::Changed);
+    // Any edit, and any step back or forth, away from the picture in the file changes it.
+    SetViewState(m_picture.matchesStored() ? ViewState::Stored : ViewState::Changed);
 }
 
 void fmMain::registerRange() {
-    takeToolbarShapeAsRange();
-    const imaging::Range r = m_picture.range();
-    if (m_picture.handle() == 0 || r.isEmpty())
-        return; // without a range nothing happens
-    if (const auto edited =
-            sizes::SizeDialog::edit(this, m_rangeList, r.x2 - r.x1, r.y2 - r.y1, m_messages))
-        setRangeList(*edited);
+    m_picture.whenIdle([this] {
+        imaging::Range r = m_picture.range();
+        if (r.isEmpty())
+            r = takeToolbarShape();
+        if (m_picture.handle() == 0 || r.isEmpty())
+            return; // without a range nothing happens
+        if (const auto edited =
+                sizes::SizeDialog::edit(this, m_rangeList, r.x2 - r.x1, r.y2 - r.y1, m_messages))
+            setRangeList(*edited);
+    });
 }
 
 void fmMain::selectRegisteredRange(int index) {
-    if (m_picture.handle() == 0)
-        return;
-    const QSizeF size = sizes::RangeSize(m_rangeList, index);
-    if (size.isEmpty())
-        return; // no such entry, or a size of 0
-    // Centimetres are measured at 96 dpi, which the picture keeps from then on.
-    m_picture.setResolution(96, 96);
-    const QRect r = sizes::RegisteredRange(size, m_picture.image().size());
-    if (!r.isNull())
-        m_picture.setRange({10, 10, r.right(), r.bottom()});
+    m_picture.whenIdle([this, index] {
+        if (m_picture.handle() == 0)
+            return;
+        const QSizeF size = sizes::RangeSize(m_rangeList, index);
+        if (size.isEmpty())
+            return; // no such entry, or a size of 0
+        // Centimetres are measured at 96 dpi, which the picture keeps from then on.
+        m_picture.setResolution(96, 96);
+        const QRect r = sizes::RegisteredRange(size, m_picture.image().size());
+        if (!r.isNull())
+            m_picture.setRange({10, 10, r.right(), r.bottom()});
+    });
 }
 
 void fmMain::undoEdit(bool redo) {
     m_picture.whenIdle([this, redo] {
+        // The history is the picture's: a text shown in its place is not touched.
+        if (m_textShown)
+            return;
         QUndoStack& history = m_picture.history();
         if (redo ? !history.canRedo() : !history.canUndo())
             return;
         const BusyPointer::Guard busy(m_busy);
         redo ? history.redo() : history.undo();
-        displayPicture();
-        m_menus->showDepth(m_picture.depthCode());
-        // Back where the picture was taken in, it is the stored picture again.
-        SetViewState(history.isClean() ? ViewState::Stored : ViewState::Changed);
+        showHistoryStep();
     });
 }

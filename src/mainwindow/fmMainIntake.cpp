@@ -34,9 +34,13 @@ void fmMain::intakeDone(const IntakeOutcome& out) {
     using Source = IntakeOutcome::Source;
     if (out.source == Source::WorkFolderSave) {
         m_busy.end();
+        const quint64 saved = m_workFolderSaves.empty() ? 0 : m_workFolderSaves.front();
+        if (!m_workFolderSaves.empty())
+            m_workFolderSaves.pop_front();
         if (out.kind == Kind::Stored) {
             m_currentFile = out.path;
-            SetViewState(ViewState::Stored);
+            m_picture.markStored(saved);
+            SetViewState(m_picture.matchesStored() ? ViewState::Stored : ViewState::Changed);
             RefreshFileList(); // re-reads the list and selects the file
         } else {
             m_messages.notice(QStringLiteral("作業ﾌｫﾙﾀﾞに保存できませんでした\r") + out.error);
@@ -55,6 +59,18 @@ void fmMain::intakeDone(const IntakeOutcome& out) {
     }
     const bool stored = out.kind == Kind::Stored;
     const bool capture = out.source == Source::Capture;
+    if (hasUnsavedEdits()) {
+        // The edited picture stays in view; what came in is stored and listed as always.
+        if (stored)
+            m_messages.notice(QStringLiteral("編集中の画像はそのまま表示しています。新しい") +
+                              (capture ? QStringLiteral("ｷｬﾌﾟﾁｬｰ") : QStringLiteral("ｺﾋﾟｰ")) +
+                              QStringLiteral("を保存しました: ") + out.path);
+        else if (out.kind == Kind::NotStored)
+            m_messages.notice((capture ? QStringLiteral("ｷｬﾌﾟﾁｬｰを保存できませんでした\r")
+                                       : QStringLiteral("ｺﾋﾟｰを保存できませんでした\r")) +
+                              out.error);
+        return;
+    }
     if (out.isText) {
         if (stored) {
             m_Rtxt->setPlainText(out.text);

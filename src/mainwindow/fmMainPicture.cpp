@@ -31,35 +31,45 @@ void fmMain::zoomTo(const QString& caption) {
 }
 
 void fmMain::CopyImage(bool minimize) {
-    if (m_picture.handle() == 0)
-        return;
-    {
-        const BusyPointer::Guard busy(m_busy);
-        takeToolbarShapeAsRange();
-        EndToolbarDrawing();
-        // A copy of the picture, cut to the range when there is one; the view keeps both.
-        imaging::ImageModel copy = m_picture.model();
-        imaging::trimToRange(copy);
-        copy.resolutionX = copy.resolutionY = 96;
-        copy.applyResolution();
-        // Offers of this process are not taken back in as captures or copies.
-        QGuiApplication::clipboard()->setImage(copy.image());
-    }
-    if (minimize)
-        showMinimized();
+    // The copy holds every edit asked for before it.
+    m_picture.whenIdle([this, minimize] {
+        if (m_picture.handle() == 0)
+            return;
+        {
+            const BusyPointer::Guard busy(m_busy);
+            const imaging::Range shape = takeToolbarShape();
+            EndToolbarDrawing();
+            // A copy of the picture, cut to the range when there is one; the view keeps both.
+            imaging::ImageModel copy = m_picture.model();
+            if (!shape.isEmpty())
+                copy.range = shape;
+            imaging::trimToRange(copy);
+            copy.resolutionX = copy.resolutionY = 96;
+            copy.applyResolution();
+            // Offers of this process are not taken back in as captures or copies.
+            QGuiApplication::clipboard()->setImage(copy.image());
+        }
+        if (minimize)
+            showMinimized();
+    });
 }
 
 void fmMain::PasteImage() {
-    const QImage image = QGuiApplication::clipboard()->image();
-    if (image.isNull())
+    const QMimeData* offered = QGuiApplication::clipboard()->mimeData();
+    if (!offered || !offered->hasImage())
         return; // no picture on the clipboard: the view stays as it is
-    const BusyPointer::Guard busy(m_busy);
-    imaging::ImageModel pasted;
-    pasted.setImage(image);
-    pasted.resolutionX = pasted.resolutionY = 96;
-    pasted.applyResolution();
-    m_picture.replace(pasted);
-    m_currentFile.clear();
-    SetViewState(displayPicture() ? ViewState::Stored : ViewState::Empty);
-    m_menus->showDepth(m_picture.depthCode());
+    whenEditsSettled([this] {
+        const QImage image = QGuiApplication::clipboard()->image();
+        if (image.isNull())
+            return;
+        const BusyPointer::Guard busy(m_busy);
+        imaging::ImageModel pasted;
+        pasted.setImage(image);
+        pasted.resolutionX = pasted.resolutionY = 96;
+        pasted.applyResolution();
+        m_picture.replace(pasted);
+        m_currentFile.clear();
+        SetViewState(displayPicture() ? ViewState::Stored : ViewState::Empty);
+        m_menus->showDepth(m_picture.depthCode());
+    });
 }

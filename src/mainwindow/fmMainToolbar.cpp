@@ -36,7 +36,7 @@ void fmMain::ShowToolbar(bool show) {
         // A drawn shape changes the picture as trimming does.
         connect(m_drawing, &imaging::DrawingSession::drawn, this,
                 [this](const QString& text, imaging::EditOutcome outcome) {
-                    finishEdit(text, outcome, true);
+                    finishEdit(text, outcome);
                 });
         m_view->setDrawing(m_drawing);
     }
@@ -70,12 +70,12 @@ void fmMain::EndToolbarDrawing() {
         m_drawing->endDrawing();
 }
 
-void fmMain::takeToolbarShapeAsRange() {
+imaging::Range fmMain::takeToolbarShape() {
     if (!m_toolbarShown || m_picture.handle() == 0 || !m_picture.range().isEmpty())
-        return;
+        return {};
     const QList<QPoint> points = GetToolbarPoints();
     if (points.size() != 4)
-        return;
-    m_picture.setRange({points[0].x(), points[0].y(), points[2].x(), points[2].y()});
+        return {};
     EndToolbarDrawing();
+    return {points[0].x(), points[0].y(), points[2].x(), points[2].y()};
 }

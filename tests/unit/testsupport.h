@@ -18,6 +18,12 @@ public:
         return answer;
     }
     void notice(const QString& text) override { notices << text; }
+    // The answer to "save the changes?"; discarding is what a sink without dialogs does.
+    Answer saveChoice = Answer::Discard;
+    Answer askToSave(const QString& text) override {
+        asked << text;
+        return saveChoice;
+    }
 
     // Dialog answers, and the dialogs shown ("open TITLE", "save", "printer").
     QStringList dialogs;

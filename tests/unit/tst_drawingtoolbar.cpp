@@ -8,7 +8,9 @@
 #include "windowfixture.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QToolButton>
@@ -140,27 +142,36 @@ private slots:
 
         // Three points: no range.
         draw(DrawTool::Pen, {{10, 10}, {50, 20}, {30, 60}});
-        win.w->takeToolbarShapeAsRange();
-        QVERIFY(win.w->picture().range().isEmpty());
+        QVERIFY(win.w->takeToolbarShape().isEmpty());
 
-        // A rectangle becomes the range once, and drawing ends; trimming then keeps it.
+        // A rectangle is the range of one command, and drawing ends; trimming then keeps it.
         draw(DrawTool::Rectangle, {{200, 150}, {20, 30}});
         win.w->editPicture(Operation::Trim);
         QCOMPARE(win.w->picture().image().size(), QSize(181, 121));
         QVERIFY(win.w->GetToolbarPoints().isEmpty());
 
+        // Copied with the shape as its range: the picture keeps no range afterwards.
+        draw(DrawTool::Rectangle, {{10, 10}, {40, 30}});
+        win.w->CopyImage(false);
+        QCOMPARE(QGuiApplication::clipboard()->image().size(), QSize(31, 21));
+        QVERIFY(win.w->picture().range().isEmpty());
+
+        // Emphasis of the shape changes only the shape, and leaves no range behind.
+        draw(DrawTool::Rectangle, {{50, 50}, {60, 60}});
+        win.w->editPicture(Operation::EmphasizeRelative);
+        QVERIFY(win.w->picture().range().isEmpty());
+
         // A range dragged before wins over the shape.
         draw(DrawTool::Ellipse, {{5, 5}, {100, 80}});
         win.w->picture().setRange({1, 2, 30, 40});
-        win.w->takeToolbarShapeAsRange();
+        QVERIFY(win.w->takeToolbarShape().isEmpty());
         QCOMPARE(win.w->picture().range(), (imaging::Range{1, 2, 30, 40}));
 
         // With the toolbar hidden there is no current shape, so no range either.
         win.w->picture().clearRange();
         draw(DrawTool::Rectangle, {{5, 5}, {60, 50}});
         win.w->ShowToolbar(false);
-        win.w->takeToolbarShapeAsRange();
-        QVERIFY(win.w->picture().range().isEmpty());
+        QVERIFY(win.w->takeToolbarShape().isEmpty());
     }
 };
 

@@ -6,6 +6,8 @@
 
 #include <QtTest>
 
+#include <algorithm>
+
 using namespace imaging;
 
 namespace {
@@ -250,18 +252,67 @@ private slots:
         QVERIFY(emphasizeRange(lifted, Emphasis::Relative)); // again on the same rectangle
         QCOMPARE(lifted.image().pixel(1, 1), qRgb(210, 255, 150));
 
-        // A palette picture keeps palette, code and every index outside the region; inside,
-        // black lifted to (55, 55, 55) takes the nearest palette colour, the grey of index 1.
+        // A palette picture keeps its code and the colour of every pixel outside the region;
+        // with room in the palette, the region takes its emphasised colours exactly.
         ImageModel pal = modelOf(palette4(4, 2), {0, 0, 1, 1});
         pal.setImage(pal.image(), 8);
+        const QImage before = pal.image();
         QVERIFY(emphasizeRange(pal, Emphasis::Relative));
         QCOMPARE(pal.depthCode(), 8);
-        QCOMPARE(pal.image().colorTable(), palette4(1, 1).colorTable());
-        QCOMPARE(indices(pal.image()), (QList<int>{1, 1, 2, 3, 1, 2, 3, 0}));
+        QCOMPARE(pal.image().format(), QImage::Format_Indexed8);
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 4; ++x) {
+                const QRgb c = before.pixel(x, y);
+                const QRgb up = qRgb(std::min(255, qRed(c) + 55), std::min(255, qGreen(c) + 55),
+                                     std::min(255, qBlue(c) + 55));
+                QCOMPARE(pal.image().pixel(x, y), x < 2 && y < 2 ? up : c);
+            }
 
         ImageModel none = modelOf(src);
         QVERIFY(!emphasizeRange(none, Emphasis::Marker));
         QCOMPARE(none.image(), src);
+    }
+
+    // A full palette (1, 4 and 8 bits) cannot take the new colours: the region is dithered
+    // from the palette, visibly lighter, and nothing outside it changes.
+    void emphasisOnFullPalettes_data() {
+        QTest::addColumn<int>("code");
+        QTest::newRow("1 bit") << 1;
+        QTest::newRow("16 colours") << 4;
+        QTest::newRow("256 colours") << 8;
+    }
+    void emphasisOnFullPalettes() {
+        QFETCH(int, code);
+        const int colours = code == 1 ? 2 : code == 4 ? 16 : 256;
+        QImage img(64, 64, code == 1 ? QImage::Format_Mono : QImage::Format_Indexed8);
+        QList<QRgb> table;
+        for (int i = 0; i < colours; ++i) // dark to light, every entry used
+            table << qRgb(i * 255 / (colours - 1), i * 200 / (colours - 1), 30);
+        img.setColorTable(table);
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 64; ++x)
+                img.setPixel(x, y, uint((x / 2 + y * 7) % colours) / (x < 32 ? 2 : 1));
+        ImageModel m = modelOf(img, {8, 8, 31, 55});
+        m.setImage(img, code);
+        const QRect region(QPoint(8, 8), QPoint(31, 55));
+        auto light = [](const QImage& i, const QRect& r) {
+            double sum = 0;
+            for (int y = r.top(); y <= r.bottom(); ++y)
+                for (int x = r.left(); x <= r.right(); ++x)
+                    sum += qRed(i.pixel(x, y)) + qGreen(i.pixel(x, y)) + qBlue(i.pixel(x, y));
+            return sum / (3.0 * r.width() * r.height());
+        };
+        QVERIFY(emphasizeRange(m, Emphasis::Relative));
+        QCOMPARE(m.depthCode(), code);
+        QCOMPARE(m.image().format(), img.format());
+        QVERIFY2(
+            light(m.image(), region) > light(img, region) + 20,
+            qPrintable(
+                QStringLiteral("%1 -> %2").arg(light(img, region)).arg(light(m.image(), region))));
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 64; ++x)
+                if (!region.contains(x, y))
+                    QCOMPARE(m.image().pixel(x, y), img.pixel(x, y));
     }
 
     // An edit is one step of the document: undo gives back the exact pixels and depth code;
