@@ -21,16 +21,18 @@ struct PointerSnapshot {
     QPoint hotspot = {};
 };
 
-// Who announced an offer and when: the window that took the clipboard and the time it took
-// it at. An owner asked again for the same announcement hands over what it holds then, so an
-// announcement is taken in once; two announcements are two offers, however alike their
-// content.
+// Who announced an offer, when, and which of the backend's notices told of it. An owner
+// asked again for the same announcement hands over what it holds then, so an announcement
+// is taken in once; two announcements are two offers, however alike their content. The
+// owner and its time alone do not tell them apart: an owner may take the clipboard again
+// with the time it gave before (Qt does when no event came in between).
 struct Announcement {
     quint32 owner = 0; // 0: not known, like no other
     quint32 time = 0;
+    quint32 serial = 0; // the notice, counted by the backend
 
     bool sameAs(const Announcement& other) const {
-        return owner != 0 && owner == other.owner && time == other.time;
+        return owner != 0 && owner == other.owner && time == other.time && serial == other.serial;
     }
 };
 

@@ -101,24 +101,26 @@ private slots:
         QCOMPARE(redPixels(loadStored(win.temp("003.bmp"))), QList<QPoint>{QPoint(84, 52)});
 
         platform::ClipboardSnapshot shot = platform::snapshotOfClipboard(0);
-        shot.announcement = {7, 500};
+        shot.announcement = {7, 500, 1};
         win.desktop.lastWatch->inject(shot);
         win.desktop.lastWatch->inject(shot);
         win.w->finishIntakes();
         QCOMPARE(win.files().size(), 4);
         shot.announcement.owner = 8; // another owner at the same time
         win.desktop.lastWatch->inject(shot);
+        shot.announcement.serial = 2; // the same owner and time, told again
+        win.desktop.lastWatch->inject(shot);
         win.w->finishIntakes();
-        QCOMPARE(win.files().size(), 5);
+        QCOMPARE(win.files().size(), 6);
 
         QGuiApplication::clipboard()->setText(QStringLiteral("twice"));
         win.offer(1);
         platform::ClipboardSnapshot text = platform::snapshotOfClipboard(1);
-        text.announcement = {9, 600};
+        text.announcement = {9, 600, 3};
         win.desktop.lastWatch->inject(text);
         win.desktop.lastWatch->inject(text);
         win.w->finishIntakes();
-        QCOMPARE(win.files().filter(QStringLiteral(".txt")), (QStringList{"006.txt", "007.txt"}));
+        QCOMPARE(win.files().filter(QStringLiteral(".txt")), (QStringList{"007.txt", "008.txt"}));
         QVERIFY(win.messages.notices.isEmpty());
     }
 

@@ -104,27 +104,24 @@ public:
 
     xcb_window_t newWindow() {
         const xcb_window_t w = xcb_generate_id(m_c);
+        const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
         xcb_create_window(m_c, XCB_COPY_FROM_PARENT, w, m_root, 0, 0, 1, 1, 0,
-                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK,
+                          &mask);
         return w;
     }
-    void take(xcb_window_t w) {
-        xcb_set_selection_owner(m_c, w, m_clipboard, XCB_CURRENT_TIME);
+    void take(xcb_window_t w, xcb_timestamp_t time = XCB_CURRENT_TIME) {
+        xcb_set_selection_owner(m_c, w, m_clipboard, time);
         xcb_flush(m_c);
     }
+    // The server's time now, from a property change of w.
+    xcb_timestamp_t serverTime(xcb_window_t w) {
+        xcb_change_property(m_c, XCB_PROP_MODE_APPEND, w, m_targets, XCB_ATOM_ATOM, 32, 0, nullptr);
+        xcb_flush(m_c);
+        return next<xcb_property_notify_event_t>(XCB_PROPERTY_NOTIFY).time;
+    }
     xcb_selection_request_event_t nextRequest() {
-        for (;;) {
-            xcb_generic_event_t* e = xcb_wait_for_event(m_c);
-            if (!e)
-                _exit(1);
-            const bool request = (e->response_type & 0x7f) == XCB_SELECTION_REQUEST;
-            xcb_selection_request_event_t r{};
-            if (request)
-                std::memcpy(&r, e, sizeof r);
-            std::free(e);
-            if (request)
-                return r;
-        }
+        return next<xcb_selection_request_event_t>(XCB_SELECTION_REQUEST);
     }
     void answer(const xcb_selection_request_event_t& r, const QByteArray& picture) {
         xcb_selection_notify_event_t n{};
@@ -154,6 +151,20 @@ public:
     }
 
 private:
+    template <typename E> E next(uint8_t type) {
+        for (;;) {
+            xcb_generic_event_t* e = xcb_wait_for_event(m_c);
+            if (!e)
+                _exit(1);
+            const bool wanted = (e->response_type & 0x7f) == type;
+            E out{};
+            if (wanted)
+                std::memcpy(&out, e, sizeof out);
+            std::free(e);
+            if (wanted)
+                return out;
+        }
+    }
     xcb_atom_t atom(const char* name) {
         xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(
             m_c, xcb_intern_atom(m_c, 0, uint16_t(std::strlen(name)), name), nullptr);
@@ -170,11 +181,13 @@ private:
 // picture, so the request for it reaches the new owner. movedOn: the first owner takes the
 // clipboard again (new content) before it answers. lateHandover: another window takes it
 // only after the request reached the first owner, which answers with its own picture.
+// sameTime: the first owner, once read, takes the clipboard again with the same time.
 [[noreturn]] void runScriptedOwner(const QByteArray& scenario) {
     ScriptedOwner o;
     const xcb_window_t first = o.newWindow();
     const xcb_window_t second = o.newWindow();
-    o.take(first);
+    const xcb_timestamp_t time = o.serverTime(first);
+    o.take(first, time);
     xcb_selection_request_event_t targets = o.nextRequest();
     if (scenario == "handover") {
         o.take(second);
@@ -183,6 +196,11 @@ private:
     }
     o.answer(targets, {});
     const xcb_selection_request_event_t picture = o.nextRequest();
+    if (scenario == "sameTime") {
+        o.answer(picture, "first picture");
+        o.take(first, time);
+        o.serveForever("second picture");
+    }
     o.take(scenario == "movedOn" ? first : second);
     o.answer(picture, scenario == "movedOn" ? "second picture" : "first picture");
     o.serveForever("second picture");
@@ -433,10 +451,12 @@ void TestX11Backend::answerAfterOwnerChange_data() {
     QTest::newRow("request reaches the next owner") << "handover" << true;
     QTest::newRow("owner moves on before answering") << "movedOn" << true;
     QTest::newRow("next owner comes after the request") << "lateHandover" << false;
+    QTest::newRow("same owner and time again") << "sameTime" << false;
 }
 
 // Two announcements, each either read as it was offered or reported lost with a reason:
-// an answer that may hold the next offer's content is never passed off as the first's.
+// an answer that may hold the next offer's content is never passed off as the first's, and
+// the two are never taken for one.
 void TestX11Backend::answerAfterOwnerChange() {
     QFETCH(QString, scenario);
     QFETCH(bool, firstLost);
@@ -454,6 +474,7 @@ void TestX11Backend::answerAfterOwnerChange() {
         QCOMPARE(got[0].pictureBytes, QByteArray("first picture"));
     QVERIFY(!got[1].lost);
     QCOMPARE(got[1].pictureBytes, QByteArray("second picture"));
+    QVERIFY(!got[1].announcement.sameAs(got[0].announcement));
     QTest::qWait(200);
     QCOMPARE(got.size(), size_t(2));
 }

@@ -76,7 +76,8 @@ inline void NullClipboardWatch::inject(qint32 value) {
     ClipboardSnapshot s = snapshotOfClipboard(value);
     s.pointer = m_desktop.pointer;
     s.activeWindow = m_desktop.activeWindow;
-    s.announcement = {1, ++m_announced};
+    ++m_announced;
+    s.announcement = {1, m_announced, m_announced};
     emit changed(s);
 }
 

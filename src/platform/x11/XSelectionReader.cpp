@@ -125,6 +125,7 @@ void XSelectionReader::run() {
         if (!isOwnerChange(e.get()))
             continue;
         const auto* n = reinterpret_cast<const xcb_xfixes_selection_notify_event_t*>(e.get());
+        ++m_notices;
         // An owner that went away leaves nothing new behind.
         if (n->owner != XCB_NONE && m_active)
             readOffer(n->owner, n->selection_timestamp);
@@ -278,7 +279,7 @@ void XSelectionReader::readOffer(uint32_t ownerWindow, uint32_t timestamp) {
     QElapsedTimer took;
     took.start();
     ClipboardSnapshot s;
-    s.announcement = {ownerWindow, timestamp};
+    s.announcement = {ownerWindow, timestamp, m_notices};
     m_reading = s.announcement;
     // Where the pointer was when the offer came, not when it has been read.
     s.pointer = readPointer(*m_conn);

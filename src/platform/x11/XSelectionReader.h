@@ -70,7 +70,9 @@ private:
     QHash<uint32_t, QString> m_atomNames;
     // Announcements that came while an earlier one was being read, in order.
     std::deque<Event> m_pending;
-    // The offer being read and the sequence number of the last request for it.
+    // Owner changes told so far; the offer being read and the sequence number of the last
+    // request for it.
+    uint32_t m_notices = 0;
     Announcement m_reading;
     uint32_t m_requestSequence = 0;
     std::atomic<bool> m_active{false};
