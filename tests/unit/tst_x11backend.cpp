@@ -95,51 +95,50 @@ bool g_haveX = false;
 class ScriptedOwner {
 public:
     ScriptedOwner() : m_c(xcb_connect(nullptr, nullptr)) {
-        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_c)).data->root;
-        m_clipboard = atom("CLIPBOARD");
-        m_targets = atom("TARGETS");
-        m_png = atom("image/png");
+        for (auto [name, a] : {std::pair{"CLIPBOARD", &m_clipboard},
+                               {"TARGETS", &m_targets},
+                               {"image/png", &m_png}}) {
+            auto* r = xcb_intern_atom_reply(
+                m_c, xcb_intern_atom(m_c, 0, uint16_t(std::strlen(name)), name), nullptr);
+            *a = r ? r->atom : XCB_NONE;
+            std::free(r);
+        }
     }
-    ~ScriptedOwner() { xcb_disconnect(m_c); }
-
     xcb_window_t newWindow() {
         const xcb_window_t w = xcb_generate_id(m_c);
-        const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
-        xcb_create_window(m_c, XCB_COPY_FROM_PARENT, w, m_root, 0, 0, 1, 1, 0,
-                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK,
-                          &mask);
+        xcb_create_window(m_c, XCB_COPY_FROM_PARENT, w,
+                          xcb_setup_roots_iterator(xcb_get_setup(m_c)).data->root, 0, 0, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
         return w;
     }
     void take(xcb_window_t w, xcb_timestamp_t time = XCB_CURRENT_TIME) {
         xcb_set_selection_owner(m_c, w, m_clipboard, time);
         xcb_flush(m_c);
     }
-    // The server's time now, from a property change of w.
-    xcb_timestamp_t serverTime(xcb_window_t w) {
-        xcb_change_property(m_c, XCB_PROP_MODE_APPEND, w, m_targets, XCB_ATOM_ATOM, 32, 0, nullptr);
-        xcb_flush(m_c);
-        return next<xcb_property_notify_event_t>(XCB_PROPERTY_NOTIFY).time;
-    }
     xcb_selection_request_event_t nextRequest() {
-        return next<xcb_selection_request_event_t>(XCB_SELECTION_REQUEST);
+        for (;;) {
+            xcb_generic_event_t* e = xcb_wait_for_event(m_c);
+            if (!e)
+                _exit(1);
+            xcb_selection_request_event_t r{};
+            const bool request = (e->response_type & 0x7f) == XCB_SELECTION_REQUEST;
+            if (request)
+                std::memcpy(&r, e, sizeof r);
+            std::free(e);
+            if (request)
+                return r;
+        }
     }
     void answer(const xcb_selection_request_event_t& r, const QByteArray& picture) {
-        xcb_selection_notify_event_t n{};
-        n.response_type = XCB_SELECTION_NOTIFY;
-        n.requestor = r.requestor;
-        n.selection = r.selection;
-        n.target = r.target;
-        n.time = r.time;
-        n.property = r.property;
+        xcb_selection_notify_event_t n{XCB_SELECTION_NOTIFY, 0,           0,        r.time,
+                                       r.requestor,          r.selection, r.target, r.property};
         if (r.target == m_targets) {
             const xcb_atom_t offered[] = {m_targets, m_png};
             xcb_change_property(m_c, XCB_PROP_MODE_REPLACE, r.requestor, r.property, XCB_ATOM_ATOM,
                                 32, 2, offered);
-        } else if (r.target == m_png) {
+        } else {
             xcb_change_property(m_c, XCB_PROP_MODE_REPLACE, r.requestor, r.property, m_png, 8,
                                 uint32_t(picture.size()), picture.constData());
-        } else {
-            n.property = XCB_NONE;
         }
         xcb_send_event(m_c, 0, r.requestor, XCB_EVENT_MASK_NO_EVENT,
                        reinterpret_cast<const char*>(&n));
@@ -151,29 +150,7 @@ public:
     }
 
 private:
-    template <typename E> E next(uint8_t type) {
-        for (;;) {
-            xcb_generic_event_t* e = xcb_wait_for_event(m_c);
-            if (!e)
-                _exit(1);
-            const bool wanted = (e->response_type & 0x7f) == type;
-            E out{};
-            if (wanted)
-                std::memcpy(&out, e, sizeof out);
-            std::free(e);
-            if (wanted)
-                return out;
-        }
-    }
-    xcb_atom_t atom(const char* name) {
-        xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(
-            m_c, xcb_intern_atom(m_c, 0, uint16_t(std::strlen(name)), name), nullptr);
-        const xcb_atom_t a = r ? r->atom : XCB_NONE;
-        std::free(r);
-        return a;
-    }
     xcb_connection_t* m_c;
-    xcb_window_t m_root = 0;
     xcb_atom_t m_clipboard = 0, m_targets = 0, m_png = 0;
 };
 
@@ -186,9 +163,8 @@ private:
     ScriptedOwner o;
     const xcb_window_t first = o.newWindow();
     const xcb_window_t second = o.newWindow();
-    const xcb_timestamp_t time = o.serverTime(first);
-    o.take(first, time);
-    xcb_selection_request_event_t targets = o.nextRequest();
+    o.take(first);
+    const xcb_selection_request_event_t targets = o.nextRequest();
     if (scenario == "handover") {
         o.take(second);
         o.answer(targets, {});
@@ -198,7 +174,7 @@ private:
     const xcb_selection_request_event_t picture = o.nextRequest();
     if (scenario == "sameTime") {
         o.answer(picture, "first picture");
-        o.take(first, time);
+        o.take(first, targets.time); // the time the reader asks with is the one announced
         o.serveForever("second picture");
     }
     o.take(scenario == "movedOn" ? first : second);
@@ -475,8 +451,6 @@ void TestX11Backend::answerAfterOwnerChange() {
     QVERIFY(!got[1].lost);
     QCOMPARE(got[1].pictureBytes, QByteArray("second picture"));
     QVERIFY(!got[1].announcement.sameAs(got[0].announcement));
-    QTest::qWait(200);
-    QCOMPARE(got.size(), size_t(2));
 }
 
 int main(int argc, char** argv) {
