@@ -4,18 +4,16 @@
 #include "capture/WorkFolder.h"
 
 #include <QBuffer>
-#include <QHash>
 #include <QImageReader>
 #include <QPainter>
 
 #include <utility>
 
-// The content taken in last, so that the same offer (a clipboard manager handing back the
-// picture just taken, an owner answering late with its newer content) is stored once.
+// The announcement stored last, captures and copies alike, so that one announcement read
+// twice is stored once. Content is never compared: two captures of an unchanged screen are
+// two files.
 struct CaptureIntake::Seen {
-    quint64 pictureKey = 0;
-    size_t textHash = 0;
-    bool textSeen = false;
+    platform::Announcement stored;
 };
 
 int depthCodeForReduction(const QString& caption) {
@@ -86,11 +84,9 @@ imaging::ImageModel composeCapture(QImage picture, const platform::ClipboardSnap
 
 namespace {
 
-quint64 keyOf(const QImage& offered) {
-    // Keyed in one pixel format: a manager may hand the picture back in another.
-    return platform::pictureKey(offered.format() == QImage::Format_RGB32
-                                    ? offered
-                                    : offered.convertToFormat(QImage::Format_RGB32));
+IntakeOutcome repeat(IntakeOutcome out) {
+    out.kind = IntakeOutcome::Kind::Repeat;
+    return out;
 }
 
 IntakeOutcome unreadable(IntakeOutcome::Source source, const QString& why) {
@@ -122,15 +118,10 @@ IntakeOutcome CaptureIntake::takePicture(platform::ClipboardSnapshot& offer,
         return unreadable(source, why);
     IntakeOutcome out;
     out.source = source;
-    const quint64 key = keyOf(picture);
-    if (key == seen.pictureKey) {
-        out.kind = IntakeOutcome::Kind::Repeat;
-        return out;
-    }
     out.picture = make(std::move(picture));
     storeModel(folder, prefix, out);
     if (out.kind == IntakeOutcome::Kind::Stored)
-        seen.pictureKey = key;
+        seen.stored = offer.announcement;
     return out;
 }
 
@@ -147,6 +138,8 @@ void CaptureIntake::takeCapture(const platform::ClipboardSnapshot& offer,
             out.source = IntakeOutcome::Source::Capture;
             if (offer.lost)
                 return unreadable(out.source, offer.lostReason);
+            if (seen->stored.sameAs(offer.announcement))
+                return repeat(out);
             if (!offer.hasPicture())
                 return out; // Nothing
             return takePicture(offer, out.source, *seen, folder, settings.prefix,
@@ -164,6 +157,8 @@ void CaptureIntake::takeCopy(const platform::ClipboardSnapshot& offer, const QSt
             out.source = IntakeOutcome::Source::Copy;
             if (offer.lost)
                 return unreadable(out.source, offer.lostReason);
+            if (seen->stored.sameAs(offer.announcement))
+                return repeat(out);
             if (offer.hasPicture())
                 return takePicture(offer, out.source, *seen, folder, prefix, [](QImage picture) {
                     // Stored as copied: no pointer, no resolution of ours.
@@ -176,11 +171,6 @@ void CaptureIntake::takeCopy(const platform::ClipboardSnapshot& offer, const QSt
             out.isText = true;
             // Only the plain form of rich text or HTML is kept.
             out.text = offer.text;
-            const size_t hash = qHash(offer.text);
-            if (seen->textSeen && hash == seen->textHash) {
-                out.kind = IntakeOutcome::Kind::Repeat;
-                return out;
-            }
             const QByteArray bytes = encodeTextFile(offer.text);
             const WorkFolder::Stored s =
                 folder.store(prefix, QStringLiteral(".txt"),
@@ -188,10 +178,8 @@ void CaptureIntake::takeCopy(const platform::ClipboardSnapshot& offer, const QSt
             out.kind = s.ok ? IntakeOutcome::Kind::Stored : IntakeOutcome::Kind::NotStored;
             out.path = s.path;
             out.error = s.error;
-            if (s.ok) {
-                seen->textSeen = true;
-                seen->textHash = hash;
-            }
+            if (s.ok)
+                seen->stored = offer.announcement;
             return out;
         },
         m_done);
@@ -217,4 +205,13 @@ void CaptureIntake::scan(const QString& prefix) {
             return 0;
         },
         nullptr);
+}
+
+void CaptureIntake::emptyWorkFolder(std::function<void()> done) {
+    m_queue.post<int>(
+        [&folder = m_folder] {
+            folder.empty();
+            return 0;
+        },
+        [done = std::move(done)](int) { done(); });
 }

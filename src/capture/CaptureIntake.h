@@ -22,7 +22,7 @@ struct IntakeOutcome {
         Stored,     // stored at path
         NotStored,  // taken in but not stored: error says why
         Unreadable, // the offer announced data that could not be read or decoded
-        Repeat,     // the same content as the last one taken in: not stored again
+        Repeat,     // the announcement last stored, read again: not stored again
         Nothing,    // nothing to take in (a capture without a picture)
     };
     enum class Source { Capture, Copy, WorkFolderSave };
@@ -56,13 +56,15 @@ public:
     void storeInWorkFolder(const imaging::ImageModel& picture, const QString& prefix);
     // Scans the folder for the next number, in turn with the stores.
     void scan(const QString& prefix);
+    // Empties the folder in turn with the stores, so none is cut short; done follows on the
+    // window's thread.
+    void emptyWorkFolder(std::function<void()> done);
 
     StoreQueue& queue() { return m_queue; }
 
 private:
     struct Seen; // what was taken in last; touched on the storing thread only
-    // Decodes the offer's picture, drops a repeat of the last one, makes the model to store
-    // (make) and stores it.
+    // Decodes the offer's picture, makes the model to store (make) and stores it.
     static IntakeOutcome takePicture(platform::ClipboardSnapshot& offer,
                                      IntakeOutcome::Source source, Seen& seen, WorkFolder& folder,
                                      const QString& prefix,

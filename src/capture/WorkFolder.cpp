@@ -88,6 +88,19 @@ void WorkFolder::scanLocked(const QString& prefix) {
     m_next = highest + 1;
 }
 
+void WorkFolder::empty() {
+    const std::lock_guard lock(m_mutex);
+    QDir dir(m_folder);
+    const qint64 self = QCoreApplication::applicationPid();
+    for (const QString& n : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        // Ours are all finished under the lock; another process's would fail half-way.
+        if (const qint64 writer = writerOfTemp(n);
+            writer && writer != self && platform::processRunning(writer))
+            continue;
+        QFile::remove(dir.filePath(n));
+    }
+}
+
 QString WorkFolder::storedName(const QString& prefix, qint64 number, const QString& ext) const {
     return m_folder + u'/' + prefix + numrules::format000(number) + ext;
 }

@@ -44,6 +44,11 @@ public:
     Stored store(const QString& prefix, const QString& ext,
                  const std::function<bool(QIODevice&)>& write);
 
+    // Removes the folder's files, hidden ones included; sub-folders stay, and so does the
+    // temporary file of a store that another running process has under way. Files that
+    // cannot be removed stay. Waits for a store of this process under way to end.
+    void empty();
+
 private:
     void scanLocked(const QString& prefix);
 

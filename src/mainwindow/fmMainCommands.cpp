@@ -6,8 +6,6 @@
 #include "settings/Shell.h"
 
 #include <QClipboard>
-#include <QDir>
-#include <QFile>
 #include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QTextDocumentFragment>
@@ -50,12 +48,15 @@ void fmMain::EmptyWorkFolder() {
     if (m_messages.ask(QStringLiteral("作業ﾌｫﾙﾀﾞを空にして良いですが"),
                        MessageSink::Buttons::OkCancel) != MessageSink::Answer::Ok)
         return;
-    // Files that cannot be deleted stay; sub-folders are not touched.
-    QDir dir(m_workFolder.path());
-    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
-        QFile::remove(dir.filePath(name));
-    m_File1->reread();
-    EraseImage();
+    // Emptied on the storing thread after the captures announced before: a capture being
+    // written is finished, not cut short, and goes with the rest. Files that cannot be
+    // deleted stay; sub-folders are not touched.
+    m_busy.begin();
+    m_intake->emptyWorkFolder([this] {
+        m_busy.end();
+        m_File1->reread();
+        EraseImage();
+    });
 }
 
 void fmMain::ExploreWorkFolder() {

@@ -47,7 +47,7 @@ void fmMain::intakeDone(const IntakeOutcome& out) {
         }
         return;
     }
-    if (out.kind == Kind::Repeat)
+    if (out.kind == Kind::Repeat) // an announcement read twice, stored the first time
         return;
     if (out.kind == Kind::Unreadable) {
         // Lost by nature when the owner went away first; never lost silently.

@@ -21,9 +21,25 @@ struct PointerSnapshot {
     QPoint hotspot = {};
 };
 
+// Who announced an offer, when, and which of the backend's notices told of it. An owner
+// asked again for the same announcement hands over what it holds then, so an announcement
+// is taken in once; two announcements are two offers, however alike their content. The
+// owner and its time alone do not tell them apart: an owner may take the clipboard again
+// with the time it gave before (Qt does when no event came in between).
+struct Announcement {
+    quint32 owner = 0; // 0: not known, like no other
+    quint32 time = 0;
+    quint32 serial = 0; // the notice, counted by the backend
+
+    bool sameAs(const Announcement& other) const {
+        return owner != 0 && owner == other.owner && time == other.time && serial == other.serial;
+    }
+};
+
 // One clipboard offer as it was announced: how it was classified and the data that was
 // read for it, at once, so that what is stored is exactly what was classified.
 struct ClipboardSnapshot {
+    Announcement announcement;
     // 0 (or 65500..65599) for a screen capture, anything else for another program's copy.
     qint32 value = 0;
     QStringList formats;
@@ -34,8 +50,8 @@ struct ClipboardSnapshot {
     bool hasText = false;
     QString text;
     bool richText = false;
-    // The offer announced data that could not be read (its owner went away, refused or
-    // timed out); why, in words.
+    // The offer announced data that could not be read (its owner went away, refused, timed
+    // out or had moved on to newer content before it answered); why, in words.
     bool lost = false;
     QString lostReason;
     // Pointer and active window (screen pixels) at the moment of the announcement.
@@ -82,11 +98,6 @@ public:
 
     virtual std::unique_ptr<ClipboardWatch> createClipboardWatch() = 0;
 };
-
-// Content key of a picture: equal pictures give equal keys. It reads every eighth row (and
-// the last) so that keying a large capture costs little; it only ever decides whether a
-// clipboard manager offers again the picture just taken, never whether a capture is new.
-quint64 pictureKey(const QImage& image);
 
 // The backend for the desktop session: X11 when the program runs on an X server (also
 // through XWayland), the headless one otherwise.

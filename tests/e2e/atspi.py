@@ -5,6 +5,7 @@
   atspi.py where APP NAME       "X Y W H" on the screen of the showing object named NAME
   atspi.py selected APP NAME    waits until the showing object named NAME is selected
   atspi.py unnamed APP          the showing controls without a name, one a line
+  atspi.py texts APP            the names of the showing labels (message texts among them)
 
 Waits up to 20 s for the program (and the object) to appear; exit 1 when it does not.
 """
@@ -48,7 +49,7 @@ def main(argv):
     if argv[1:] == ["ready"]:
         pyatspi.Registry.getDesktop(0)
         return 0
-    if len(argv) < 3 or argv[1] not in ("where", "selected", "unnamed"):
+    if len(argv) < 3 or argv[1] not in ("where", "selected", "unnamed", "texts"):
         print(__doc__, file=sys.stderr)
         return 2
     deadline = time.monotonic() + 20
@@ -60,6 +61,11 @@ def main(argv):
         for o in walk(app):
             if o.getRole() in CONTROLS and showing(o) and not o.name:
                 print(o.getRoleName(), extents(o))
+        return 0
+    if argv[1] == "texts":
+        for o in walk(app):
+            if o.getRole() == pyatspi.ROLE_LABEL and showing(o) and o.name:
+                print(o.name)
         return 0
     while True:
         for o in walk(app):

@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # Captures in quick succession while minimised: with 50 ms between them every capture is
-# stored exactly once, in order, also while an 8K capture is being written; at any pace no
-# picture is stored twice.
+# stored exactly once, in order, also while an 8K capture is being written; at any pace, even
+# all at once, every capture is stored or told lost in the notice box, none is stored twice
+# and none with another's picture.
 source "$(dirname "$0")/lib.sh"
 [ -x "${CLIPBURST:-}" ] || fail "CLIPBURST must name an executable"
+
+# Captures offered so far.
+ANNOUNCED=0
 
 # burst NAME COUNT GAP_MS [BIG_W BIG_H SETTLE_MS]: runs clipburst until it is done.
 burst() {
@@ -14,6 +18,7 @@ burst() {
     local pid=$LAST_PID
     wait_for 60 "the $name burst to be offered" grep -q '^done$' "$E2E_TMP/clipburst-$name.log"
     wait "$pid" || fail "clipburst ($name) failed"
+    ANNOUNCED=$((ANNOUNCED + $1 + ($# > 3 ? 1 : 0)))
 }
 
 # Waits until the folder holds N pictures and no store is under way.
@@ -24,6 +29,24 @@ settle_count() {
     [ -z "$(find "$WORK_DIR" -maxdepth 1 -name '.tolvik-*' -print -quit)" ] ||
         wait_for 20 "the last store to finish" \
             bash -c "[ -z \"\$(find '$WORK_DIR' -maxdepth 1 -name '.tolvik-*' -print -quit)\" ]"
+}
+
+# The offers the notice box has told the user were lost: the count its newest one gives.
+told_lost() {
+    local n
+    n=$(atspi texts "$APP" | grep -o 'これまでに [0-9]* 件' | tr -dc '0-9\n' | sort -n |
+        tail -n 1) || true
+    echo "${n:-0}"
+}
+
+# Waits until every capture offered so far is stored or told lost; the count told is in LOST.
+all_told() {
+    local end=$((SECONDS + 30))
+    while LOST=$(told_lost) && [ $(($(bmp_count) + LOST)) -ne "$ANNOUNCED" ]; do
+        [ "$SECONDS" -lt "$end" ] ||
+            fail "of $ANNOUNCED captures $(bmp_count) were stored and $LOST told lost"
+        sleep 0.5
+    done
 }
 
 # stored_matches FIRST COUNT DIR OFFSET: files FIRST.. hold DIR/burst-(i-OFFSET).png exactly.
@@ -37,6 +60,22 @@ stored_matches() {
     done
 }
 
+# stored_in_order FIRST DIR: every picture stored from number FIRST on is one of
+# DIR/burst-*.png, each offered after the one stored before it.
+stored_in_order() {
+    local first=$1 dir=$2 j=1 f n offered
+    offered=$(find "$dir" -name 'burst-*.png' | wc -l)
+    for f in $(find "$WORK_DIR" -maxdepth 1 -name '*.bmp' | sort); do
+        n=$(basename "$f" .bmp)
+        [ $((10#$n)) -ge "$first" ] || continue
+        until [ "$("$IMGTOOL" diff "$f" "$dir/burst-$(printf '%03d' "$j").png")" = same ]; do
+            j=$((j + 1))
+            [ "$j" -le "$offered" ] || fail "$n.bmp is none of the pictures offered after the last"
+        done
+        j=$((j + 1))
+    done
+}
+
 no_repeats() {
     local files unique
     files=$(find "$WORK_DIR" -maxdepth 1 -name '*.bmp' | wc -l)
@@ -46,6 +85,7 @@ no_repeats() {
 }
 
 start_x
+start_accessibility
 export QT_LOGGING_RULES="tolvik.clipboard.info=true"
 start_tolvik
 timeout 10 xdotool windowminimize --sync "$TOLVIK_WIN" || fail "could not minimise the window"
@@ -67,13 +107,23 @@ settle_count 51 60
 out=$("$IMGTOOL" diff "$WORK_DIR/031.bmp" "$E2E_TMP/big/big.png") || fail "could not compare 031.bmp"
 case $out in same | diff*) ;; *) fail "031.bmp is not the 8K capture: $out" ;; esac
 stored_matches 32 20 "$E2E_TMP/big"
+all_told
+[ "$LOST" -eq 0 ] || fail "$LOST captures 50 ms apart were told lost"
 
 note "40 captures as fast as they come"
 burst fast 40 2
-sleep 3
-settle_count 52 30
+all_told
 no_repeats
-note "$(($(bmp_count) - 51)) of 40 fast captures stored, none twice"
+stored_in_order 52 "$E2E_TMP/fast"
+note "$(($(bmp_count) - 51)) of 40 fast captures stored, $LOST told lost, none twice"
+
+note "40 captures by one owner at once"
+before=$(bmp_count)
+burst instant 40 0
+all_told
+no_repeats
+stored_in_order $((before + 1)) "$E2E_TMP/instant"
+note "$(($(bmp_count) - before)) of 40 captures at once stored, $LOST told lost in all"
 tolvik_alive
 
 note "ended by SIGTERM while an 8K capture is being stored"

@@ -1,20 +1,24 @@
 #!/usr/bin/env bash
-# Screen captures taken in while minimised: numbered bitmaps with the pointer drawn in; a
-# copy of markup and picture is not taken as a capture; restoring ends the capture wait.
+# Screen captures taken in while minimised: numbered bitmaps with the pointer drawn in, one
+# for each capture even of an unchanged screen; a copy of markup and picture is not taken as
+# a capture; restoring ends the capture wait.
 source "$(dirname "$0")/lib.sh"
 
-# Where the pointer stands and where its image lands in a full-screen capture.
+# Where the pointer stands (and stands later) and where its image lands in a full-screen
+# capture.
 PX=200
 PY=150
-DX=$((PX - 6))
-DY=$((PY - 8))
+PX2=700
+PY2=420
 # The largest pointer image we allow for, and slack around its corner.
 CURSOR_MAX=64
 SLACK=8
 
-# check_capture STORED.bmp OFFERED.png: equal except for the pointer, which must be there.
+# check_capture STORED.bmp OFFERED.png [X Y]: equal except for the pointer, which must be
+# there, drawn for the pointer position X Y (PX PY when not given).
 check_capture() {
     local stored=$1 offered=$2 out
+    local dx=$((${3:-$PX} - 6)) dy=$((${4:-$PY} - 8))
     out=$("$IMGTOOL" diff "$stored" "$offered") || fail "imgtool could not compare $stored"
     note "$(basename "$stored") vs $(basename "$offered"): $out"
     # shellcheck disable=SC2086
@@ -26,10 +30,10 @@ check_capture() {
     *) fail "unexpected imgtool answer: $out" ;;
     esac
     local x1=$2 y1=$3 x2=$4 y2=$5
-    if [ "$x1" -lt $((DX - SLACK)) ] || [ "$y1" -lt $((DY - SLACK)) ] ||
-        [ "$x2" -gt $((DX + CURSOR_MAX)) ] || [ "$y2" -gt $((DY + CURSOR_MAX)) ]; then
+    if [ "$x1" -lt $((dx - SLACK)) ] || [ "$y1" -lt $((dy - SLACK)) ] ||
+        [ "$x2" -gt $((dx + CURSOR_MAX)) ] || [ "$y2" -gt $((dy + CURSOR_MAX)) ]; then
         fail "$(basename "$stored") differs from the offered picture outside the pointer" \
-            "area near ($DX,$DY): box ($x1,$y1)-($x2,$y2)"
+            "area near ($dx,$dy): box ($x1,$y1)-($x2,$y2)"
     fi
 }
 
@@ -61,6 +65,13 @@ wait_for_file "$WORK_DIR/002.bmp" 10
 check_capture "$WORK_DIR/002.bmp" "$E2E_TMP/shot2.png"
 [ "$(bmp_count)" -eq 2 ] || fail "expected 2 stored pictures, found $(bmp_count)"
 
+note "the same screen captured again, the pointer moved between"
+timeout 10 xdotool mousemove --sync "$PX2" "$PY2" || fail "could not move the pointer"
+xclip_offer image/png "$E2E_TMP/shot2.png"
+wait_for_file "$WORK_DIR/003.bmp" 10
+check_capture "$WORK_DIR/003.bmp" "$E2E_TMP/shot2.png" "$PX2" "$PY2"
+[ "$(bmp_count)" -eq 3 ] || fail "expected 3 stored pictures, found $(bmp_count)"
+
 note "copy of markup and picture"
 # With copy events on it may be stored, but as the picture it is: no pointer drawn in.
 # (The pointer lies inside this smaller picture, as no window is active while minimised.)
@@ -68,17 +79,17 @@ clipoffer_offer --html "$E2E_TMP/page.html" --png "$E2E_TMP/shot3.png"
 sleep 4
 tolvik_alive
 case $(bmp_count) in
-2) note "the copy was not stored as a picture" ;;
-3)
-    [ -s "$WORK_DIR/003.bmp" ] || fail "the third picture is not 003.bmp: $(ls "$WORK_DIR")"
-    wait_for_file "$WORK_DIR/003.bmp" 5
-    out=$("$IMGTOOL" diff "$WORK_DIR/003.bmp" "$E2E_TMP/shot3.png") ||
-        fail "imgtool could not compare 003.bmp"
+3) note "the copy was not stored as a picture" ;;
+4)
+    [ -s "$WORK_DIR/004.bmp" ] || fail "the fourth picture is not 004.bmp: $(ls "$WORK_DIR")"
+    wait_for_file "$WORK_DIR/004.bmp" 5
+    out=$("$IMGTOOL" diff "$WORK_DIR/004.bmp" "$E2E_TMP/shot3.png") ||
+        fail "imgtool could not compare 004.bmp"
     [ "$out" = same ] ||
-        fail "the copy of markup and picture was taken as a capture (003.bmp vs offer: $out)"
-    note "the copy was stored as a copy: 003.bmp equals the offered picture"
+        fail "the copy of markup and picture was taken as a capture (004.bmp vs offer: $out)"
+    note "the copy was stored as a copy: 004.bmp equals the offered picture"
     ;;
-*) fail "a copy of markup and picture gave $(($(bmp_count) - 2)) pictures: $(ls "$WORK_DIR")" ;;
+*) fail "a copy of markup and picture gave $(($(bmp_count) - 3)) pictures: $(ls "$WORK_DIR")" ;;
 esac
 stored=$(bmp_count)
 

@@ -14,6 +14,7 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
@@ -115,6 +116,7 @@ private slots:
         QCOMPARE(win.files().size(), 1); // cancelled
         win.messages.answer = MessageSink::Answer::Ok;
         win.w->EmptyWorkFolder();
+        win.w->finishIntakes();
         QVERIFY(win.files().isEmpty());
         QVERIFY(QFileInfo(win.temp("sub")).isDir()); // sub-folders stay
         QCOMPARE(win.w->File1().count(), 0);
@@ -125,6 +127,35 @@ private slots:
         win.w->SaveToWorkFolder(); // nothing shown: nothing stored
         win.w->finishIntakes();
         QVERIFY(win.files().isEmpty());
+    }
+
+    // A store under way (here one held half-written on the storing thread, as a capture
+    // being written is) ends whole; the emptying comes after it and takes its file too.
+    void emptyingWaitsForTheStoreUnderWay() {
+        Window win;
+        QSemaphore writing, written;
+        bool stored = false;
+        WorkFolder& folder = win.w->workFolder();
+        win.w->intake().queue().post<bool>(
+            [&] {
+                return folder
+                    .store(QString(), QStringLiteral(".bmp"),
+                           [&](QIODevice& dev) {
+                               writing.release();
+                               written.acquire();
+                               return dev.write("BM") == 2;
+                           })
+                    .ok;
+            },
+            [&stored](bool ok) { stored = ok; });
+        writing.acquire(); // its temporary file is open
+        win.w->EmptyWorkFolder();
+        written.release();
+        win.w->finishIntakes();
+        QVERIFY(stored);
+        QVERIFY(QDir(win.temp("")).entryList(QDir::Files | QDir::Hidden).isEmpty());
+        QCOMPARE(win.w->viewState(), ViewState::Empty);
+        QVERIFY(win.messages.notices.isEmpty());
     }
 
     // The edits run from their keys and menus as steps of the picture's history.

@@ -73,9 +73,6 @@ private slots:
         QCOMPARE(win.w->viewState(), ViewState::Stored);
         QCOMPARE(win.w->picture().model().resolutionX, 96);
         QCOMPARE(qRound(stored.dotsPerMeterX() * 0.0254), 96);
-        // The same offer again (a clipboard manager handing it back) is not stored twice.
-        win.offer(0);
-        QCOMPARE(win.files(), QStringList{"001.bmp"});
 
         QGuiApplication::clipboard()->setImage(solid(200, 100, qRgb(0, 255, 0)));
         win.offer(65533);
@@ -87,6 +84,44 @@ private slots:
         QGuiApplication::clipboard()->setImage(solid(200, 100, qRgb(0, 0, 0)));
         win.offer(0);
         QCOMPARE(redPixels(loadStored(win.temp("003.bmp"))), QList<QPoint>{QPoint(54, 37)});
+    }
+
+    // Every announcement is one file however alike the pictures: the same screen captured
+    // twice, a capture equal to the copy before it, the same text copied twice. Only one
+    // announcement read twice is one file.
+    void eachAnnouncementIsOneFile() {
+        Window win;
+        win.w->watcher().SetCaptureHook(1);
+        QGuiApplication::clipboard()->setImage(solid(200, 100, qRgb(0, 0, 255)));
+        win.offer(1);
+        win.offer(0);
+        win.desktop.pointer.pos = QPoint(90, 60);
+        win.offer(0);
+        QCOMPARE(win.files(), (QStringList{"001.bmp", "002.bmp", "003.bmp"}));
+        QCOMPARE(redPixels(loadStored(win.temp("003.bmp"))), QList<QPoint>{QPoint(84, 52)});
+
+        platform::ClipboardSnapshot shot = platform::snapshotOfClipboard(0);
+        shot.announcement = {7, 500, 1};
+        win.desktop.lastWatch->inject(shot);
+        win.desktop.lastWatch->inject(shot);
+        win.w->finishIntakes();
+        QCOMPARE(win.files().size(), 4);
+        shot.announcement.owner = 8; // another owner at the same time
+        win.desktop.lastWatch->inject(shot);
+        shot.announcement.serial = 2; // the same owner and time, told again
+        win.desktop.lastWatch->inject(shot);
+        win.w->finishIntakes();
+        QCOMPARE(win.files().size(), 6);
+
+        QGuiApplication::clipboard()->setText(QStringLiteral("twice"));
+        win.offer(1);
+        platform::ClipboardSnapshot text = platform::snapshotOfClipboard(1);
+        text.announcement = {9, 600, 3};
+        win.desktop.lastWatch->inject(text);
+        win.desktop.lastWatch->inject(text);
+        win.w->finishIntakes();
+        QCOMPARE(win.files().filter(QStringLiteral(".txt")), (QStringList{"007.txt", "008.txt"}));
+        QVERIFY(win.messages.notices.isEmpty());
     }
 
     void windowCaptureGetsPointerRelativeToActiveWindow() {

@@ -136,6 +136,28 @@ private slots:
         QCOMPARE(QDir(tmp.path()).entryList({"*.BMP", "*.TXT"}, QDir::Files).size(), 3);
     }
 
+    // Emptying takes every file, hidden and stale temporary ones too, but leaves sub-folders
+    // and a store another running process has under way.
+    void emptyLeavesFoldersAndOthersStores() {
+        QTemporaryDir tmp;
+        qint64 gone = 4194000;
+        while (platform::processRunning(gone))
+            ++gone;
+        const QString self =
+            QStringLiteral(".tolvik-%1-7.part").arg(QCoreApplication::applicationPid());
+        const QString live = QStringLiteral(".tolvik-1-3.part"); // init runs
+        for (const QString& name :
+             {QStringLiteral("001.bmp"), QStringLiteral("x.txt"), QStringLiteral(".hidden"), self,
+              live, QStringLiteral(".tolvik-%1-3.part").arg(gone)})
+            touch(tmp.filePath(name));
+        QVERIFY(QDir(tmp.path()).mkdir("sub"));
+        touch(tmp.filePath("sub/002.bmp"));
+        WorkFolder wf(tmp.path());
+        wf.empty();
+        QCOMPARE(visibleFiles(tmp.path()), QStringList{live});
+        QVERIFY(QFile::exists(tmp.filePath("sub/002.bmp")));
+    }
+
     // A disk that fills part-way through a write is told in the system's words.
     void writeFailureNamesItsCause() {
         QTemporaryDir tmp;

@@ -18,6 +18,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -88,6 +89,99 @@ private:
 
 bool g_haveX = false;
 
+// A clipboard owner whose every step the test decides, run as this executable started with
+// "owner SCENARIO" (the watch ignores offers of its own process). It offers a bare picture
+// and answers whatever it is asked, like xclip, whatever time the request names.
+class ScriptedOwner {
+public:
+    ScriptedOwner() : m_c(xcb_connect(nullptr, nullptr)) {
+        for (auto [name, a] : {std::pair{"CLIPBOARD", &m_clipboard},
+                               {"TARGETS", &m_targets},
+                               {"image/png", &m_png}}) {
+            auto* r = xcb_intern_atom_reply(
+                m_c, xcb_intern_atom(m_c, 0, uint16_t(std::strlen(name)), name), nullptr);
+            *a = r ? r->atom : XCB_NONE;
+            std::free(r);
+        }
+    }
+    xcb_window_t newWindow() {
+        const xcb_window_t w = xcb_generate_id(m_c);
+        xcb_create_window(m_c, XCB_COPY_FROM_PARENT, w,
+                          xcb_setup_roots_iterator(xcb_get_setup(m_c)).data->root, 0, 0, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+        return w;
+    }
+    void take(xcb_window_t w, xcb_timestamp_t time = XCB_CURRENT_TIME) {
+        xcb_set_selection_owner(m_c, w, m_clipboard, time);
+        xcb_flush(m_c);
+    }
+    xcb_selection_request_event_t nextRequest() {
+        for (;;) {
+            xcb_generic_event_t* e = xcb_wait_for_event(m_c);
+            if (!e)
+                _exit(1);
+            xcb_selection_request_event_t r{};
+            const bool request = (e->response_type & 0x7f) == XCB_SELECTION_REQUEST;
+            if (request)
+                std::memcpy(&r, e, sizeof r);
+            std::free(e);
+            if (request)
+                return r;
+        }
+    }
+    void answer(const xcb_selection_request_event_t& r, const QByteArray& picture) {
+        xcb_selection_notify_event_t n{XCB_SELECTION_NOTIFY, 0,           0,        r.time,
+                                       r.requestor,          r.selection, r.target, r.property};
+        if (r.target == m_targets) {
+            const xcb_atom_t offered[] = {m_targets, m_png};
+            xcb_change_property(m_c, XCB_PROP_MODE_REPLACE, r.requestor, r.property, XCB_ATOM_ATOM,
+                                32, 2, offered);
+        } else {
+            xcb_change_property(m_c, XCB_PROP_MODE_REPLACE, r.requestor, r.property, m_png, 8,
+                                uint32_t(picture.size()), picture.constData());
+        }
+        xcb_send_event(m_c, 0, r.requestor, XCB_EVENT_MASK_NO_EVENT,
+                       reinterpret_cast<const char*>(&n));
+        xcb_flush(m_c);
+    }
+    [[noreturn]] void serveForever(const QByteArray& picture) {
+        for (;;)
+            answer(nextRequest(), picture);
+    }
+
+private:
+    xcb_connection_t* m_c;
+    xcb_atom_t m_clipboard = 0, m_targets = 0, m_png = 0;
+};
+
+// handover: another window takes the clipboard before the first has handed over its
+// picture, so the request for it reaches the new owner. movedOn: the first owner takes the
+// clipboard again (new content) before it answers. lateHandover: another window takes it
+// only after the request reached the first owner, which answers with its own picture.
+// sameTime: the first owner, once read, takes the clipboard again with the same time.
+[[noreturn]] void runScriptedOwner(const QByteArray& scenario) {
+    ScriptedOwner o;
+    const xcb_window_t first = o.newWindow();
+    const xcb_window_t second = o.newWindow();
+    o.take(first);
+    const xcb_selection_request_event_t targets = o.nextRequest();
+    if (scenario == "handover") {
+        o.take(second);
+        o.answer(targets, {});
+        o.serveForever("second picture");
+    }
+    o.answer(targets, {});
+    const xcb_selection_request_event_t picture = o.nextRequest();
+    if (scenario == "sameTime") {
+        o.answer(picture, "first picture");
+        o.take(first, targets.time); // the time the reader asks with is the one announced
+        o.serveForever("second picture");
+    }
+    o.take(scenario == "movedOn" ? first : second);
+    o.answer(picture, scenario == "movedOn" ? "second picture" : "first picture");
+    o.serveForever("second picture");
+}
+
 } // namespace
 
 class TestX11Backend : public QObject {
@@ -100,6 +194,8 @@ private slots:
     void activeWindow();
     void clipboardOwner();
     void watchReports();
+    void answerAfterOwnerChange_data();
+    void answerAfterOwnerChange();
 
 private:
     QProcess* start(const QString& program, const QStringList& args);
@@ -268,6 +364,9 @@ void TestX11Backend::watchReports() {
     QCOMPARE(got[0].pictureBytes, pngFile.readAll());
     QCOMPARE(got[0].pointer.pos, QPoint(30, 40));
     QVERIFY(got[0].pointer.hasHotspot);
+    // Known by who announced it and when.
+    QCOMPARE(got[0].announcement.owner, x11::clipboardOwner(*m_conn).window);
+    QVERIFY(got[0].announcement.time != 0);
     got.clear();
 
     // Markup is a copy.
@@ -286,6 +385,12 @@ void TestX11Backend::watchReports() {
     QTRY_COMPARE(got.size(), size_t(1));
     QCOMPARE(got[0].value, 1);
     got.clear();
+
+    // A clipboard manager taking the clipboard over hands back what was offered before.
+    p = offer(aliasOfXclip("klipper"), "image/png", makePng(6));
+    QTRY_COMPARE(ownerPid(), p->processId());
+    QTest::qWait(300);
+    QCOMPARE(got.size(), size_t(0));
 
     // A large text arrives whole (an incremental transfer).
     QFile big(m_dir.filePath("big.txt"));
@@ -316,7 +421,41 @@ void TestX11Backend::watchReports() {
     QCOMPARE(got.size(), size_t(0));
 }
 
+void TestX11Backend::answerAfterOwnerChange_data() {
+    QTest::addColumn<QString>("scenario");
+    QTest::addColumn<bool>("firstLost");
+    QTest::newRow("request reaches the next owner") << "handover" << true;
+    QTest::newRow("owner moves on before answering") << "movedOn" << true;
+    QTest::newRow("next owner comes after the request") << "lateHandover" << false;
+    QTest::newRow("same owner and time again") << "sameTime" << false;
+}
+
+// Two announcements, each either read as it was offered or reported lost with a reason:
+// an answer that may hold the next offer's content is never passed off as the first's, and
+// the two are never taken for one.
+void TestX11Backend::answerAfterOwnerChange() {
+    QFETCH(QString, scenario);
+    QFETCH(bool, firstLost);
+    x11::X11ClipboardWatch watch;
+    std::vector<ClipboardSnapshot> got;
+    connect(&watch, &ClipboardWatch::changed, this,
+            [&got](const ClipboardSnapshot& s) { got.push_back(s); });
+    watch.setActive(true);
+    QVERIFY(start(QCoreApplication::applicationFilePath(), {"owner", scenario}));
+    QTRY_COMPARE(got.size(), size_t(2));
+    QCOMPARE(got[0].lost, firstLost);
+    if (firstLost)
+        QVERIFY(!got[0].lostReason.isEmpty());
+    else
+        QCOMPARE(got[0].pictureBytes, QByteArray("first picture"));
+    QVERIFY(!got[1].lost);
+    QCOMPARE(got[1].pictureBytes, QByteArray("second picture"));
+    QVERIFY(!got[1].announcement.sameAs(got[0].announcement));
+}
+
 int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "owner") == 0)
+        runScriptedOwner(argv[2]);
     // The watch needs Qt's own clipboard on the same server, so the server comes first.
     PrivateXServer server;
     g_haveX = server.start();

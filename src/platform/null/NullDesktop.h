@@ -22,7 +22,8 @@ public:
     bool isActive() const override { return m_active; }
 
     // Delivers a notification as the system would, but only while active: the
-    // process's own clipboard is read at once, with the desktop's pointer and window.
+    // process's own clipboard is read at once, with the desktop's pointer and window, as a
+    // new announcement.
     void inject(qint32 value);
     void inject(const ClipboardSnapshot& offer) {
         if (m_active)
@@ -32,6 +33,7 @@ public:
 private:
     const NullDesktop& m_desktop;
     bool m_active = false;
+    quint32 m_announced = 0;
 };
 
 class NullDesktop : public Desktop {
@@ -74,6 +76,8 @@ inline void NullClipboardWatch::inject(qint32 value) {
     ClipboardSnapshot s = snapshotOfClipboard(value);
     s.pointer = m_desktop.pointer;
     s.activeWindow = m_desktop.activeWindow;
+    ++m_announced;
+    s.announcement = {1, m_announced, m_announced};
     emit changed(s);
 }
 

@@ -125,6 +125,7 @@ void XSelectionReader::run() {
         if (!isOwnerChange(e.get()))
             continue;
         const auto* n = reinterpret_cast<const xcb_xfixes_selection_notify_event_t*>(e.get());
+        ++m_notices;
         // An owner that went away leaves nothing new behind.
         if (n->owner != XCB_NONE && m_active)
             readOffer(n->owner, n->selection_timestamp);
@@ -157,18 +158,36 @@ XSelectionReader::waitFor(const std::function<bool(const xcb_generic_event_t*)>&
     }
 }
 
-void XSelectionReader::request(uint32_t target, uint32_t timestamp) {
+void XSelectionReader::request(uint32_t target) {
     xcb_connection_t* c = m_conn->get();
     xcb_delete_property(c, m_window, m_property);
-    // The offer's own time: an owner that has moved on refuses, rather than handing over
-    // its newer content under this announcement.
-    xcb_convert_selection(c, m_window, m_clipboard, target, m_property, timestamp);
+    // The offer's own time: an owner that keeps to the rules and has moved on refuses,
+    // rather than handing over its newer content under this announcement. Not every owner
+    // does (xclip answers anything), hence ownerMovedOn().
+    m_requestSequence =
+        xcb_convert_selection(c, m_window, m_clipboard, target, m_property, m_reading.time)
+            .sequence;
     xcb_flush(c);
 }
 
-XSelectionReader::Transfer XSelectionReader::convert(uint32_t target, uint32_t timestamp) {
-    request(target, timestamp);
+XSelectionReader::Transfer XSelectionReader::convert(uint32_t target) {
+    request(target);
     return receive(target);
+}
+
+bool XSelectionReader::ownerMovedOn() const {
+    // The server sends a request to whoever owns the clipboard when it gets there, and an
+    // event carries the number of the last request of ours the server had taken by then.
+    for (const Event& e : m_pending) {
+        const auto* n = reinterpret_cast<const xcb_xfixes_selection_notify_event_t*>(e.get());
+        const bool beforeRequest = int32_t(e->full_sequence - m_requestSequence) < 0;
+        // Before it: the request went to the next owner. After it, by the same window: the
+        // owner had new content when it answered. After it, by another window: ours got the
+        // request and answers from what it announced.
+        if (beforeRequest || n->owner == m_reading.owner)
+            return true;
+    }
+    return false;
 }
 
 XSelectionReader::Transfer XSelectionReader::receive(uint32_t target) {
@@ -188,6 +207,10 @@ XSelectionReader::Transfer XSelectionReader::receive(uint32_t target) {
     }
     if (reinterpret_cast<const xcb_selection_notify_event_t*>(e.get())->property == XCB_NONE) {
         out.failure = QStringLiteral("ﾃﾞｰﾀを渡されませんでした");
+        return out;
+    }
+    if (ownerMovedOn()) {
+        out.failure = QStringLiteral("読み取る前に次のﾃﾞｰﾀに替わりました");
         return out;
     }
 
@@ -256,13 +279,22 @@ void XSelectionReader::readOffer(uint32_t ownerWindow, uint32_t timestamp) {
     QElapsedTimer took;
     took.start();
     ClipboardSnapshot s;
+    s.announcement = {ownerWindow, timestamp, m_notices};
+    m_reading = s.announcement;
     // Where the pointer was when the offer came, not when it has been read.
     s.pointer = readPointer(*m_conn);
     const ClipboardOwner owner = ownerOfWindow(*m_conn, ownerWindow);
     if (owner.pid && owner.pid == QCoreApplication::applicationPid())
         return;
+    // A clipboard manager only hands back what another program offered: nothing was
+    // captured or copied. Who owns decides, never what is offered.
+    if (ownerKind(owner.names) == OwnerKind::ClipboardManager) {
+        qCInfo(lcClipboard) << "offer" << timestamp << "from a clipboard manager" << owner.names
+                            << "passed over";
+        return;
+    }
     // The owner answers while we look for the active window.
-    request(m_targets, timestamp);
+    request(m_targets);
     s.activeWindow = activeWindowRect(*m_conn);
     const Transfer targets = receive(m_targets);
     if (!targets.data) {
@@ -308,11 +340,11 @@ void XSelectionReader::readOffer(uint32_t ownerWindow, uint32_t timestamp) {
         }
     Transfer data;
     if (pictureTarget) {
-        data = convert(pictureTarget, timestamp);
+        data = convert(pictureTarget);
         if (data.data)
             s.pictureBytes = *data.data;
     } else if (textTarget) {
-        data = convert(textTarget, timestamp);
+        data = convert(textTarget);
         if (data.data && !data.data->isEmpty()) {
             s.hasText = true;
             s.text = textName == QLatin1String("STRING") ? QString::fromLatin1(*data.data)
@@ -328,9 +360,9 @@ void XSelectionReader::readOffer(uint32_t ownerWindow, uint32_t timestamp) {
         qCWarning(lcClipboard) << "offer" << timestamp << "lost:" << s.lostReason << "after"
                                << took.elapsed() << "ms";
     } else {
-        qCInfo(lcClipboard) << "offer" << timestamp << "read:" << s.formats << "value" << s.value
-                            << "picture" << s.pictureBytes.size() << "text" << s.text.size() << "in"
-                            << took.elapsed() << "ms";
+        qCInfo(lcClipboard) << "offer" << timestamp << "of" << ownerWindow << "read:" << s.formats
+                            << "value" << s.value << "picture" << s.pictureBytes.size() << "text"
+                            << s.text.size() << "in" << took.elapsed() << "ms";
     }
     m_deliver(std::move(s));
 }

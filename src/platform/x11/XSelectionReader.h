@@ -47,9 +47,13 @@ private:
 
     void run();
     void readOffer(uint32_t owner, uint32_t timestamp);
-    Transfer convert(uint32_t target, uint32_t timestamp);
-    void request(uint32_t target, uint32_t timestamp);
+    Transfer convert(uint32_t target);
+    // Asks the owner for the offer being read in one target; receive() takes the answer.
+    void request(uint32_t target);
     Transfer receive(uint32_t target);
+    // Whether the clipboard changed hands in a way that lets the answer to the last request
+    // hold a later offer's content rather than this one's.
+    bool ownerMovedOn() const;
     // The next event that satisfies pred, within timeoutMs; others are kept or dropped.
     Event waitFor(const std::function<bool(const xcb_generic_event_t*)>& pred, int timeoutMs);
     Event nextEvent();
@@ -64,7 +68,13 @@ private:
     uint8_t m_xfixesEvent = 0;
     uint32_t m_clipboard = 0, m_targets = 0, m_incr = 0, m_property = 0, m_wake = 0;
     QHash<uint32_t, QString> m_atomNames;
+    // Announcements that came while an earlier one was being read, in order.
     std::deque<Event> m_pending;
+    // Owner changes told so far; the offer being read and the sequence number of the last
+    // request for it.
+    uint32_t m_notices = 0;
+    Announcement m_reading;
+    uint32_t m_requestSequence = 0;
     std::atomic<bool> m_active{false};
     // Set at the end: what was announced is still read, with little patience for owners.
     std::atomic<bool> m_stop{false};
