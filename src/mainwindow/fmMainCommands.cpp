@@ -45,17 +45,20 @@ void fmMain::SaveToWorkFolder() {
 }
 
 void fmMain::EmptyWorkFolder() {
-    if (m_messages.ask(QStringLiteral("作業ﾌｫﾙﾀﾞを空にして良いですが"),
-                       MessageSink::Buttons::OkCancel) != MessageSink::Answer::Ok)
-        return;
-    // Emptied on the storing thread after the captures announced before: a capture being
-    // written is finished, not cut short, and goes with the rest. Files that cannot be
-    // deleted stay; sub-folders are not touched.
-    m_busy.begin();
-    m_intake->emptyWorkFolder([this] {
-        m_busy.end();
-        m_File1->reread();
-        EraseImage();
+    // The picture shown goes with the folder: its edits are asked about first.
+    whenEditsSettled([this] {
+        if (m_messages.ask(QStringLiteral("作業ﾌｫﾙﾀﾞを空にして良いですが"),
+                           MessageSink::Buttons::OkCancel) != MessageSink::Answer::Ok)
+            return;
+        // Emptied on the storing thread after the captures announced before: a capture being
+        // written is finished, not cut short, and goes with the rest. Files that cannot be
+        // deleted stay; sub-folders are not touched.
+        m_busy.begin();
+        m_intake->emptyWorkFolder([this] {
+            m_busy.end();
+            m_File1->reread();
+            erasePicture();
+        });
     });
 }
 
