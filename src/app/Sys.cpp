@@ -6,6 +6,7 @@
 #include "core/TextCodec.h"
 #include "imaging/ImageModel.h"
 #include "mainwindow/fmMain.h"
+#include "workspace/Workspace.h"
 #include "platform/Platform.h"
 #include "platform/Termination.h"
 #include "settings/SiblingTools.h"
@@ -39,11 +40,14 @@ bool FileExists(const QString& path) {
     return fi.exists() && fi.isFile();
 }
 
+QString programDataFolder() {
+    const QString folder = globals().ProgramDataFolder;
+    return folder.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/apData/")
+                            : folder;
+}
+
 QUrl helpBaseAddress() {
-    QString folder = globals().ProgramDataFolder;
-    if (folder.isEmpty())
-        folder = QCoreApplication::applicationDirPath() + QStringLiteral("/apData/");
-    return QUrl::fromLocalFile(folder);
+    return QUrl::fromLocalFile(programDataFolder());
 }
 
 bool shuttingDown() {
@@ -83,7 +87,7 @@ int Main(QApplication& app) {
     yIni::instance().setMessages(&messages);
     fmMain main(*desktop, messages, g.UserDataFolder);
     main.setSettings(&yIni::instance(), g.UserDataFolder + QStringLiteral("User.xml"));
-    main.setToolFinder([&main, &toolStore](int index) {
+    main.workspace().tools.setToolFinder([&main, &toolStore](int index) {
         return tools::findTool(
             index, toolStore,
             [&main](const tools::ToolQuestion& q) { return chooseToolFile(&main, q); },

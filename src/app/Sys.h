@@ -19,8 +19,10 @@ QString programNameFrom(const QString& executablePath);
 
 bool FileExists(const QString& path);
 
-// Where the help pages are: the program data folder's address (beside the executable before
-// the globals are set).
+// The program data folder (help pages, the stamp), ending with "/": beside the executable
+// before the globals are set.
+QString programDataFolder();
+// Where the help pages are: the program data folder's address.
 QUrl helpBaseAddress();
 
 // Prepares the globals and the data folders, shows the main window and runs the

@@ -16,20 +16,6 @@ struct CaptureIntake::Seen {
     platform::Announcement stored;
 };
 
-int depthCodeForReduction(const QString& caption) {
-    if (caption == u"16色(4bit)")
-        return 4;
-    if (caption == u"ｸﾞﾚｰ(4bit)")
-        return 40;
-    if (caption == u"256色(8bit)")
-        return 8;
-    if (caption == u"ｸﾞﾚｰ(8bit)")
-        return 80;
-    if (caption == u"16bit")
-        return 16;
-    return 0;
-}
-
 QImage decodeOffer(platform::ClipboardSnapshot& offer, QString* error) {
     // Taken out, not shared: drawing the pointer then needs no copy of a large picture.
     if (!offer.picture.isNull())

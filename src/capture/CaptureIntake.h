@@ -75,9 +75,6 @@ private:
     StoreQueue m_queue; // last: finishes its work before the rest goes
 };
 
-// Depth code for a colour-reduction caption; 0 for "減色しない", "" or unknown.
-int depthCodeForReduction(const QString& caption);
-
 // The offer's picture, decoded (a decoded one is taken out of the offer); null with the
 // reason in error when it cannot be.
 QImage decodeOffer(platform::ClipboardSnapshot& offer, QString* error);

@@ -130,8 +130,6 @@ OperationRegistry::OperationRegistry(QObject* parent) : QObject(parent) {
             a->setIcon(QIcon(icon));
         connect(a, &QAction::triggered, this, [this, op] { run(op); });
         m_actions.push_back(a);
-        if (!caption(op).isEmpty())
-            m_byCommand.insert(commandText(op), a);
     }
 }
 
@@ -217,10 +215,6 @@ std::optional<Operation> OperationRegistry::operationOf(const QAction* action) {
 
 QAction* OperationRegistry::action(Operation op) const {
     return m_actions[size_t(op)];
-}
-
-QAction* OperationRegistry::find(const QString& text) const {
-    return m_byCommand.value(text);
 }
 
 void OperationRegistry::implement(Operation op, std::function<void()> run) {

@@ -86,8 +86,8 @@ public:
     // The shortcut label shown beside the caption; a label only, the keys are keys(op).
     static QString label(Operation op);
     static QString menuText(Operation op);
-    // The text RunCommand takes: the caption cut before the first "(" except for the
-    // groups "Edt" and "Rng".
+    // The name the command log gives the operation: the caption cut before the first "("
+    // except for the groups "Edt" and "Rng".
     static QString commandText(Operation op);
     static QString commandText(const QString& group, const QString& caption);
     static Enabling enabling(Operation op);
@@ -97,8 +97,6 @@ public:
     static std::optional<Operation> operationOf(const QAction* action);
 
     QAction* action(Operation op) const;
-    // The action of the operation whose command text equals text exactly; none otherwise.
-    QAction* find(const QString& text) const;
     // What the operation does; an operation without one only logs that nothing ran.
     void implement(Operation op, std::function<void()> run);
 
@@ -107,5 +105,4 @@ private:
 
     std::vector<QAction*> m_actions;
     std::vector<std::function<void()>> m_run;
-    QHash<QString, QAction*> m_byCommand;
 };

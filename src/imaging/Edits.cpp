@@ -145,10 +145,6 @@ bool trimToRange(ImageModel& picture) {
     return true;
 }
 
-FoldDirection foldDirectionOfCaption(const QString& caption) {
-    return caption == QStringLiteral("横方向") ? FoldDirection::Columns : FoldDirection::Rows;
-}
-
 bool foldOutBand(ImageModel& picture, FoldDirection direction) {
     const QRect range = rangePixels(picture);
     if (range.isEmpty())
@@ -215,60 +211,43 @@ bool reduceToRange(ImageModel& picture, ReduceMode mode) {
     return true;
 }
 
-bool rotateByCaption(ImageModel& picture, const QString& caption) {
+bool rotate(ImageModel& picture, Turn turn) {
     const QImage& src = picture.image();
     if (src.isNull())
         return false;
     QImage out;
-    bool quarter = false;
-    if (caption == QStringLiteral("左右反転")) {
+    switch (turn) {
+    case Turn::MirrorLeftRight:
         out = src.mirrored(true, false);
-    } else if (caption == QStringLiteral("上下反転")) {
+        break;
+    case Turn::FlipTopBottom:
         out = src.mirrored(false, true);
-    } else if (caption == QStringLiteral("右180度") || caption == QStringLiteral("左180度")) {
+        break;
+    case Turn::Right180:
+    case Turn::Left180:
         out = src.mirrored(true, true);
-    } else if (caption == QStringLiteral("右90度") || caption == QStringLiteral("左90度")) {
-        out = quarterTurn(src, caption == QStringLiteral("右90度"));
-        quarter = true;
-    } else {
-        return false;
+        break;
+    case Turn::Right90:
+    case Turn::Left90:
+        out = quarterTurn(src, turn == Turn::Right90);
+        break;
     }
     takeResult(picture, std::move(out), picture.depthCode());
-    if (quarter)
+    if (turn == Turn::Right90 || turn == Turn::Left90)
         std::swap(picture.resolutionX, picture.resolutionY);
     return true;
 }
 
-int depthCodeOfCaption(const QString& caption) {
-    static const struct {
-        const char16_t* caption;
-        int code;
-    } kDepths[] = {{u"16色(4bit)", 4},  {u"ｸﾞﾚｰ(4bit)", 40}, {u"256色(8bit)", 8},
-                   {u"ｸﾞﾚｰ(8bit)", 80}, {u"16bit", 16},      {u"24bit", 24},
-                   {u"32bit", 32}};
-    for (const auto& d : kDepths)
-        if (caption == QString::fromUtf16(d.caption))
-            return d.code;
-    return 0;
-}
-
-bool setDepthByCaption(ImageModel& picture, const QString& caption) {
-    const int code = depthCodeOfCaption(caption);
-    if (code == 0 || picture.image().isNull())
+bool convertToDepth(ImageModel& picture, int code) {
+    if (!isDepthCode(code) || picture.image().isNull())
         return false;
     ImageModel work = picture;
     const bool ok =
         code == 40 ? work.convertDepth(80) && work.convertDepth(40) : work.convertDepth(code);
-    if (!ok) // the codes are known ones: only memory can be lacking
+    if (!ok) // the code is a known one: only memory can be lacking
         throw std::bad_alloc();
     picture = work;
     return true;
-}
-
-Emphasis emphasisOfKind(const QString& kind) {
-    return kind == QStringLiteral("相対") || kind == QStringLiteral("強調(相対)")
-               ? Emphasis::Relative
-               : Emphasis::Marker;
 }
 
 bool emphasizeRange(ImageModel& picture, Emphasis kind) {

@@ -1,8 +1,7 @@
 #pragma once
 // The picture edits of the image-edit popup as pure operations on the headless model, each
 // made to be one step of PictureDocument::edit. Every edit returns false and leaves the
-// picture as it was when there is nothing to do: no picture, no usable range, an unknown
-// caption. When memory runs out it throws std::bad_alloc, the picture still as it was, so
+// picture as it was when there is nothing to do: no picture, no usable range. When memory runs out it throws std::bad_alloc, the picture still as it was, so
 // that a failure is never mistaken for an edit with nothing to do. An edit keeps the picture's
 // resolution; where it keeps the form of the picture it keeps the depth code too.
 #include "imaging/ImageModel.h"
@@ -26,8 +25,6 @@ bool clearRange(ImageModel& picture);
 bool trimToRange(ImageModel& picture);
 
 enum class FoldDirection { Rows, Columns };
-// "横方向" folds out columns; any other caption ("縦方向") rows.
-FoldDirection foldDirectionOfCaption(const QString& caption);
 
 // Removes the band of rows y1..y2 (Rows) or columns x1..x2 (Columns) that the range covers
 // and joins the parts before and after it: the rows after the band move up to row y1 (the
@@ -56,32 +53,25 @@ QSize reducedSize(const QSize& picture, const Range& range, ReduceMode mode);
 // code 16); codes 80, 16, 24 and 32 keep their depth.
 bool reduceToRange(ImageModel& picture, ReduceMode mode);
 
-// Rotation menu captions: "左右反転" mirrors left to right, "上下反転" flips top to bottom,
-// "右90度" turns a quarter clockwise, "左90度" a quarter anticlockwise, "右180度" and "左180度"
-// a half turn (the same picture). Turns by whole quarters move pixels exactly, so no
-// smoothing or background is involved; a quarter turn swaps width and height and the
-// resolutions. Form, palette, depth code and range are kept. False for other captions.
-bool rotateByCaption(ImageModel& picture, const QString& caption);
+// Mirrors left to right or flips top to bottom; turns a quarter clockwise (Right90) or
+// anticlockwise (Left90), or half (Right180 and Left180 give the same picture). Turns by whole
+// quarters move pixels exactly, so no smoothing or background is involved; a quarter turn
+// swaps width and height and the resolutions. Form, palette, depth code and range are kept.
+enum class Turn { MirrorLeftRight, FlipTopBottom, Right90, Right180, Left90, Left180 };
+bool rotate(ImageModel& picture, Turn turn);
 
-// Colour-depth menu captions and their depth codes: "16色(4bit)" 4, "ｸﾞﾚｰ(4bit)" 40,
-// "256色(8bit)" 8, "ｸﾞﾚｰ(8bit)" 80, "16bit" 16, "24bit" 24, "32bit" 32; 0 for any other
-// caption ("減色しない").
-int depthCodeOfCaption(const QString& caption);
-
-// Converts the picture to the depth of the caption, the depth code following. 4-bit grey is
+// Converts the picture to a depth code (DepthCode.h), the code following. 4-bit grey is
 // reached by way of 8-bit grey; when either step fails nothing changes. The range is kept.
-bool setDepthByCaption(ImageModel& picture, const QString& caption);
+// False without a picture or for a code that is not one.
+bool convertToDepth(ImageModel& picture, int depthCode);
 
 enum class Emphasis { Relative, Marker };
-// The kind "相対" (or the caption "強調(相対)") is relative emphasis; every other kind the marker.
-Emphasis emphasisOfKind(const QString& kind);
 
 // Marks the range so that it stands out; only the pixels of rangePixels change, the range
 // stays for a further emphasis. Relative lifts the range: every colour channel + 55, at most
 // 255. Marker lays a highlighter over it: every channel multiplied by that of yellow
-// (255, 255, 0), (v * m + 127) / 255. Alpha is kept. A palette picture keeps its palette
-// and depth code: the changed pixels take the nearest colour of the palette, and every
-// other pixel keeps its index.
+// (255, 255, 0), (v * m + 127) / 255. Alpha is kept. A palette picture keeps its depth code
+// and every pixel outside the range its colour (fitIntoPalette).
 bool emphasizeRange(ImageModel& picture, Emphasis kind);
 
 } // namespace imaging

@@ -1,6 +1,6 @@
 #pragma once
 // The headless image model of the view and scratch images: the picture with its
-// depth code, resolution, range and zoom, and every operation that needs no screen.
+// depth code, resolution and range, and every operation that needs no screen.
 #include <QImage>
 #include <QRect>
 #include <QString>
@@ -69,10 +69,6 @@ public:
     Range range;
     void clearRange() { range = {}; }
 
-    double zoomX = 1.0;
-    double zoomY = 1.0;
-    // Mouse pointer shown over the view: 0 default, 14 busy.
-    int mousePointer = 0;
 
 private:
     bool take(const LoadedPicture& loaded);

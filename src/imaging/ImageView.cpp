@@ -44,6 +44,10 @@ ImageView::ImageView(PictureDocument& picture, QWidget* parent)
     viewport()->setMouseTracking(false);
 }
 
+void ImageView::setZoom(double factor) {
+    m_zoom = factor > 0 ? factor : 1.0;
+}
+
 bool ImageView::display(int mode) {
     m_mode = (mode == Fit || mode == Zoom) ? mode : Clear;
     updateScrollBars();
@@ -60,13 +64,13 @@ double ImageView::scaleX() const {
         const double sy = double(viewport()->height()) / img.height();
         return std::max(1e-6, std::min(sx, sy));
     }
-    return m_model.zoomX > 0 ? m_model.zoomX : 1.0;
+    return m_zoom;
 }
 
 double ImageView::scaleY() const {
     if (m_mode == Fit)
         return scaleX();
-    return m_model.zoomY > 0 ? m_model.zoomY : 1.0;
+    return m_zoom;
 }
 
 QRectF ImageView::imageRectInViewport() const {
@@ -216,9 +220,6 @@ void ImageView::keyPressEvent(QKeyEvent* event) {
 }
 
 void ImageView::mousePressEvent(QMouseEvent* event) {
-    emit mouseButton(event->button() == Qt::LeftButton    ? 1
-                     : event->button() == Qt::RightButton ? 2
-                                                          : 4);
     if (event->button() != Qt::LeftButton || m_model.handle() == 0 || m_mode == Clear)
         return;
     if (drawing()) {

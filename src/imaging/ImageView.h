@@ -1,5 +1,5 @@
 #pragma once
-// The picture view: shows the picture document fitted to the view or at its zoom factors,
+// The picture view: shows the picture document fitted to the view or at a zoom factor,
 // follows every change of it, and lets the user drag a range with the left mouse button;
 // while a drawing tool is chosen, the left button draws instead.
 #include "imaging/PictureDocument.h"
@@ -21,6 +21,8 @@ public:
 
     // Shows the model's picture in the given mode; false when there is nothing to show.
     bool display(int mode);
+    // The zoom factor of the Zoom mode; it takes effect with the next display.
+    void setZoom(double factor);
     int displayMode() const { return m_mode; }
 
     // Picture pixel under a viewport point, and the viewport rectangle a picture takes.
@@ -34,7 +36,6 @@ public:
 
 signals:
     void rangeChanged();
-    void mouseButton(int button);
     void rightReleased();
 
 protected:
@@ -59,6 +60,7 @@ private:
     PictureDocument& m_doc;
     const ImageModel& m_model;
     int m_mode = Clear;
+    double m_zoom = 1.0;
     bool m_dragging = false;
     QPointF m_dragStart;
     DrawingSession* m_drawing = nullptr;

@@ -76,13 +76,7 @@ void PictureDocument::newPicture() {
 
 void PictureDocument::replace(const ImageModel& picture) {
     newPicture();
-    const double zx = m_model.zoomX, zy = m_model.zoomY;
-    const int pointer = m_model.mousePointer;
     m_model.adopt(picture);
-    // Zoom and the busy pointer belong to the view, not to the picture.
-    m_model.zoomX = zx;
-    m_model.zoomY = zy;
-    m_model.mousePointer = pointer;
     emit changed();
 }
 
@@ -113,10 +107,6 @@ EditOutcome PictureDocument::edit(const QString& text, const Change& change) {
 }
 
 void PictureDocument::apply(const QString& text, ImageModel after) {
-    // Zoom and pointer are the view's, and may have moved while the edit ran.
-    after.zoomX = m_model.zoomX;
-    after.zoomY = m_model.zoomY;
-    after.mousePointer = m_model.mousePointer;
     if (m_keptResolution) { // set while the edit ran
         after.resolutionX = m_keptResolution->x();
         after.resolutionY = m_keptResolution->y();
@@ -132,9 +122,29 @@ void PictureDocument::apply(const QString& text, ImageModel after) {
     emit changed();
 }
 
+void PictureDocument::runInBackground(std::function<std::function<void()>()> work) {
+    if (m_editing) { // asked for out of turn: keep the order anyway
+        whenIdle([this, work = std::move(work)]() mutable { runInBackground(std::move(work)); });
+        return;
+    }
+    m_editing = true;
+    m_worker.start([this, work = std::move(work)] {
+        std::function<void()> finish = work();
+        QMetaObject::invokeMethod(
+            this,
+            [this, finish = std::move(finish)] {
+                m_editing = false;
+                if (finish)
+                    finish();
+                runQueued();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
 void PictureDocument::editInBackground(const QString& text, Change change,
                                        std::function<void(EditOutcome)> done) {
-    if (m_editing) { // asked for out of turn: keep the order anyway
+    if (m_editing) { // the picture to edit is the one the running work leaves
         whenIdle([this, text, change = std::move(change), done = std::move(done)]() mutable {
             editInBackground(text, std::move(change), std::move(done));
         });
@@ -144,29 +154,24 @@ void PictureDocument::editInBackground(const QString& text, Change change,
         done(EditOutcome::NothingToDo);
         return;
     }
-    m_editing = true;
-    m_worker.start([this, text, change = std::move(change), done = std::move(done), after = m_model,
-                    generation = m_generation]() mutable {
+    runInBackground([this, text, change = std::move(change), done = std::move(done),
+                     after = m_model, generation = m_generation]() mutable {
         const EditOutcome outcome = runChange(change, after);
-        QMetaObject::invokeMethod(
-            this,
+        return std::function<void()>(
             [this, generation, text, outcome, after = std::move(after), done = std::move(done)] {
                 finishBackground(generation, text, outcome, after, done);
-            },
-            Qt::QueuedConnection);
+            });
     });
 }
 
 void PictureDocument::finishBackground(quint64 generation, const QString& text, EditOutcome outcome,
                                        const ImageModel& after,
                                        const std::function<void(EditOutcome)>& done) {
-    m_editing = false;
     if (generation != m_generation)
         outcome = EditOutcome::Superseded;
     else if (outcome == EditOutcome::Done)
         apply(text, after);
     done(outcome);
-    runQueued();
 }
 
 void PictureDocument::whenIdle(std::function<void()> task) {
@@ -193,12 +198,6 @@ void PictureDocument::setRange(const Range& range) {
     emit changed();
 }
 
-void PictureDocument::setZoom(double x, double y) {
-    m_model.zoomX = x;
-    m_model.zoomY = y;
-    emit changed();
-}
-
 void PictureDocument::setResolution(int x, int y) {
     if (m_model.handle() == 0)
         return;
@@ -209,10 +208,6 @@ void PictureDocument::setResolution(int x, int y) {
     m_model.resolutionY = y;
     m_model.applyResolution();
     emit changed();
-}
-
-void PictureDocument::setMousePointer(int pointer) {
-    m_model.mousePointer = pointer;
 }
 
 void PictureDocument::setHistoryLimit(qint64 bytes) {

@@ -1,6 +1,6 @@
 #pragma once
 // The picture the program holds, as one document: the image with its depth code,
-// resolution, range and zoom, a change signal that the view follows, and the edit history.
+// resolution and range, a change signal that the view follows, and the edit history.
 // A new picture (capture, load, paste, erase) starts a new history; every edit is one
 // undoable step. The history keeps at most a given number of bytes of pictures: the oldest
 // steps go first, so a session of large edits cannot exhaust memory.
@@ -49,7 +49,11 @@ public:
     // through whenIdle so that edits apply in the order they were asked for.
     void editInBackground(const QString& text, Change change,
                           std::function<void(EditOutcome)> done);
-    // Runs task at once when no background edit runs, otherwise after it and the tasks
+    // Runs work on the document's worker thread, in turn with the edits (the worker is the
+    // one thread that edits, opens and saves pictures); the function work returns is then
+    // run on this object's thread. Call it through whenIdle, as editInBackground.
+    void runInBackground(std::function<std::function<void()>()> work);
+    // Runs task at once when no background work runs, otherwise after it and the tasks
     // queued before. A new picture drops the tasks still queued for the old one.
     void whenIdle(std::function<void()> task);
     bool editing() const { return m_editing; }
@@ -61,8 +65,6 @@ public:
     // View state outside the history.
     void setRange(const Range& range);
     void clearRange() { setRange({}); }
-    void setZoom(double x, double y);
-    void setMousePointer(int pointer);
     // Dots per inch of the picture, outside the history: undo and redo keep it.
     void setResolution(int x, int y);
 

@@ -21,9 +21,11 @@ public:
 
     explicit TopBand(QWidget* parent = nullptr);
 
-    std::array<QLabel*, 4> lbCom{};
-    QWidget* imBtnArea = nullptr; // the eight toolbar buttons go here, at their band positions
-    std::array<QCheckBox*, 2> checkButtons{};
-    QLabel* Label1 = nullptr;
-    QLineEdit* Text1 = nullptr;
+    // "ﾌｧｲﾙ", "編集" and "設定" open their popups; "ﾍﾙﾌﾟ" the help page.
+    std::array<QLabel*, 4> menuLabels{};
+    QWidget* buttonArea = nullptr; // the eight toolbar buttons go here, at their band positions
+    QCheckBox* scaleDisplay = nullptr; // "ｽｹｰﾙ表示": fit the picture to the view
+    QCheckBox* captureWait = nullptr;  // "ｷｬﾌﾞﾁｬｰ待機"
+    QLabel* prefixLabel = nullptr;
+    QLineEdit* prefixBox = nullptr;
 };

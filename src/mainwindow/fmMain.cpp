@@ -1,23 +1,24 @@
 #include "mainwindow/fmMain.h"
 
 #include "app/Sys.h"
+#include "capture/CaptureSession.h"
 #include "capture/ClipFormat.h"
+#include "commands/KeyTable.h"
 #include "commands/Operations.h"
+#include "commands/PopupMenus.h"
 #include "commands/Toolbar.h"
-#include "commands/spPic.h"
 #include "core/Messages.h"
-#include "core/TextCodec.h"
 #include "core/Twips.h"
 #include "imaging/ImageView.h"
 #include "mainwindow/FileList.h"
 #include "mainwindow/TopBand.h"
-#include "sizes/RangeList.h"
+#include "workspace/Workspace.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
-#include <QCoreApplication>
-#include <QFile>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -26,52 +27,34 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QTextDocumentFragment>
 
 fmMain::fmMain(platform::Desktop& desktop, MessageSink& messages, const QString& userDataFolder,
                QWidget* parent)
-    : QWidget(parent), m_desktop(desktop), m_messages(messages), m_userDataFolder(userDataFolder),
-      m_workFolder(userDataFolder + QStringLiteral("Temp")) {
-    m_fileWork.setMaxThreadCount(1);
+    : QWidget(parent), m_desktop(desktop), m_messages(messages),
+      m_operations(std::make_unique<OperationRegistry>()),
+      m_menus(std::make_unique<PopupMenus>(*m_operations)) {
     setWindowTitle(QStringLiteral("Tolvik"));
     setObjectName(QStringLiteral("fmMain"));
+    m_workspace = std::make_unique<Workspace>(desktop, messages, static_cast<WindowHost&>(*this),
+                                              *m_operations,
+                                              userDataFolder);
     m_top = new TopBand(this);
     m_File1 = new FileList(this);
     m_Rtxt = new QPlainTextEdit(this);
     m_Rtxt->setObjectName(QStringLiteral("Rtxt"));
     m_Rtxt->setAccessibleName(QStringLiteral("ﾃｷｽﾄ"));
     m_Rtxt->setVisible(false);
-    m_view = new imaging::ImageView(m_picture, this);
+    m_view = new imaging::ImageView(m_workspace->session.document(), this);
     m_view->setObjectName(QStringLiteral("ikImg"));
     m_view->setAccessibleName(QStringLiteral("画像"));
-    m_intake = std::make_unique<CaptureIntake>(
-        m_workFolder, [this](const IntakeOutcome& outcome) { intakeDone(outcome); });
-    m_watcher = std::make_unique<ClipboardWatcher>(m_desktop, *this);
-    // The scan is queued in turn with the stores still queued.
-    m_session = std::make_unique<CaptureSession>(*m_watcher, [this] { m_intake->scan(m_prefix); });
-    connect(m_session.get(), &CaptureSession::waitingChanged, this, &fmMain::captureWaitChanged);
-    m_operations = std::make_unique<OperationRegistry>();
-    m_menus = std::make_unique<spPic>();
-    m_commands = std::make_unique<CommandTable>(*m_menus, *m_operations, *this);
-    m_menus->onPointerOption = [this](bool on) { m_options.drawPointer = on; };
-    m_menus->onCopyOption = [this](bool on) { m_options.takeCopies = on; };
-    m_menus->canPasteImage = [] { return CanPasteImage(); };
-    connect(this, &fmMain::viewStateChanged, m_menus.get(), &spPic::applyViewState);
-    for (QLabel* label : m_top->lbCom)
+    for (QLabel* label : m_top->menuLabels)
         label->installEventFilter(this);
-    new Toolbar(m_top->imBtnArea, *m_operations, TopBand::kButtonAreaLeftTwips);
+    new Toolbar(m_top->buttonArea, *m_operations, TopBand::kButtonAreaLeftTwips);
     // The window sees every key before the focused control does (and leaves it to it).
     qApp->installEventFilter(this);
-    connect(m_File1, &FileList::rightReleased, this, [this] { m_commands->ShowMenu(0); });
-    connect(m_view, &imaging::ImageView::rightReleased, this, [this] { m_commands->ShowMenu(1); });
-    // Every new range in the command log, however it was set (drag, registered size).
-    connect(&m_picture, &imaging::PictureDocument::changed, this,
-            [this, logged = imaging::Range{}]() mutable {
-                const imaging::Range& r = m_picture.range();
-                if (r == logged)
-                    return;
-                logged = r;
-                qCDebug(lcCommands, "range %d %d %d %d", r.x1, r.y1, r.x2, r.y2);
-            });
+    connectWorkspace();
+    registerWindowOperations();
 
     m_Timer1.setInterval(5000);
     connect(&m_Timer1, &QTimer::timeout, this, &fmMain::Timer1_Timer);
@@ -82,10 +65,15 @@ fmMain::fmMain(platform::Desktop& desktop, MessageSink& messages, const QString&
     connect(&m_folderChanged, &QTimer::timeout, this, &fmMain::RefreshFileList);
     connect(m_File1, &QListWidget::itemSelectionChanged, this, &fmMain::File1_Click);
     connect(m_File1, &FileList::selectedItemClicked, this, &fmMain::File1_Click);
-    for (int i = 0; i < 2; ++i)
-        connect(m_top->checkButtons[size_t(i)], &QCheckBox::toggled, this,
-                [this, i] { checkButtonClicked(i); });
-    connect(m_top->Text1, &QLineEdit::textEdited, this, &fmMain::Text1_Edited);
+    connect(m_File1, &FileList::rightReleased, this,
+            [this] { m_menus->showPopup(PopupMenus::FileMenu); });
+    connect(m_view, &imaging::ImageView::rightReleased, this,
+            [this] { m_menus->showPopup(PopupMenus::EditMenu); });
+    connect(m_top->scaleDisplay, &QCheckBox::toggled, &m_workspace->session,
+            &PictureSession::setScaleDisplay);
+    connect(m_top->captureWait, &QCheckBox::toggled, &m_workspace->folder.captureWait(),
+            &CaptureSession::setWaiting);
+    connect(m_top->prefixBox, &QLineEdit::textEdited, this, &fmMain::prefixEdited);
 
     // Designed size; the loaded settings place it. Never so small that the band is cut off.
     setMinimumSize(twips::toPx(TopBand::kWidthTwips),
@@ -93,23 +81,100 @@ fmMain::fmMain(platform::Desktop& desktop, MessageSink& messages, const QString&
     resize(twips::toPx(11400), twips::toPx(7800));
 }
 
-fmMain::~fmMain() {
-    // The check button is no longer there to follow.
-    const QSignalBlocker quiet(m_session.get());
-    m_session->setWaiting(false);
+fmMain::~fmMain() = default;
+
+void fmMain::connectWorkspace() {
+    PictureSession& session = m_workspace->session;
+    connect(&session, &PictureSession::viewStateChanged, this, &fmMain::viewStateChanged);
+    connect(&session, &PictureSession::viewStateChanged, m_menus.get(),
+            &PopupMenus::applyViewState);
+    connect(&session, &PictureSession::depthChanged, m_menus.get(), &PopupMenus::showDepth);
+    connect(&session, &PictureSession::textChanged, m_Rtxt, &QPlainTextEdit::setPlainText);
+    connect(&session, &PictureSession::displayChanged, this, [this](int mode, double zoom) {
+        m_view->setZoom(zoom);
+        m_view->display(mode);
+        // The scale switch shows fit-to-window; a zoom is not that any more.
+        const QSignalBlocker block(m_top->scaleDisplay);
+        m_top->scaleDisplay->setChecked(mode == PictureSession::Fit);
+    });
+    // Every new range in the command log, however it was set (drag, registered size).
+    connect(&session.document(), &imaging::PictureDocument::changed, this,
+            [this, logged = imaging::Range{}]() mutable {
+                const imaging::Range& r = m_workspace->session.picture().range;
+                if (r == logged)
+                    return;
+                logged = r;
+                qCDebug(lcCommands, "range %d %d %d %d", r.x1, r.y1, r.x2, r.y2);
+            });
+
+    PictureEditCommands& edits = m_workspace->edits;
+    edits.takeShape = [this] { return takeToolbarShape(); };
+    edits.endDrawing = [this] { endToolbarDrawing(); };
+    connect(&edits, &PictureEditCommands::rangeItemsChanged, m_menus.get(),
+            &PopupMenus::setRangeItems);
+    connect(m_menus.get(), &PopupMenus::depthChosen, &edits, &PictureEditCommands::changeDepth);
+    connect(m_menus.get(), &PopupMenus::rangeChosen, &edits,
+            &PictureEditCommands::selectRegisteredRange);
+    connect(m_menus.get(), &PopupMenus::zoomChosen, &session, &PictureSession::zoomTo);
+
+    WorkFolderCommands& folder = m_workspace->folder;
+    connect(&folder.captureWait(), &CaptureSession::waitingChanged, this,
+            &fmMain::captureWaitChanged);
+    connect(&folder, &WorkFolderCommands::captureOptionsChanged, this,
+            [this] { showOptionMarks(); });
+    connect(m_menus.get(), &PopupMenus::pointerOptionChosen, this, [&folder](bool on) {
+        CaptureOptions o = folder.captureOptions();
+        o.drawPointer = on;
+        folder.setCaptureOptions(o);
+    });
+    connect(m_menus.get(), &PopupMenus::copyOptionChosen, this, [&folder](bool on) {
+        CaptureOptions o = folder.captureOptions();
+        o.takeCopies = on;
+        folder.setCaptureOptions(o);
+    });
+    connect(m_menus.get(), &PopupMenus::reductionChosen, this, [&folder](int code) {
+        CaptureOptions o = folder.captureOptions();
+        o.reductionCode = code;
+        folder.setCaptureOptions(o);
+    });
+    m_menus->canPasteImage = [] { return CanPasteImage(); };
+}
+
+void fmMain::registerWindowOperations() {
+    using O = Operation;
+    Workspace& w = *m_workspace;
+    // The clipboard commands act on the text while a text is shown, else on the picture.
+    m_operations->implement(O::Paste, [this, &w] {
+        w.session.textShown() ? pasteText() : w.edits.pastePicture();
+    });
+    m_operations->implement(O::Copy, [this, &w] {
+        w.session.textShown() ? copyText(false) : w.edits.copyPicture(false);
+    });
+    m_operations->implement(O::CopyAndMinimize, [this, &w] {
+        w.session.textShown() ? copyText(true) : w.edits.copyPicture(true);
+    });
+    m_operations->implement(O::ShowToolbar, [this] { toggleToolbar(); });
+    m_operations->implement(O::Exit, [this] { SaveWindowSettings(); });
+}
+
+void fmMain::setSettings(yIni* ini, const QString& file) {
+    m_ini = ini;
+    m_settingsFile = file;
 }
 
 void fmMain::Form_Load() {
+    const QString work = m_workspace->folder.folder().path();
     m_File1->setPattern(QStringLiteral("*.BMP;*.JPG;*.JPEG;*.GIF;*.TXT"));
-    m_File1->setPath(m_workFolder.path());
-    m_folderWatch.addPath(m_workFolder.path());
-    SetViewState(ViewState::Empty);
+    m_File1->setPath(work);
+    m_folderWatch.addPath(work);
+    viewStateChanged();
+    m_menus->applyViewState(m_workspace->session.viewState());
     if (m_ini) {
         applySettings(LoadWindowSettings(*m_ini, m_settingsFile, room()));
     } else if (const QScreen* s = QGuiApplication::primaryScreen()) {
         const QRect a = s->availableGeometry();
         move(a.x() + (a.width() - width()) / 2, a.y() + (a.height() - height()) / 2);
-        SetScaleDisplay(m_top->checkButtons[0]->isChecked());
+        m_workspace->session.setScaleDisplay(m_top->scaleDisplay->isChecked());
     }
     showOptionMarks();
     noteRestoredGeometry();
@@ -119,26 +184,18 @@ void fmMain::Form_Load() {
 }
 
 void fmMain::showOptionMarks() {
-    m_menus->SetCptC(m_options.colourReduction);
-    m_menus->showPointerOption(m_options.drawPointer);
-    m_menus->showCopyOption(m_options.takeCopies);
-}
-
-void fmMain::setCaptureOptions(const CaptureOptions& options) {
-    m_options = options;
-    showOptionMarks();
+    const CaptureOptions& o = m_workspace->folder.captureOptions();
+    m_menus->showReduction(o.reductionCode);
+    m_menus->showPointerOption(o.drawPointer);
+    m_menus->showCopyOption(o.takeCopies);
 }
 
 void fmMain::applySettings(const WindowSettingsValue& v) {
     resize(twips::toPx(v.geometry.width()), twips::toPx(v.geometry.height()));
     move(twips::toPx(v.geometry.x()), twips::toPx(v.geometry.y()));
-    setRangeList(v.rangeList);
-    setCaptureOptions(v.capture);
-    // Through the check button's own handling, so the display mode follows it.
-    QCheckBox& scale = *m_top->checkButtons[0];
-    if (scale.isChecked() == v.scaleDisplay)
-        SetScaleDisplay(v.scaleDisplay);
-    scale.setChecked(v.scaleDisplay);
+    m_workspace->edits.setRangeList(v.rangeList);
+    m_workspace->folder.setCaptureOptions(v.capture);
+    m_workspace->session.setScaleDisplay(v.scaleDisplay);
 }
 
 WindowSettingsValue fmMain::collectSettings() const {
@@ -147,9 +204,9 @@ WindowSettingsValue fmMain::collectSettings() const {
     WindowSettingsValue v;
     v.geometry = QRect(int(twips::fromPx(g.x())), int(twips::fromPx(g.y())),
                        int(twips::fromPx(g.width())), int(twips::fromPx(g.height())));
-    v.scaleDisplay = m_displayMode == 1;
-    v.rangeList = m_rangeList;
-    v.capture = m_options;
+    v.scaleDisplay = m_workspace->session.displayMode() == PictureSession::Fit;
+    v.rangeList = m_workspace->edits.rangeList();
+    v.capture = m_workspace->folder.captureOptions();
     return v;
 }
 
@@ -162,12 +219,6 @@ WindowRoom fmMain::room() const {
         if (s != primary)
             r.screens << s->availableGeometry();
     return r;
-}
-
-void fmMain::setRangeList(const QString& list) {
-    const sizes::RangeMenu menu = sizes::BuildRangeMenu(list);
-    m_rangeList = menu.list;
-    m_menus->setRangeItems(menu.captions);
 }
 
 bool fmMain::eventFilter(QObject* watched, QEvent* event) {
@@ -184,43 +235,39 @@ bool fmMain::eventFilter(QObject* watched, QEvent* event) {
         QWidget* first = QApplication::focusWidget() ? QApplication::focusWidget() : this;
         if (watched == first && first->window() == this) {
             m_lastKey = {key, watched};
-            m_commands->Form_KeyDown(*key);
+            if (const std::optional<Operation> op = keytable::operation(*key))
+                m_operations->action(*op)->trigger();
         }
         return false;
     }
     if (event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        for (size_t i = 0; i < m_top->lbCom.size(); ++i)
-            if (watched == m_top->lbCom[i]) {
-                m_commands->lbCom_Click(int(i));
+        for (size_t i = 0; i < m_top->menuLabels.size(); ++i)
+            if (watched == m_top->menuLabels[i]) {
+                if (i < m_menus->popups.size())
+                    m_menus->showPopup(int(i));
+                else
+                    m_workspace->tools.showHelp();
                 return true;
             }
     }
     return QWidget::eventFilter(watched, event);
 }
 
-void fmMain::Form_Activate() {
-    RefreshFileList();
-}
-
-void fmMain::SetViewState(ViewState state) {
-    m_viewState = state;
-    if ((state == ViewState::Text) != m_textShown) {
-        m_textShown = state == ViewState::Text;
+void fmMain::viewStateChanged() {
+    selectCurrentFile();
+    const bool text = m_workspace->session.textShown();
+    if (text != m_textShown) {
+        m_textShown = text;
         LayoutWindow();
-        m_top->checkButtons[0]->setEnabled(!m_textShown);
+        m_top->scaleDisplay->setEnabled(!m_textShown);
     }
-    emit viewStateChanged(state);
-}
-
-bool fmMain::displayPicture() {
-    return m_view->display(m_displayMode);
 }
 
 void fmMain::LayoutWindow() {
     if (isMinimized())
         return;
-    m_session->setWaiting(false);
+    m_workspace->folder.captureWait().setWaiting(false);
     const int w = width();
     const int h = height();
     const int band = twips::toPx(TopBand::kHeightTwips);
@@ -235,37 +282,25 @@ void fmMain::LayoutWindow() {
 }
 
 void fmMain::Form_Resize() {
-    if (m_eventsHeld)
+    if (m_minimisingForWait)
         return;
     // Minimising starts capture wait; the relayout of a restored window ends it.
     if (isMinimized())
-        m_session->setWaiting(true);
+        m_workspace->folder.captureWait().setWaiting(true);
     else
         LayoutWindow();
 }
 
-void fmMain::checkButtonClicked(int index) {
-    if (index == 0) {
-        SetScaleDisplay(m_top->checkButtons[0]->isChecked());
-        return;
-    }
-    m_session->setWaiting(m_top->checkButtons[1]->isChecked());
-}
-
 void fmMain::captureWaitChanged(bool on) {
-    m_top->checkButtons[1]->setChecked(on);
-    if (on && !isMinimized()) {
-        m_eventsHeld = true;
-        showMinimized();
-        m_eventsHeld = false;
+    {
+        const QSignalBlocker block(m_top->captureWait);
+        m_top->captureWait->setChecked(on);
     }
-}
-
-void fmMain::SetScaleDisplay(bool on) {
-    m_displayMode = on ? 1 : 3;
-    if (!on)
-        m_picture.setZoom(1.0, 1.0);
-    m_view->display(m_displayMode);
+    if (on && !isMinimized()) {
+        m_minimisingForWait = true;
+        showMinimized();
+        m_minimisingForWait = false;
+    }
 }
 
 void fmMain::Timer1_Timer() {
@@ -277,114 +312,77 @@ void fmMain::Timer1_Timer() {
 }
 
 void fmMain::RefreshFileList() {
-    QCoreApplication::processEvents();
     m_File1->reread();
     selectCurrentFile();
 }
 
 void fmMain::selectCurrentFile() {
-    if (m_currentFile.isEmpty())
+    const QString current = m_workspace->session.currentFile();
+    if (current.isEmpty())
         return;
-    const QString name = m_currentFile.mid(m_currentFile.lastIndexOf(u'/') + 1).toLower();
-    const bool held = m_eventsHeld;
-    m_eventsHeld = true;
-    m_File1->selectName(name);
-    m_eventsHeld = held;
+    // Marked, not shown again.
+    const QSignalBlocker quiet(m_File1);
+    m_File1->selectName(current.mid(current.lastIndexOf(u'/') + 1).toLower());
+}
+
+QString fmMain::selectedFileName() const {
+    return m_File1->selectedName();
 }
 
 void fmMain::File1_Click() {
-    if (m_eventsHeld)
-        return;
     const QString name = m_File1->selectedName();
     if (name.isEmpty())
         return;
     const QString path = m_File1->path() + u'/' + name;
     if (!Sys::FileExists(path))
         return;
-    whenEditsSettled([this, path] {
-        ShowFile(path);
-        selectCurrentFile();
-    });
-    // Until then, or when the user keeps the edited picture, the list marks the file shown.
-    selectCurrentFile();
+    // When the user keeps the edited picture, the list marks its file again.
+    m_workspace->files.whenEditsSettled([this, path] { m_workspace->files.showFile(path); },
+                                        [this] { selectCurrentFile(); });
 }
 
-void fmMain::ShowFile(const QString& path) {
-    if (path.right(4).toLower() == u".txt") {
-        QFile f(path);
-        const QByteArray bytes = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-        m_Rtxt->setPlainText(textcodec::decodeTextFile(bytes));
-        SetViewState(ViewState::Text);
-        m_currentFile = path;
-        return;
-    }
-    if (LoadImageFile(path))
-        m_currentFile = path;
-    SetViewState(ViewState::Stored);
-}
-
-bool fmMain::LoadImageFile(const QString& path) {
-    const BusyPointer::Guard busy(m_busy);
-    // A picture that does not load leaves the shown one and the current file alone.
-    imaging::ImageModel loaded;
-    bool ok = Sys::FileExists(path) && loaded.load(path);
-    if (ok) {
-        m_picture.replace(loaded);
-        ok = displayPicture();
-        m_menus->showDepth(m_picture.depthCode());
-    }
-    return ok;
-}
-
-void fmMain::Text1_Edited(const QString& text) {
-    const QString why = WorkFolder::prefixProblem(text);
-    if (why.isEmpty()) {
-        m_prefix = text;
-        return;
-    }
+void fmMain::prefixEdited(const QString& text) {
     // Refused: the box goes back to the last usable prefix.
-    m_top->Text1->setText(m_prefix);
-    m_messages.ask(why);
+    if (!m_workspace->folder.setPrefix(text))
+        m_top->prefixBox->setText(m_workspace->folder.prefix());
 }
 
-void fmMain::whenEditsSettled(std::function<void()> proceed) {
-    m_picture.whenIdle([this, proceed = std::move(proceed)] {
-        if (!hasUnsavedEdits()) {
-            proceed();
-            return;
-        }
-        const QString name = m_currentFile.mid(m_currentFile.lastIndexOf(u'/') + 1);
-        switch (m_messages.askToSave((name.isEmpty() ? QStringLiteral("画像") : name) +
-                                     QStringLiteral(" は変更されています。変更を保存しますか?"))) {
-        case MessageSink::Answer::Save:
-            savePicture(false, proceed); // nothing more happens when the save fails
-            return;
-        case MessageSink::Answer::Discard:
-            erasePicture(); // the edits go, and with them the picture they were made on
-            proceed();
-            return;
-        default:
-            return;
-        }
-    });
+void fmMain::pasteText() {
+    const QString t = QGuiApplication::clipboard()->text();
+    if (t.isEmpty())
+        return;
+    m_Rtxt->insertPlainText(t); // replaces the selection, or goes in at the caret
+}
+
+void fmMain::copyText(bool minimise) {
+    const QString s = m_Rtxt->textCursor().selection().toPlainText();
+    if (!s.isEmpty())
+        QGuiApplication::clipboard()->setText(s);
+    // The copy is placed before capture wait begins, so it is not taken back in.
+    if (minimise)
+        showMinimized();
 }
 
 void fmMain::SaveWindowSettings() {
-    whenEditsSettled([this] { endProgram(); });
+    m_workspace->files.whenEditsSettled([this] { endProgram(); });
 }
 
 void fmMain::endProgram() {
     finishCapture();
-    m_session->setWaiting(false);
+    m_workspace->folder.captureWait().setWaiting(false);
     // A settings file that cannot be written does not keep the program from ending.
     if (m_ini)
         WriteWindowSettings(collectSettings(), *m_ini);
     Sys::ShutDown();
 }
 
+void fmMain::finishCapture() {
+    m_workspace->folder.finishCapture();
+}
+
 void fmMain::closeEvent(QCloseEvent* event) {
-    // Only a close from the window frame runs the exit routine; a close by code
-    // (the shutdown itself) or by the session does not save.
+    // Only a close from the window frame runs the exit routine; a close by code (the
+    // shutdown itself) or by the session does not save.
     if (event->spontaneous() && !Sys::shuttingDown()) {
         // The exit routine closes the window itself once nothing would be lost.
         event->ignore();
@@ -401,7 +399,7 @@ void fmMain::changeEvent(QEvent* event) {
     if (event->type() == QEvent::WindowStateChange)
         Form_Resize();
     else if (event->type() == QEvent::ActivationChange && isActiveWindow())
-        Form_Activate();
+        RefreshFileList();
 }
 
 void fmMain::resizeEvent(QResizeEvent* event) {

@@ -1,23 +1,14 @@
 // The drawing toolbar beside the main window, and a shape drawn with it taken as the range.
 #include "app/Sys.h"
-#include "commands/spPic.h"
+#include "commands/PopupMenus.h"
 #include "imaging/DrawingSession.h"
 #include "imaging/ImageView.h"
 #include "mainwindow/DrawingToolbar.h"
 #include "mainwindow/ToolbarPlacement.h"
 #include "mainwindow/fmMain.h"
+#include "workspace/Workspace.h"
 
 #include <QAction>
-#include <QCoreApplication>
-
-namespace {
-QString stampPath() {
-    QString folder = Sys::globals().ProgramDataFolder;
-    if (folder.isEmpty()) // not started through Sys::Main (tests): beside the executable
-        folder = QCoreApplication::applicationDirPath() + QStringLiteral("/apData/");
-    return folder + QStringLiteral("Stamp.bmp");
-}
-} // namespace
 
 void fmMain::toggleToolbar() {
     if (!m_toolbarShown)
@@ -30,13 +21,18 @@ void fmMain::toggleToolbar() {
 
 void fmMain::ShowToolbar(bool show) {
     if (show && !m_drawBar) {
-        m_drawing = new imaging::DrawingSession(m_picture, this);
-        m_drawBar = new DrawingToolbar(*m_drawing, stampPath(), this);
+        PictureSession& session = m_workspace->session;
+        m_drawing = new imaging::DrawingSession(session.document(), this);
+        m_drawBar = new DrawingToolbar(
+            *m_drawing, Sys::programDataFolder() + QStringLiteral("Stamp.bmp"), this);
         connect(m_drawBar, &DrawingToolbar::closed, this, [this] { ShowToolbar(false); });
-        // A drawn shape changes the picture as trimming does.
+        // A drawn shape is an edit like any other.
         connect(m_drawing, &imaging::DrawingSession::drawn, this,
-                [this](const QString& text, imaging::EditOutcome outcome) {
-                    finishEdit(text, outcome);
+                [&session](const QString& text, imaging::EditOutcome outcome) {
+                    if (outcome == imaging::EditOutcome::Done)
+                        session.historyMoved();
+                    else if (outcome == imaging::EditOutcome::Failed)
+                        emit session.editFailed(text);
                 });
         m_view->setDrawing(m_drawing);
     }
@@ -45,7 +41,7 @@ void fmMain::ShowToolbar(bool show) {
     if (!m_drawBar)
         return;
     if (!show) {
-        EndToolbarDrawing();
+        endToolbarDrawing();
         m_drawBar->selectTool(imaging::DrawTool::Select); // the range drag again
         m_drawBar->hide();
         return;
@@ -61,21 +57,18 @@ void fmMain::ShowToolbar(bool show) {
     m_drawBar->raise();
 }
 
-QList<QPoint> fmMain::GetToolbarPoints() const {
-    return m_drawing ? m_drawing->currentPoints() : QList<QPoint>{};
-}
-
-void fmMain::EndToolbarDrawing() {
+void fmMain::endToolbarDrawing() {
     if (m_drawing)
         m_drawing->endDrawing();
 }
 
 imaging::Range fmMain::takeToolbarShape() {
-    if (!m_toolbarShown || m_picture.handle() == 0 || !m_picture.range().isEmpty())
+    const PictureSession& session = m_workspace->session;
+    if (!m_toolbarShown || !m_drawing || !session.hasPicture() || !session.picture().range.isEmpty())
         return {};
-    const QList<QPoint> points = GetToolbarPoints();
+    const QList<QPoint> points = m_drawing->currentPoints();
     if (points.size() != 4)
         return {};
-    EndToolbarDrawing();
+    endToolbarDrawing();
     return {points[0].x(), points[0].y(), points[2].x(), points[2].y()};
 }

@@ -14,12 +14,10 @@ Opener& opener() {
     return open;
 }
 
-bool W_ExpFd(const QString& sFld, bool bOpn) {
-    if (sFld.isEmpty())
+bool openFolder(const QString& folder) {
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
         return true;
-    if (!bOpn && !QFileInfo(sFld).isDir())
-        return true; // a missing folder is not shown, and that is no error
-    return opener()(sFld);
+    return opener()(folder);
 }
 
 Starter& starter() {

@@ -13,9 +13,9 @@ namespace shell {
 using Opener = std::function<bool(const QString& path)>;
 Opener& opener();
 
-// Opens sFld (bOpn true) or shows the folder sFld in the file manager (bOpn false, only when
-// that folder exists). Nothing for an empty path. False when the desktop refused it.
-bool W_ExpFd(const QString& sFld, bool bOpn);
+// Shows a folder in the file manager; nothing for an empty path or a folder that does not
+// exist, which is no error. False when the desktop refused it.
+bool openFolder(const QString& folder);
 
 // Starts program on its own, each argument passed as it is (no command line to split); false
 // when it could not be started. Tests replace it.

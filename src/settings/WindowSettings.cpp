@@ -1,5 +1,6 @@
 #include "settings/WindowSettings.h"
 
+#include "core/DepthCaptions.h"
 #include "core/NumRules.h"
 #include "core/Twips.h"
 #include "settings/yIni.h"
@@ -72,9 +73,12 @@ WindowSettingsValue LoadWindowSettings(yIni& ini, const QString& file, const Win
     ini.loadGroup(kUser);
     v.scaleDisplay = readInt(ini, QStringLiteral("ｽｹｰﾙ表示")) == 1;
     v.rangeList = ini.readValue(QStringLiteral("QN_RNG"), QString()).toString();
-    const QString reduction = ini.readValue(QStringLiteral("減色"), QString()).toString();
-    if (!reduction.isEmpty())
-        v.capture.colourReduction = reduction;
+    // Only the reductions the menu offers; anything else keeps the colours.
+    const int reduction =
+        depthcaptions::codeOf(ini.readValue(QStringLiteral("減色"), QString()).toString());
+    for (int i = 0; i < depthcaptions::kReductions; ++i)
+        if (depthcaptions::kDepths[size_t(i)].code == reduction)
+            v.capture.reductionCode = reduction;
     v.capture.drawPointer = ini.readValue(QStringLiteral("ﾏｳｽﾎﾟｲﾝﾀ"), kTake).toString() == kTake;
     v.capture.takeCopies = ini.readValue(QStringLiteral("ｺﾋﾟｰｲﾍﾞﾝﾄ"), kTake).toString() == kTake;
     return v;
@@ -90,7 +94,7 @@ bool WriteWindowSettings(const WindowSettingsValue& v, yIni& ini) {
     ini.loadGroup(kUser);
     ini.writeValue(QStringLiteral("ｽｹｰﾙ表示"), qint32(v.scaleDisplay ? 1 : 3));
     ini.writeValue(QStringLiteral("QN_RNG"), v.rangeList);
-    ini.writeValue(QStringLiteral("減色"), v.capture.colourReduction);
+    ini.writeValue(QStringLiteral("減色"), depthcaptions::captionOf(v.capture.reductionCode));
     ini.writeValue(QStringLiteral("ﾏｳｽﾎﾟｲﾝﾀ"), optionText(v.capture.drawPointer));
     ini.writeValue(QStringLiteral("ｺﾋﾟｰｲﾍﾞﾝﾄ"), optionText(v.capture.takeCopies));
     ini.storeGroup();

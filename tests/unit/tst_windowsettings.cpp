@@ -79,7 +79,7 @@ private slots:
         QCOMPARE(v.geometry, QRect(1500, 750, 10500, 6000));
         QVERIFY(v.scaleDisplay);
         QCOMPARE(v.rangeList, QStringLiteral("VGA,640,480,pixel:A4,21,29.7,cm"));
-        QVERIFY(v.capture == (CaptureOptions{false, false, QStringLiteral("ｸﾞﾚｰ(8bit)")}));
+        QVERIFY(v.capture == (CaptureOptions{false, false, 80}));
     }
 
     void oddValues_data() {
@@ -107,7 +107,7 @@ private slots:
         QCOMPARE(v.scaleDisplay, scaleOn);
         QCOMPARE(v.capture.drawPointer, mpnt);
         QVERIFY(v.capture.takeCopies);
-        QCOMPARE(v.capture.colourReduction, QStringLiteral("減色しない"));
+        QCOMPARE(v.capture.reductionCode, 0);
     }
 
     void geometryRules_data() {

@@ -1,15 +1,25 @@
-// The main window's sibling-tool commands and the help page.
+#include "workspace/ToolCommands.h"
+
 #include "app/Sys.h"
+#include "commands/Operations.h"
 #include "core/Messages.h"
-#include "mainwindow/FileList.h"
-#include "mainwindow/fmMain.h"
 #include "settings/Shell.h"
 #include "settings/SiblingTools.h"
 #include "settings/ToolPathStore.h"
+#include "workspace/PictureSession.h"
+#include "workspace/WindowHost.h"
 
 #include <QCoreApplication>
 
-QString fmMain::toolPath(int toolIndex, QString& cache) {
+ToolCommands::ToolCommands(PictureSession& session, MessageSink& messages, WindowHost& host,
+                           OperationRegistry& operations, QString workFolder)
+    : m_session(session), m_messages(messages), m_host(host),
+      m_workFolder(std::move(workFolder)) {
+    operations.implement(Operation::OpenInMarlo, [this] { openInMarlo(); });
+    operations.implement(Operation::OpenInPirra, [this] { openInPirra(); });
+}
+
+QString ToolCommands::toolPath(int toolIndex, QString& cache) {
     if (cache.isEmpty()) {
         if (m_findTool) {
             cache = m_findTool(toolIndex);
@@ -21,36 +31,34 @@ QString fmMain::toolPath(int toolIndex, QString& cache) {
     return cache;
 }
 
-void fmMain::startTool(const QString& name, const QString& program, const QString& argument) {
+void ToolCommands::startTool(const QString& name, const QString& program,
+                             const QString& argument) {
     // One argument of its own: a path with spaces reaches the tool whole.
     if (!shell::starter()(program, {argument}))
         m_messages.notice(name + QStringLiteral("を起動できませんでした: ") + program);
 }
 
-void fmMain::openInMarlo() {
-    if (m_currentFile.isEmpty())
+void ToolCommands::openInMarlo() {
+    const QString file = m_session.currentFile();
+    if (file.isEmpty())
         return;
     const QString program = toolPath(tools::Marlo, m_marloPath);
     if (program.isEmpty())
         return; // not found and none chosen: the user has already said no
-    startTool(QStringLiteral("Marlo"), program, m_currentFile);
+    startTool(QStringLiteral("Marlo"), program, file);
 }
 
-void fmMain::openInPirra() {
+void ToolCommands::openInPirra() {
     const QString program = toolPath(tools::Pirra, m_pirraPath);
     if (program.isEmpty())
         return;
-    QString target = m_File1->path();
-    if (const QString name = m_File1->selectedName(); !name.isEmpty())
+    QString target = m_workFolder;
+    if (const QString name = m_host.selectedFileName(); !name.isEmpty())
         target += u'/' + name;
     startTool(QStringLiteral("Pirra"), program, target);
 }
 
-void fmMain::openHelp() {
-    showHelp(QStringLiteral("tolvik.htm"));
-}
-
-void fmMain::showHelp(const QString& page) {
+void ToolCommands::showHelp(const QString& page) {
     const QUrl address = shell::helpAddress(Sys::helpBaseAddress(), page);
     if (!shell::urlOpener()(address))
         qCWarning(lcCommands) << "help page not opened:" << address.toString();
