@@ -14,7 +14,7 @@ public:
     Answer ask(const QString& text, Buttons buttons = Buttons::Ok) override;
     void notice(const QString& text) override;
     QString openFileName(const QString& title, const QString& filters) override;
-    QString saveFileName(const QString& filters) override;
+    QString saveFileName(const QString& filters, QString* selectedFilter) override;
     bool choosePrinter(QPrinter& printer) override;
 
 private:

@@ -301,9 +301,10 @@ void fmMain::File1_Click() {
 
 void fmMain::ShowFile(const QString& path) {
     if (path.right(4).toLower() == u".txt") {
-        QFile f(path);
-        const QByteArray bytes = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-        m_Rtxt->setPlainText(textcodec::decodeTextFile(bytes));
+        const textcodec::ShownText shown = textcodec::readShownText(path);
+        if (!shown.error.isEmpty())
+            m_messages.notice(shown.error);
+        m_Rtxt->setPlainText(shown.text);
         SetViewState(ViewState::Text);
         m_currentFile = path;
         return;

@@ -5,6 +5,7 @@
 #include "mainwindow/fmMain.h"
 #include "settings/PrinterSettings.h"
 
+#include <QFileInfo>
 #include <QPrinter>
 
 namespace {
@@ -15,18 +16,10 @@ const QString kOpenTitle = QStringLiteral("画像ﾌｧｲﾙを開く");
 QString openFilter() {
     QStringList patterns;
     for (const char* ext :
-         {"bmp", "jpg", "jpeg", "tif", "tiff", "pcx", "fpx", "png", "gif", "jp2", "jpc", "j2k"})
+         {"bmp", "jpg", "jpeg", "tif", "tiff", "pcx", "png", "gif", "jp2", "jpc", "j2k"})
         patterns << QStringLiteral("*.") + QLatin1String(ext)
                  << QStringLiteral("*.") + QString::fromLatin1(ext).toUpper();
     return QStringLiteral("画像ﾌｧｲﾙ (") + patterns.join(u' ') + u')';
-}
-
-QString saveFilters() {
-    QStringList filters;
-    for (const char* ext : {"BMP", "JPG", "TIF", "PCX", "FPX", "PNG", "GIF"})
-        filters << QLatin1String(ext) + QStringLiteral(" (*.") +
-                       QString::fromLatin1(ext).toLower() + u')';
-    return filters.join(QStringLiteral(";;"));
 }
 
 } // namespace
@@ -58,17 +51,31 @@ void fmMain::OpenImageFile() {
 void fmMain::SaveImage(bool saveAs) {
     if (m_picture.handle() == 0)
         return;
-    const QString path =
-        saveAs || m_currentFile.isEmpty() ? m_messages.saveFileName(saveFilters()) : m_currentFile;
-    if (path.isEmpty())
-        return; // cancelled
+    // Saving over writes the current file itself, in the format its extension names.
+    imaging::SaveTarget target;
+    if (!saveAs && !m_currentFile.isEmpty())
+        target = imaging::existingSaveTarget(m_currentFile);
+    if (!target.ok()) {
+        // No file yet, or one in a format not written here: the user names one.
+        QString filter;
+        const QString name = m_messages.saveFileName(imaging::saveFilters(), &filter);
+        if (name.isEmpty())
+            return; // cancelled
+        target = imaging::resolveSaveTarget(name, imaging::filterExtension(filter));
+        // Asked here, not by the dialog: only now is the name complete.
+        const QFileInfo existing(target.path);
+        if ((existing.exists() || existing.isSymLink()) &&
+            m_messages.ask(existing.fileName() + QStringLiteral(" は既にあります。置き換えますか?"),
+                           MessageSink::Buttons::OkCancel) != MessageSink::Answer::Ok)
+            return;
+    }
     // Encoding and writing an 8K picture takes a while: off this thread, the window busy.
     m_busy.begin();
     const imaging::ImageModel picture = m_picture.model();
     const quint64 handle = m_picture.handle();
-    m_fileWork.start([this, path, picture, handle] {
+    m_fileWork.start([this, target, picture, handle] {
         const imaging::SaveResult result =
-            imaging::savePicture(path, picture.image(), picture.depthCode());
+            imaging::savePicture(target, picture.image(), picture.depthCode());
         QMetaObject::invokeMethod(
             this, [this, result, handle] { pictureSaved(result, handle); }, Qt::QueuedConnection);
     });
@@ -92,23 +99,27 @@ void fmMain::pictureSaved(const imaging::SaveResult& result, quint64 handle) {
     m_menus->showDepth(m_picture.depthCode());
 }
 
-void fmMain::PrintImage(int) {
+void fmMain::PrintImage(int setup) {
     if (m_picture.handle() == 0)
         return;
     const QString settingsFile = m_userDataFolder + QStringLiteral("IkPrn.Ik");
     QPrinter printer(QPrinter::HighResolution);
     const std::optional<PrinterSettings> saved = PrinterSettings::load(settingsFile);
-    // Without usable settings (none yet, or the printer is gone) the user chooses.
-    if (!(saved && saved->applyTo(printer)) && !m_messages.choosePrinter(printer))
+    // The kept settings start the dialog, or are used as they are by "印刷" when they last
+    // worked; "印刷設定" (0), no settings, a printer gone or a failed last print ask the user.
+    const bool usable = saved && saved->applyTo(printer) && !saved->failed;
+    if ((setup == 0 || !usable) && !m_messages.choosePrinter(printer))
         return;
     const BusyPointer::Guard busy(m_busy);
     const imaging::ImageModel& picture = m_picture.model();
+    PrinterSettings used = PrinterSettings::of(printer);
     if (!imaging::printPicture(printer, picture.image(), picture.resolutionX,
                                picture.resolutionY)) {
         m_messages.notice(QStringLiteral("印刷できませんでした: ") +
                           (printer.outputFileName().isEmpty() ? printer.printerName()
                                                               : printer.outputFileName()));
-        return;
+        // Kept, so the dialog shows this choice next time, but not used without asking.
+        used.failed = true;
     }
-    PrinterSettings::of(printer).save(settingsFile);
+    used.save(settingsFile);
 }
