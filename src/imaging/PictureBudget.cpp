@@ -9,12 +9,13 @@ QString budgetProblem(qint64 width, qint64 height, qint64 bitsPerPixel) {
     const qint64 bytes = (width * bitsPerPixel + 31) / 32 * 4 * height; // rows of whole words
     if (width > 0 && height > 0 && pixels <= kMaxPicturePixels && bytes <= kMaxPictureBytes)
         return {};
-    return QStringLiteral("画像が大きすぎます（%1 x %2、%3 MB）。扱えるのは 16384 x 16384 "
-                          "ﾋﾟｸｾﾙ分、%4 MB までです")
+    static_assert(kMaxPicturePixels == 250'000'000 && kMaxPictureBytes == 1024 << 20,
+                  "the message states the budget");
+    return QStringLiteral("画像が大きすぎます（%1 x %2、%3 MB）。扱えるのは 1 枚 2 億 5000 万"
+                          "ﾋﾟｸｾﾙ、1024 MB までです")
         .arg(width)
         .arg(height)
-        .arg((bytes + (1 << 20) - 1) >> 20)
-        .arg(kMaxPictureBytes >> 20);
+        .arg((bytes + (1 << 20) - 1) >> 20);
 }
 
 BoundedImageReader::BoundedImageReader(QIODevice* device, const QByteArray& format)

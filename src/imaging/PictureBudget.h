@@ -8,9 +8,10 @@
 
 namespace imaging {
 
-// At most 16384 x 16384 pixels and 1 GB in the form decoded; an 8K capture (7680 x 4320) at
-// 32 bits takes 133 MB.
-constexpr qint64 kMaxPicturePixels = qint64(16384) * 16384;
+// At most 250 million pixels (so under 1 GB at 32 bits, the form a capture is stored in)
+// and 1 GB in the form decoded. An 8K capture (7680 x 4320) has 33 million, three 8K screens
+// side by side 100 million; a small file or offer claiming 16384 x 16384 is refused.
+constexpr qint64 kMaxPicturePixels = 250'000'000;
 constexpr qint64 kMaxPictureBytes = qint64(1) << 30;
 // A larger file holds no picture within the budget, even uncompressed.
 constexpr qint64 kMaxPictureFileBytes = qint64(2) << 30;

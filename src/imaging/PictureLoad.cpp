@@ -149,7 +149,8 @@ LoadedPicture loadPictureData(const QByteArray& data, const QString& nameHint) {
     if (looksLikePcx(data.constData(), data.size())) {
         PcxPicture pcx = readPcx(data.constData(), data.size());
         if (pcx.image.isNull())
-            return failed(kCannotRead + QStringLiteral(": PCX"));
+            return failed(kCannotRead + QStringLiteral(": PCX") +
+                          (pcx.error.isEmpty() ? QString() : u' ' + pcx.error));
         LoadedPicture r;
         r.ok = true;
         r.picture = std::move(pcx.image);
