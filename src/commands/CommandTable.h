@@ -35,7 +35,8 @@ public:
     // The picture (or its range) to the clipboard, and a clipboard picture into the view.
     virtual void CopyImage(bool minimize) = 0;
     virtual void PasteImage() = 0;
-    // Picture files and printing; setup is 0 for "印刷設定" and 1 for "印刷", which act alike.
+    // Picture files and printing; setup is 0 for "印刷設定", which always shows the print
+    // dialog, and 1 for "印刷", which uses the kept settings when they last worked.
     virtual void OpenImageFile() = 0;
     virtual void SaveImage(bool saveAs) = 0;
     virtual void PrintImage(int setup) = 0;
