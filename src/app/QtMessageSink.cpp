@@ -66,8 +66,10 @@ QString QtMessageSink::openFileName(const QString& title, const QString& filters
     return QFileDialog::getOpenFileName(dialogParent(), title, QString(), filters);
 }
 
-QString QtMessageSink::saveFileName(const QString& filters) {
-    return QFileDialog::getSaveFileName(dialogParent(), QString(), QString(), filters);
+QString QtMessageSink::saveFileName(const QString& filters, QString* selectedFilter) {
+    // The caller asks about replacing, once the extension is known.
+    return QFileDialog::getSaveFileName(dialogParent(), QString(), QString(), filters,
+                                        selectedFilter, QFileDialog::DontConfirmOverwrite);
 }
 
 bool QtMessageSink::choosePrinter(QPrinter& printer) {

@@ -15,7 +15,7 @@ public:
     Answer askToSave(const QString& text) override;
     void notice(const QString& text) override;
     QString openFileName(const QString& title, const QString& filters) override;
-    QString saveFileName(const QString& filters) override;
+    QString saveFileName(const QString& filters, QString* selectedFilter) override;
     bool choosePrinter(QPrinter& printer) override;
 
 private:

@@ -2,15 +2,44 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QSortFilterProxyModel>
+
+namespace {
+
+// Folders and executable files only. The dialog's own permission filter cannot say that: its
+// model hides whatever is readable unless QDir::Readable is set, and so on for each flag.
+class ExecutablesAndFolders : public QSortFilterProxyModel {
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (!files)
+            return true;
+        const QFileInfo info = files->fileInfo(files->index(row, 0, parent));
+        return info.isDir() || info.isExecutable();
+    }
+};
+
+} // namespace
+
+std::unique_ptr<QFileDialog> makeToolDialog(QWidget* parent, const tools::ToolQuestion& question) {
+    auto dialog =
+        std::make_unique<QFileDialog>(parent, question.title, question.folder, question.filter);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    // Qt's own dialog: the desktop's would not take the filter to executables.
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setFilter(QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot);
+    dialog->setProxyModel(new ExecutablesAndFolders(dialog.get()));
+    return dialog;
+}
 
 QString chooseToolFile(QWidget* parent, const tools::ToolQuestion& question) {
-    QFileDialog dialog(parent, question.title, question.folder, question.filter);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    // Qt's own dialog: the desktop's would ignore the filter to executables.
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setFilter(QDir::AllDirs | QDir::Files | QDir::Executable | QDir::NoDotAndDotDot);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    const std::unique_ptr<QFileDialog> dialog = makeToolDialog(parent, question);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return {};
-    return dialog.selectedFiles().constFirst();
+    return dialog->selectedFiles().constFirst();
 }

@@ -2,6 +2,7 @@
 
 #include "capture/CopyIntake.h"
 #include "capture/WorkFolder.h"
+#include "imaging/PictureBudget.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -25,7 +26,7 @@ QImage decodeOffer(platform::ClipboardSnapshot& offer, QString* error) {
     buffer.open(QIODevice::ReadOnly);
     const QByteArray type =
         offer.pictureFormat.startsWith("image/") ? offer.pictureFormat.mid(6) : QByteArray();
-    QImageReader reader(&buffer, type == "x-bmp" ? QByteArray("bmp") : type);
+    imaging::BoundedImageReader reader(&buffer, type == "x-bmp" ? QByteArray("bmp") : type);
     reader.setAutoTransform(false);
     QImage img;
     if (!reader.read(&img) || img.isNull()) {

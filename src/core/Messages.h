@@ -30,8 +30,10 @@ public:
         (void)title, (void)filters;
         return {};
     }
-    virtual QString saveFileName(const QString& filters) {
-        (void)filters;
+    // The file type picked goes to *selectedFilter (one of filters); the dialog does not ask
+    // about replacing a file, since the name it returns may still get an extension.
+    virtual QString saveFileName(const QString& filters, QString* selectedFilter) {
+        (void)filters, (void)selectedFilter;
         return {};
     }
     // Lets the user pick the printer, paper and orientation on printer.

@@ -1,5 +1,7 @@
 #include "core/TextCodec.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -74,6 +76,43 @@ QString decodeTextFile(const QByteArray& bytes) {
     if (!utf8.hasError())
         return text;
     return fromCp932(bytes);
+}
+
+ShownText readShownText(const QString& path, qint64 limit) {
+    ShownText out;
+    const QFileInfo info(path);
+    if (!info.isFile()) {
+        out.error = QStringLiteral("ﾌｧｲﾙではないため表示できません: ") + path;
+        return out;
+    }
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        out.error = QStringLiteral("開けません: %1\n%2").arg(path, f.errorString());
+        return out;
+    }
+    QByteArray bytes = f.read(limit);
+    out.cut = !f.atEnd();
+    if (out.cut) {
+        // Whole lines, else whole UTF-8 characters: a character cut in two would make the
+        // text look like code page 932.
+        const qsizetype lineEnd = bytes.lastIndexOf('\n');
+        qsizetype keep = lineEnd + 1;
+        if (lineEnd < 0) {
+            keep = bytes.size();
+            while (keep > 0 && (uchar(bytes[keep - 1]) & 0xC0) == 0x80)
+                --keep;
+            if (keep > 0 && uchar(bytes[keep - 1]) >= 0xC0)
+                --keep;
+        }
+        bytes.truncate(keep);
+    }
+    out.text = decodeTextFile(bytes);
+    if (out.cut) {
+        if (!out.text.isEmpty() && !out.text.endsWith(u'\n'))
+            out.text += u'\n';
+        out.text += QStringLiteral("… (先頭の %1 MB だけを表示しています)").arg(limit >> 20);
+    }
+    return out;
 }
 
 } // namespace textcodec

@@ -23,4 +23,17 @@ QString fromCp932(const QByteArray& bytes);
 // UTF-8 throughout, otherwise code page 932.
 QString decodeTextFile(const QByteArray& bytes);
 
+// Most of a text file that is shown: a larger one shows its beginning.
+constexpr qint64 kShownTextBytes = qint64(4) << 20;
+
+struct ShownText {
+    QString text;  // decoded as decodeTextFile does; a cut text ends with a line saying so
+    QString error; // why nothing could be read, in the user's words
+    bool cut = false;
+};
+// The text of a file for showing. Only a regular file is read (links followed; a FIFO or a
+// device would never end), and at most limit bytes of it, cut after the last line end they
+// hold so the encoding is told from whole characters.
+ShownText readShownText(const QString& path, qint64 limit = kShownTextBytes);
+
 } // namespace textcodec

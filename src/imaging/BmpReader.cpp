@@ -1,5 +1,7 @@
 #include "imaging/PictureReaders.h"
 
+#include "imaging/PictureBudget.h"
+
 #include <QtEndian>
 
 #include <cmath>
@@ -33,7 +35,8 @@ DecodedPicture readBmpDirect(const char* data, qsizetype size) {
         return out;
     const bool topDown = rawH < 0;
     const qint64 h = topDown ? -qint64(rawH) : rawH;
-    if (w <= 0 || h <= 0 || w > 16384 || h > 16384)
+    // Over the budget: Qt's reader refuses it, saying why.
+    if (w <= 0 || h <= 0 || w > 16384 || h > 16384 || !budgetProblem(w, h, bits).isEmpty())
         return out;
     const qint64 rowBytes = ((qint64(w) * bits + 31) / 32) * 4;
     if (offset > quint64(size) || qint64(offset) + rowBytes * h > size)

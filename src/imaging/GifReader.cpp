@@ -1,7 +1,10 @@
 #include "imaging/PictureReaders.h"
 
+#include "imaging/PictureBudget.h"
+
 #include <gif_lib.h>
 
+#include <array>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -85,11 +88,43 @@ DecodedPicture readGifDirect(const char* data, qsizetype size) {
     QList<QRgb> table;
     for (int i = 0; i < map->ColorCount; ++i)
         table.append(qRgb(map->Colors[i].Red, map->Colors[i].Green, map->Colors[i].Blue));
-    QImage img(w, h, QImage::Format_Indexed8);
+    // Straight into the form of the depth code: Qt's conversions of a large picture to one
+    // bit or to grey go through 32 bits a pixel (1 GB and seconds for 16384 x 16384).
+    const bool grey = greyTable(table);
+    QImage::Format form = QImage::Format_Indexed8;
+    if (table.size() <= 2) {
+        out.depthCode = 1;
+        form = QImage::Format_Mono;
+    } else if (table.size() <= 16) {
+        out.depthCode = grey ? 40 : 4;
+    } else {
+        out.depthCode = grey ? 80 : 8;
+        if (grey)
+            form = QImage::Format_Grayscale8;
+    }
+    // The byte stored for each index; a grey picture stores the level. Indexes past the
+    // table are read as the first colour.
+    std::array<uchar, 256> stored{};
+    for (int i = 0; i < 256; ++i) {
+        const int index = i < table.size() ? i : 0;
+        stored[size_t(i)] =
+            form == QImage::Format_Grayscale8 ? uchar(qRed(table[index])) : uchar(index);
+    }
+    // Over the budget: Qt's reader refuses it, saying why.
+    if (!budgetProblem(w, h, QImage::toPixelFormat(form).bitsPerPixel()).isEmpty())
+        return out;
+    QImage img(w, h, form);
     if (img.isNull())
         return out;
-    img.setColorTable(table);
-    img.fill(uint(gif->SBackGroundColor < table.size() ? gif->SBackGroundColor : 0));
+    if (form == QImage::Format_Mono && table.size() < 2)
+        table.resize(2, qRgb(0, 0, 0));
+    if (form != QImage::Format_Grayscale8)
+        img.setColorTable(table);
+    const int background = gif->SBackGroundColor < table.size() ? gif->SBackGroundColor : 0;
+    if (form == QImage::Format_Mono)
+        img.fill(uint(background));
+    else
+        img.fill(stored[size_t(background)]);
 
     // Interlaced frames come in four passes of rows.
     std::vector<int> order;
@@ -111,21 +146,21 @@ DecodedPicture readGifDirect(const char* data, qsizetype size) {
         const int y = frame.Top + fy;
         if (y >= h || visible == 0)
             continue;
-        uchar* d = img.scanLine(y) + frame.Left;
-        for (int x = 0; x < visible; ++x)
-            d[x] = line[size_t(x)] < table.size() ? line[size_t(x)] : 0;
-    }
-
-    const bool grey = greyTable(table);
-    if (table.size() <= 2) {
-        out.depthCode = 1;
-        img = img.convertToFormat(QImage::Format_Mono, table);
-    } else if (table.size() <= 16) {
-        out.depthCode = grey ? 40 : 4;
-    } else {
-        out.depthCode = grey ? 80 : 8;
-        if (grey)
-            img = img.convertToFormat(QImage::Format_Grayscale8);
+        uchar* d = img.scanLine(y);
+        if (form == QImage::Format_Mono) {
+            for (int x = 0; x < visible; ++x) {
+                const int at = frame.Left + x;
+                const uchar bit = uchar(0x80 >> (at & 7));
+                if (stored[line[size_t(x)]] == 1)
+                    d[at >> 3] |= bit;
+                else
+                    d[at >> 3] &= uchar(~bit);
+            }
+        } else {
+            d += frame.Left;
+            for (int x = 0; x < visible; ++x)
+                d[x] = stored[line[size_t(x)]];
+        }
     }
     out.image = std::move(img);
     return out;

@@ -2,6 +2,7 @@
 
 #include "imaging/BmpWriter.h"
 #include "imaging/DepthCode.h"
+#include "imaging/PictureBudget.h"
 #include "imaging/PictureFiles.h"
 
 #include <QFile>
@@ -21,8 +22,8 @@ int dpmFromDpi(int dpi) {
 } // namespace
 
 void raiseImageAllocationLimit() {
-    // 16K x 16K at 32 bits, with room for a converted copy.
-    QImageReader::setAllocationLimit(2048);
+    // 16K x 16K at 32 bits; a converted copy is a picture of its own.
+    QImageReader::setAllocationLimit(int(kMaxPictureBytes >> 20));
 }
 
 void ImageModel::setImage(QImage image) {

@@ -79,8 +79,9 @@ private:
     ImageInfo m_info;
 };
 
-// Lets Qt's readers take pictures larger than its default allocation limit
-// (an 8K screenshot at 32 bits is about 130 MB).
+// Lets Qt's readers take pictures up to the picture budget (PictureBudget.h), beyond Qt's
+// default allocation limit (an 8K screenshot at 32 bits is about 130 MB); set once at start,
+// the limit is the process's.
 void raiseImageAllocationLimit();
 
 } // namespace imaging

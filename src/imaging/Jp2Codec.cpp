@@ -1,5 +1,7 @@
 #include "imaging/Jp2Codec.h"
 
+#include "imaging/PictureBudget.h"
+
 #include <QIODevice>
 #include <QThread>
 
@@ -147,6 +149,9 @@ QImage readJp2(const char* data, qsizetype size, int* depthCode, QString* error)
         return fail(QStringLiteral("picture too large"));
     if (img->numcomps < 1 || img->numcomps > 4)
         return fail(QStringLiteral("unsupported components"));
+    // OpenJPEG decodes every component to 32-bit samples before the picture is made.
+    if (const QString over = budgetProblem(w, h, 32 * qint64(img->numcomps)); !over.isEmpty())
+        return fail(over);
     if (!opj_decode(codec.get(), stream.get(), img.get()) ||
         !opj_end_decompress(codec.get(), stream.get()))
         return fail(QStringLiteral("decoding failed"));

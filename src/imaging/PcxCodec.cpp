@@ -1,6 +1,7 @@
 #include "imaging/PcxCodec.h"
 
 #include "imaging/DepthCode.h"
+#include "imaging/PictureBudget.h"
 
 #include <QIODevice>
 #include <QtEndian>
@@ -109,6 +110,9 @@ PcxPicture readPcx(const char* data, qsizetype size) {
         return out;
     const int w = xmax - xmin + 1, h2 = ymax - ymin + 1;
     if (w > kMaxSide || h2 > kMaxSide || planes < 1 || planes > 4)
+        return out;
+    out.error = budgetProblem(w, h2, planes >= 3 ? 32 : 8);
+    if (!out.error.isEmpty())
         return out;
     const bool packed = planes == 1;
     const bool indexedPlanes = bpp == 1; // 1 to 4 planes of one bit: 2 to 16 colours

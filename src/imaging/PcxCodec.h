@@ -4,6 +4,7 @@
 // after the rows) and 24-bit (three planes); the reader takes what a file claims with
 // suspicion, since pictures come from anywhere.
 #include <QImage>
+#include <QString>
 
 class QIODevice;
 
@@ -14,6 +15,7 @@ struct PcxPicture {
     int depthCode = 0;
     int dpiX = 0;
     int dpiY = 0;
+    QString error; // why a picture was refused, when it was
 };
 
 // Whether the bytes start like a PCX file.

@@ -1,13 +1,14 @@
 #include "imaging/DepthCode.h"
 #include "imaging/Jp2Codec.h"
 #include "imaging/PcxCodec.h"
+#include "imaging/PictureBudget.h"
 #include "imaging/PictureFiles.h"
 #include "imaging/PictureReaders.h"
+#include "platform/FileSystem.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QtEndian>
 
 #include <cmath>
@@ -95,13 +96,9 @@ LoadedPicture readWithQt(const QByteArray& data, const QString& nameHint) {
     QByteArray copy = data; // QBuffer wants a non-const array; this shares, not copies
     QBuffer buf(&copy);
     buf.open(QIODevice::ReadOnly);
-    QImageReader reader(&buf, QFileInfo(nameHint).suffix().toLower().toLatin1());
+    BoundedImageReader reader(&buf, QFileInfo(nameHint).suffix().toLower().toLatin1());
     reader.setDecideFormatFromContent(true);
     reader.setAutoTransform(false);
-    const QSize size = reader.size();
-    if (size.width() > kMaxPictureSide || size.height() > kMaxPictureSide)
-        return failed(
-            QStringLiteral("画像が大きすぎます（%1 x %2）").arg(size.width()).arg(size.height()));
     QImage img;
     if (!reader.read(&img) || img.isNull())
         return failed(kCannotRead + QStringLiteral(": ") + reader.errorString());
@@ -152,7 +149,8 @@ LoadedPicture loadPictureData(const QByteArray& data, const QString& nameHint) {
     if (looksLikePcx(data.constData(), data.size())) {
         PcxPicture pcx = readPcx(data.constData(), data.size());
         if (pcx.image.isNull())
-            return failed(kCannotRead + QStringLiteral(": PCX"));
+            return failed(kCannotRead + QStringLiteral(": PCX") +
+                          (pcx.error.isEmpty() ? QString() : u' ' + pcx.error));
         LoadedPicture r;
         r.ok = true;
         r.picture = std::move(pcx.image);
@@ -165,11 +163,18 @@ LoadedPicture loadPictureData(const QByteArray& data, const QString& nameHint) {
 }
 
 LoadedPicture loadPicture(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return failed(QStringLiteral("開けません: %1\n%2").arg(path, f.errorString()));
-    // Mapped rather than read: a large bitmap is decoded straight from the page cache.
+    QFile f;
+    QString why;
+    if (!platform::openRegularFile(f, path, &why))
+        return failed(QStringLiteral("開けません: %1\n%2").arg(path, why));
+    // No picture within the budget needs a larger file, even uncompressed.
     const qint64 size = f.size();
+    if (size > kMaxPictureFileBytes)
+        return failed(QStringLiteral("ﾌｧｲﾙが大きすぎます（%1 MB）。開けるのは %2 MB までです: %3")
+                          .arg(size >> 20)
+                          .arg(kMaxPictureFileBytes >> 20)
+                          .arg(path));
+    // Mapped rather than read: a large bitmap is decoded straight from the page cache.
     if (uchar* mapped = size > 0 ? f.map(0, size) : nullptr) {
         const QByteArray data =
             QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), qsizetype(size));

@@ -7,9 +7,8 @@
 #include "imaging/PngWriter.h"
 #include "platform/FileSystem.h"
 
-#include <QFileInfo>
+#include <QBuffer>
 #include <QImageWriter>
-#include <QSaveFile>
 
 namespace imaging {
 
@@ -79,9 +78,8 @@ bool writePicture(QIODevice& dev, PictureWriter writer, const QImage& picture, i
     return false;
 }
 
-SaveResult savePicture(const QString& path, const QImage& picture, int depthCode) {
+SaveResult savePicture(const SaveTarget& target, const QImage& picture, int depthCode) {
     SaveResult r;
-    const SaveTarget target = resolveSaveTarget(path);
     r.path = target.path;
     if (!target.ok()) {
         r.error = target.error;
@@ -103,31 +101,35 @@ SaveResult savePicture(const QString& path, const QImage& picture, int depthCode
     const QImage out = depth == depthCode ? picture : convertToDepthCode(picture, depth);
 
     const QString failedText = QStringLiteral("保存できませんでした: %1\n").arg(target.path);
-    // Written beside the target and renamed over it once complete and on the disk: a
-    // failure leaves the old file as it was.
-    QSaveFile file(target.path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        r.error = failedText + file.errorString();
-        return r;
-    }
+    // Encoded whole before the file is touched: where the file has to be written in place,
+    // an encoding failure still leaves it as it was.
+    QByteArray bytes;
+    if (target.writer == PictureWriter::Bmp)
+        bytes.reserve(qsizetype(out.sizeInBytes()) + 2048);
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
     QString why;
-    if (!writePicture(file, target.writer, out, depth, &why) || !file.flush()) {
-        file.cancelWriting();
-        r.error = failedText + (why.isEmpty() ? file.errorString() : why);
-        return r;
-    }
-    if (!platform::syncFile(int(file.handle()), &why) || !file.commit()) {
-        if (why.isEmpty())
-            why = file.errorString();
-        file.cancelWriting();
+    if (!writePicture(buffer, target.writer, out, depth, &why)) {
         r.error = failedText + why;
         return r;
     }
-    platform::syncFolder(QFileInfo(target.path).absolutePath());
+    buffer.close();
+    bool damaged = false;
+    if (!platform::writeFileWhole(target.path, bytes, &why, &damaged)) {
+        r.error = failedText + why;
+        if (damaged)
+            r.error += QStringLiteral(
+                "\nﾌｧｲﾙに直接書き込んでいたため、元の内容が壊れているかもしれません");
+        return r;
+    }
     r.ok = true;
     r.depthCode = depth;
     r.picture = out;
     return r;
+}
+
+SaveResult savePicture(const QString& path, const QImage& picture, int depthCode) {
+    return savePicture(resolveSaveTarget(path), picture, depthCode);
 }
 
 } // namespace imaging

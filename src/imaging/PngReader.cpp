@@ -1,5 +1,7 @@
 #include "imaging/PictureReaders.h"
 
+#include "imaging/PictureBudget.h"
+
 #include <png.h>
 
 #include <cmath>
@@ -72,6 +74,9 @@ bool prepare(Job& job, png_structp png, png_infop info) {
     } else {
         return false;
     }
+    // Over the budget: Qt's reader refuses it, saying why.
+    if (!budgetProblem(w, h, QImage::toPixelFormat(format).bitsPerPixel()).isEmpty())
+        return false;
     job.img = QImage(int(w), int(h), format);
     if (job.img.isNull())
         return false;

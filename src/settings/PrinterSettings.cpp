@@ -1,10 +1,11 @@
 #include "settings/PrinterSettings.h"
 
+#include "platform/FileSystem.h"
+
 #include <QFile>
 #include <QPageSize>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QSaveFile>
 
 std::optional<PrinterSettings> PrinterSettings::load(const QString& path) {
     QFile f(path);
@@ -27,6 +28,8 @@ std::optional<PrinterSettings> PrinterSettings::load(const QString& path) {
             s.landscape = value == u"landscape";
         else if (key == u"resolution")
             s.resolution = qBound(0, value.toInt(), 9600);
+        else if (key == u"failed")
+            s.failed = value == u"1";
     }
     if (s.printer.isEmpty() && s.outputFile.isEmpty())
         return std::nullopt;
@@ -34,9 +37,6 @@ std::optional<PrinterSettings> PrinterSettings::load(const QString& path) {
 }
 
 bool PrinterSettings::save(const QString& path) const {
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
     QString text;
     text += QStringLiteral("printer=") + printer + u'\n';
     text += QStringLiteral("output=") + outputFile + u'\n';
@@ -44,8 +44,9 @@ bool PrinterSettings::save(const QString& path) const {
     text += QStringLiteral("orientation=") +
             (landscape ? QStringLiteral("landscape") : QStringLiteral("portrait")) + u'\n';
     text += QStringLiteral("resolution=") + QString::number(resolution) + u'\n';
-    f.write(text.toUtf8());
-    return f.commit();
+    if (failed)
+        text += QStringLiteral("failed=1\n");
+    return platform::writeFileWhole(path, text.toUtf8(), nullptr);
 }
 
 PrinterSettings PrinterSettings::of(const QPrinter& printer) {

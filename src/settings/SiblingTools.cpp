@@ -127,9 +127,9 @@ QString findTool(int index, ToolPathStore& store, const ToolChooser& chooser,
     if (found.isEmpty() && chooser) {
         const QString chosen = chooser({tool.displayName + QStringLiteral(" 実行ﾌｧｲﾙの指定"),
                                         search.programParent, QStringLiteral("実行ﾌｧｲﾙ (*)")});
-        // Only the tool itself is taken; anything else counts as cancelled.
-        if (isExecutableFile(chosen) &&
-            names.contains(QFileInfo(chosen).fileName(), Qt::CaseInsensitive))
+        // The user's own choice is taken under any name ("Marlo.AppImage", a wrapper script):
+        // the name is looked for only where nobody chose.
+        if (isExecutableFile(chosen))
             found = QFileInfo(chosen).absoluteFilePath();
     }
     if (found.isEmpty() || !isExecutableFile(found))

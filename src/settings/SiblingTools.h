@@ -40,8 +40,9 @@ struct ToolQuestion {
 // Returns the chosen file, or empty when the user cancelled.
 using ToolChooser = std::function<QString(const ToolQuestion&)>;
 
-// The tool's executable, or empty when it was not found and the user chose none. What is
-// found anew is written to the store; a chooser left empty asks nobody.
+// The tool's executable, or empty when it was not found and the user chose none. The user
+// may choose any executable file, whatever its name. What is found anew is written to the
+// store; a chooser left empty asks nobody.
 QString findTool(int index, ToolPathStore& store, const ToolChooser& chooser,
                  const QString& programFolder);
 

@@ -2,12 +2,12 @@
 
 #include "core/Messages.h"
 #include "core/NumRules.h"
+#include "platform/FileSystem.h"
 #include "settings/yIniCodec.h"
 
 #include <QDate>
 #include <QDateTime>
 #include <QFile>
-#include <QSaveFile>
 #include <QTime>
 
 #include <cmath>
@@ -194,15 +194,8 @@ bool yIni::saveDocument() {
         return false;
     QString written;
     const QByteArray bytes = yinicodec::encodeDocument(m_doc, &written);
-    // Written beside the old file and renamed over it: the file is replaced whole or not at all.
-    QSaveFile file(m_filePath);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit())
+    // Replaced whole or not at all: a full disk leaves the old file as it was.
+    if (!platform::writeFileWhole(m_filePath, bytes, nullptr))
         return false;
     m_doc = written;
     return true;

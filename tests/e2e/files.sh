@@ -6,15 +6,6 @@ source "$(dirname "$0")/lib.sh"
 
 export QT_LOGGING_RULES="tolvik.commands.debug=true"
 
-# type_into_dialog PATH: the file dialog takes the focus with its name box ready; the path and
-# Return, then the window has the focus again.
-type_into_dialog() {
-    wait_for 15 "the file dialog" bash -c "[ \"\$(xdotool getactivewindow)\" != $TOLVIK_WIN ]"
-    sleep 0.3
-    xdotool type --delay 10 "$1"
-    xdotool key Return
-    wait_for 15 "the file dialog to close" bash -c "[ \"\$(xdotool getactivewindow)\" = $TOLVIK_WIN ]"
-}
 bmp_count_now() { find "$WORK_DIR" -maxdepth 1 -name '*.bmp' | wc -l; }
 
 start_x

@@ -24,6 +24,7 @@ done
 
 E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/tolvik-e2e.XXXXXX")
 _pids=()
+_mounts=()
 
 _cleanup() {
     local rc=$?
@@ -34,6 +35,10 @@ _cleanup() {
     done
     for ((i = ${#_pids[@]} - 1; i >= 0; i--)); do
         wait "${_pids[i]}" 2>/dev/null || true
+    done
+    # Unmounted once nothing runs in them any more, before the scratch folder goes.
+    for ((i = ${#_mounts[@]} - 1; i >= 0; i--)); do
+        umount "${_mounts[i]}" 2>/dev/null || umount -l "${_mounts[i]}" 2>/dev/null || true
     done
     if [ "$rc" -ne 0 ]; then
         echo "--- work folder ---" >&2
@@ -112,6 +117,14 @@ start_accessibility() {
 # pyatspi; given up after 30 s.
 ATSPI_PY="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/atspi.py"
 atspi() { timeout 30 /usr/bin/python3 "$ATSPI_PY" "$@"; }
+
+# mount_tmpfs SIZE DIR: a tmpfs of SIZE (mount's form, "64k") at DIR, unmounted at the end;
+# false where mounting is not permitted (not root).
+mount_tmpfs() {
+    mkdir -p "$2"
+    mount -t tmpfs -o "size=$1" tmpfs "$2" 2>/dev/null || return 1
+    _mounts+=("$2")
+}
 
 # Starts the program; its window id is in TOLVIK_WIN, its work folder in WORK_DIR.
 start_tolvik() {
@@ -233,4 +246,18 @@ capture_and_restore() {
         timeout 10 xdotool windowmap --sync "$TOLVIK_WIN" || fail "could not restore the window"
     wait_for 10 "the window to be shown again" is_viewable "$TOLVIK_WIN"
     sleep 1
+}
+
+# Waits until a file dialog has the focus, its name box ready.
+wait_for_dialog() {
+    wait_for 15 "the file dialog" bash -c "[ \"\$(xdotool getactivewindow)\" != $TOLVIK_WIN ]"
+    sleep 0.3
+}
+# type_into_dialog PATH: the path into the file dialog's name box and Return; then the window
+# has the focus again.
+type_into_dialog() {
+    wait_for_dialog
+    xdotool type --delay 10 "$1"
+    xdotool key Return
+    wait_for 15 "the file dialog to close" bash -c "[ \"\$(xdotool getactivewindow)\" = $TOLVIK_WIN ]"
 }

@@ -28,13 +28,18 @@ public:
     // Dialog answers, and the dialogs shown ("open TITLE", "save", "printer").
     QStringList dialogs;
     QString openAnswer, saveAnswer;
+    QString saveFilterAnswer; // the file type picked; empty leaves the dialog's own
+    QString saveFilters;      // what the last save dialog offered
     std::function<bool(QPrinter&)> printerAnswer = [](QPrinter&) { return false; };
     QString openFileName(const QString& title, const QString&) override {
         dialogs << QStringLiteral("open ") + title;
         return openAnswer;
     }
-    QString saveFileName(const QString&) override {
+    QString saveFileName(const QString& filters, QString* selectedFilter) override {
         dialogs << QStringLiteral("save");
+        saveFilters = filters;
+        if (selectedFilter && !saveFilterAnswer.isEmpty())
+            *selectedFilter = saveFilterAnswer;
         return saveAnswer;
     }
     bool choosePrinter(QPrinter& printer) override {

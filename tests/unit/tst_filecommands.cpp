@@ -1,12 +1,16 @@
 // Opening, saving and printing pictures from the main window, and the print size rule.
+#include "core/TextCodec.h"
 #include "imaging/PictureFiles.h"
 #include "imaging/PrintLayout.h"
 #include "settings/PrinterSettings.h"
 #include "windowfixture.h"
 
 #include <QFile>
+#include <QPlainTextEdit>
 #include <QPrinter>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 namespace {
 QImage colourful(int w, int h) {
@@ -15,6 +19,11 @@ QImage colourful(int w, int h) {
         for (int x = 0; x < w; ++x)
             img.setPixel(x, y, qRgb(x * 7 & 255, y * 5 & 255, (x ^ y) & 255));
     return img;
+}
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 void show(WindowFixture& f, const QImage& img) {
@@ -74,13 +83,93 @@ private slots:
     void failedSaveIsTold() {
         WindowFixture f;
         show(f, colourful(8, 8));
-        f.messages.saveAnswer = f.data.filePath("x.fpx");
-        f.w->SaveImage(true);
+        QVERIFY(QDir().mkdir(f.data.filePath("folder.png")));
+        f.messages.saveAnswer = f.data.filePath("folder.png");
+        f.w->SaveImage(true); // asked about, then refused by the file system
         QTRY_COMPARE(f.messages.notices.size(), 1);
-        QVERIFY(!QFile::exists(f.data.filePath("x.fpx")));
         f.messages.saveAnswer = f.data.filePath("no/such/folder/x.png");
         f.w->SaveImage(true);
         QTRY_COMPARE(f.messages.notices.size(), 2);
+    }
+
+    // "上書保存" writes the current file itself, whatever the case of its extension; a
+    // current file in a format not written here asks for a name.
+    void saveOverWritesTheCurrentFile() {
+        WindowFixture f;
+        const QString camera = f.data.filePath("IMG_0001.JPG");
+        QVERIFY(colourful(30, 20).save(camera, "jpeg"));
+        show(f, colourful(16, 12));
+        f.w->setCurrentFile(camera);
+        f.w->SaveImage(false);
+        QTRY_COMPARE(imaging::loadPicture(camera).picture.size(), QSize(16, 12));
+        QVERIFY(!QFile::exists(f.data.filePath("IMG_0001.jpg")));
+        QVERIFY(f.messages.dialogs.isEmpty());
+        QVERIFY(f.messages.notices.isEmpty());
+
+        f.w->setCurrentFile(f.data.filePath("notes.txt"));
+        f.w->SaveImage(false); // the dialog, cancelled
+        QCOMPARE(f.messages.dialogs, QStringList{"save"});
+        QVERIFY(!QFile::exists(f.data.filePath("notes.txt")));
+    }
+
+    // "名前を付けて保存": the type chosen gives a name without one its extension, and the
+    // name finally written is the one asked about before an existing file is replaced.
+    void saveAsTakesTheTypeAndAsksBeforeReplacing() {
+        WindowFixture f;
+        show(f, colourful(10, 10));
+        f.messages.saveAnswer = f.data.filePath("r_out");
+        f.messages.saveFilterAnswer = QStringLiteral("PNG (*.png)");
+        f.w->SaveImage(true);
+        QTRY_VERIFY(readAll(f.data.filePath("r_out.png")).startsWith("\x89PNG"));
+        QVERIFY(!f.messages.saveFilters.contains(QStringLiteral("FPX")));
+        QVERIFY(f.messages.asked.isEmpty());
+
+        const QString shot = f.data.filePath("shot.bmp");
+        QFile old(shot);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+        old.close();
+        f.messages.saveAnswer = f.data.filePath("shot");
+        f.messages.saveFilterAnswer = QStringLiteral("BMP (*.bmp)");
+        f.messages.answer = MessageSink::Answer::Cancel;
+        f.w->SaveImage(true);
+        QCOMPARE(f.messages.asked,
+                 QStringList{QStringLiteral("shot.bmp は既にあります。置き換えますか?")});
+        QCOMPARE(readAll(shot), QByteArray("old"));
+        f.messages.answer = MessageSink::Answer::Ok;
+        f.w->SaveImage(true);
+        QTRY_VERIFY(readAll(shot).startsWith("BM"));
+        QCOMPARE(f.messages.asked.size(), 2);
+    }
+
+    // Only regular files are opened: a FIFO is told, not waited on. A long text shows its
+    // beginning, also through a link, and says so.
+    void onlyRegularFilesAndTheBeginningOfLongTexts() {
+        WindowFixture f;
+        const QString fifo = f.data.filePath("x.png");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        f.messages.openAnswer = fifo;
+        f.w->OpenImageFile();
+        QCOMPARE(f.messages.notices.size(), 1);
+        QVERIFY(f.w->currentFile().isEmpty());
+
+        const QByteArray line = u"テキスト 0123456789"_qs.toUtf8() + '\n';
+        QFile big(f.data.filePath("big.txt"));
+        QVERIFY(big.open(QIODevice::WriteOnly));
+        big.write(line.repeated(int((qint64(5) << 20) / line.size())));
+        big.close();
+        const QString link = f.data.filePath("link.txt");
+        QVERIFY(QFile::link(big.fileName(), link));
+        f.w->ShowFile(link);
+        const QString shown = f.w->Rtxt().toPlainText();
+        QVERIFY(shown.startsWith(u"テキスト"_qs));
+        QVERIFY(shown.endsWith(u"\n… (先頭の 4 MB だけを表示しています)"_qs));
+        QCOMPARE(shown.count(u'\n'), int(textcodec::kShownTextBytes / line.size()));
+        QCOMPARE(f.w->viewState(), ViewState::Text);
+
+        const QString pipe = f.data.filePath("y.txt");
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        f.w->ShowFile(pipe);
+        QCOMPARE(f.messages.notices.size(), 2);
     }
 
     void printSize() {
@@ -90,14 +179,17 @@ private slots:
         QCOMPARE(imaging::printedSize({720, 360}, 0, 0), QSize(2540, 1270));      // 0 is 72 dpi
     }
 
-    // The first print asks for the printer; its choice is kept in IkPrn.Ik and used next
-    // time without asking. A printer that is gone asks again.
+    // The first print asks for the printer; its choice is kept in IkPrn.Ik and used by the
+    // next print without asking. "印刷設定" always asks, starting from the kept choice. A
+    // printer that is gone asks again.
     void printKeepsItsSettings() {
         WindowFixture f;
         QImage img = colourful(200, 100);
         show(f, img);
         const QString pdf = f.data.filePath("out.pdf");
+        QStringList offered; // the output the dialog opened with
         f.messages.printerAnswer = [&](QPrinter& p) {
+            offered << p.outputFileName();
             p.setOutputFormat(QPrinter::PdfFormat);
             p.setOutputFileName(pdf);
             p.setPageOrientation(QPageLayout::Landscape);
@@ -110,16 +202,44 @@ private slots:
         QCOMPARE(kept->outputFile, pdf);
         QVERIFY(kept->landscape);
         QFile::remove(pdf);
-        f.w->PrintImage(0);
+        f.w->PrintImage(1);
         QVERIFY(QFile(pdf).size() > 0);
         QCOMPARE(f.messages.dialogs, QStringList{"printer"});
+        f.w->PrintImage(0);
+        f.w->PrintImage(0);
+        QCOMPARE(f.messages.dialogs, (QStringList{"printer", "printer", "printer"}));
+        QCOMPARE(offered, (QStringList{QString(), pdf, pdf}));
 
         PrinterSettings gone;
         gone.printer = QStringLiteral("no-such-printer");
         QVERIFY(gone.save(f.data.filePath("IkPrn.Ik")));
         f.messages.printerAnswer = [](QPrinter&) { return false; };
         f.w->PrintImage(1);
-        QCOMPARE(f.messages.dialogs, (QStringList{"printer", "printer"}));
+        QCOMPARE(f.messages.dialogs.size(), 4);
+    }
+
+    // A print that fails (its folder removed) is told, and the next print asks first.
+    void failedPrintAsksNextTime() {
+        WindowFixture f;
+        show(f, colourful(20, 10));
+        PrinterSettings kept;
+        kept.outputFile = f.data.filePath("removed/out.pdf");
+        QVERIFY(kept.save(f.data.filePath("IkPrn.Ik")));
+        f.w->PrintImage(1);
+        QCOMPARE(f.messages.notices.size(), 1);
+        QVERIFY(f.messages.dialogs.isEmpty());
+
+        const QString pdf = f.data.filePath("out.pdf");
+        f.messages.printerAnswer = [&](QPrinter& p) {
+            p.setOutputFileName(pdf);
+            return true;
+        };
+        f.w->PrintImage(1);
+        QCOMPARE(f.messages.dialogs, QStringList{"printer"});
+        QVERIFY(QFile(pdf).size() > 0);
+        f.w->PrintImage(1); // worked again: used without asking
+        QCOMPARE(f.messages.dialogs.size(), 1);
+        QCOMPARE(f.messages.notices.size(), 1);
     }
 };
 

@@ -1,12 +1,15 @@
 // Finding the sibling tools, starting them from the main window, and the help page.
 #include "app/Sys.h"
+#include "app/ToolDialog.h"
 #include "mainwindow/FileList.h"
 #include "settings/Shell.h"
 #include "settings/SiblingTools.h"
 #include "settings/ToolPathStore.h"
 #include "windowfixture.h"
 
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QListView>
 #include <QtTest>
 
 namespace {
@@ -93,18 +96,23 @@ private slots:
         QCOMPARE(i.store.read("Marlo"), installed);
 
         QFile::remove(installed);
-        for (const QString& wrong : {QString(), i.file("x/pirra"), i.file("x/marlo", false),
-                                     i.g.filePath("x/missing/marlo")}) {
+        for (const QString& wrong :
+             {QString(), i.file("x/marlo", false), i.g.filePath("x/missing/marlo")}) {
             i.answer = wrong;
             QVERIFY(i.find().isEmpty());
         }
         QCOMPARE(i.store.read("Marlo"), installed); // nothing written for a wrong choice
-        QCOMPARE(i.questions.size(), 4);
+        QCOMPARE(i.questions.size(), 3);
         QCOMPARE(i.questions[0].title, QStringLiteral("画像L 実行ﾌｧｲﾙの指定"));
         QCOMPARE(i.questions[0].folder, QDir(i.g.filePath("apps")).absolutePath());
+        // The user's choice is taken under any name.
+        for (const char* name : {"y/MARLO", "z/Marlo.AppImage"}) {
+            i.answer = i.file(QLatin1String(name));
+            QCOMPARE(i.find(), i.answer);
+            QCOMPARE(i.store.read("Marlo"), i.answer);
+            QFile::remove(i.answer);
+        }
         i.answer = i.file("y/MARLO");
-        QCOMPARE(i.find(), i.answer);
-        QCOMPARE(i.store.read("Marlo"), i.answer);
 
         // On the search path: found before the folders and before any question.
         QFile::remove(i.answer);
@@ -113,6 +121,28 @@ private slots:
         QCOMPARE(i.find(), onPath);
         QCOMPARE(i.store.read("Marlo"), onPath);
         QCOMPARE(i.questions.size(), 5);
+    }
+
+    // The chooser lists folders and executable files of any name, nothing else.
+    void toolDialogListsFoldersAndExecutables() {
+        QTemporaryDir d;
+        touch(d.filePath("Marlo.AppImage"));
+        touch(d.filePath("readme.txt"), false);
+        QDir().mkdir(d.filePath("bin"));
+        const auto dialog =
+            makeToolDialog(nullptr, {"t", d.path(), QStringLiteral("実行ﾌｧｲﾙ (*)")});
+        dialog->show();
+        auto* view = dialog->findChild<QListView*>(QStringLiteral("listView"));
+        QVERIFY(view);
+        const auto listed = [view] {
+            QStringList names;
+            const QModelIndex root = view->rootIndex();
+            for (int r = 0; r < view->model()->rowCount(root); ++r)
+                names << view->model()->index(r, 0, root).data().toString();
+            names.sort();
+            return names;
+        };
+        QTRY_COMPARE(listed(), (QStringList{"Marlo.AppImage", "bin"}));
     }
 
     void windowStartsTools() {

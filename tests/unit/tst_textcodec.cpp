@@ -1,6 +1,8 @@
 #include "capture/CopyIntake.h"
 #include "core/TextCodec.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 class TestTextCodec : public QObject {
@@ -14,6 +16,7 @@ private slots:
     void replacementCharacterGoesToUtf8();
     void decodeTextFile_data();
     void decodeTextFile();
+    void shownTextIsCutAtWholeCharacters();
 };
 
 void TestTextCodec::available() {
@@ -102,6 +105,31 @@ void TestTextCodec::decodeTextFile() {
     if (text.isNull())
         text = textcodec::fromCp932(bytes);
     QCOMPARE(textcodec::decodeTextFile(bytes), text);
+}
+
+// A text over the limit shows its beginning, cut so no character is split (which would make
+// the UTF-8 look like code page 932), and says so on a line of its own.
+void TestTextCodec::shownTextIsCutAtWholeCharacters() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("long.txt"));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    const QByteArray a = u"あ"_qs.toUtf8();
+    f.write(a.repeated(600'000)); // 1.8 MB, no line end; 1 MB is no whole number of them
+    f.close();
+    const textcodec::ShownText shown = textcodec::readShownText(path, 1 << 20);
+    QVERIFY(shown.cut);
+    QCOMPARE(shown.text,
+             u"あ"_qs.repeated((1 << 20) / 3) + u"\n… (先頭の 1 MB だけを表示しています)"_qs);
+
+    const textcodec::ShownText whole = textcodec::readShownText(path);
+    QVERIFY(!whole.cut && whole.error.isEmpty());
+    QCOMPARE(whole.text.size(), 600'000);
+    for (const QString& other : {dir.path(), dir.filePath(QStringLiteral("none.txt"))}) {
+        const textcodec::ShownText none = textcodec::readShownText(other);
+        QVERIFY(none.text.isEmpty());
+        QVERIFY(none.error.contains(other));
+    }
 }
 
 QTEST_APPLESS_MAIN(TestTextCodec)

@@ -1,12 +1,19 @@
 #include "core/TextCodec.h"
+#include "settings/PrinterSettings.h"
 #include "settings/yIni.h"
 #include "testsupport.h"
 
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <functional>
+#include <sys/resource.h>
 
 namespace {
 
@@ -66,8 +73,14 @@ private slots:
     void unreadableOrUnwritablePathsFail();
     void noLengthLimit();
     void processWideInstance();
+    void failedWritesKeepTheSettingsFiles();
+    void fullDiskKeepsTheSettingsFiles();
 
 private:
+    // Writes User.xml and IkPrn.Ik in folder, then tries both again with longer values
+    // through save, which fails: both files must stay as they were.
+    void savesFailAndKeepFiles(const QString& folder, const std::function<bool(yIni&)>& saveIni,
+                               const std::function<bool(const PrinterSettings&)>& savePrinter);
     QString path(const QString& name = QStringLiteral("User.xml")) const {
         return m_dir->filePath(name);
     }
@@ -523,6 +536,84 @@ void TestYIni::processWideInstance() {
     yIni::releaseInstance();
     QVERIFY(yIni::instance().filePath().isEmpty());
     yIni::releaseInstance();
+}
+
+void TestYIni::savesFailAndKeepFiles(
+    const QString& folder, const std::function<bool(yIni&)>& saveIni,
+    const std::function<bool(const PrinterSettings&)>& savePrinter) {
+    const QString xml = folder + QStringLiteral("/User.xml");
+    const QString prn = folder + QStringLiteral("/IkPrn.Ik");
+    yIni ini(&m_msgs);
+    QVERIFY(ini.loadDocument(xml));
+    ini.loadGroup(QStringLiteral("G"));
+    ini.writeValue(QStringLiteral("K"), 1);
+    ini.storeGroup();
+    QVERIFY(ini.saveDocument());
+    PrinterSettings printer;
+    printer.outputFile = QStringLiteral("/tmp/a.pdf");
+    QVERIFY(printer.save(prn));
+    const QByteArray xmlBefore = readBytes(xml), prnBefore = readBytes(prn);
+
+    ini.writeValue(QStringLiteral("K"), QString(3000, u'x'));
+    ini.storeGroup();
+    printer.outputFile = QString(3000, u'y');
+    QVERIFY(!saveIni(ini));
+    QVERIFY(!savePrinter(printer));
+    QCOMPARE(readBytes(xml), xmlBefore);
+    QCOMPARE(readBytes(prn), prnBefore);
+    QVERIFY(QDir(folder).entryList({QStringLiteral(".*")}, QDir::Files | QDir::Hidden).isEmpty());
+}
+
+// A write that fails part way (here a file-size limit, for any user) keeps both files.
+void TestYIni::failedWritesKeepTheSettingsFiles() {
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    const auto limited = [&saved](const std::function<bool()>& save) {
+        rlimit small = saved;
+        small.rlim_cur = 1000;
+        setrlimit(RLIMIT_FSIZE, &small);
+        const bool ok = save();
+        setrlimit(RLIMIT_FSIZE, &saved);
+        return ok;
+    };
+    savesFailAndKeepFiles(
+        m_dir->path(), [&](yIni& ini) { return limited([&] { return ini.saveDocument(); }); },
+        [&](const PrinterSettings& p) {
+            return limited([&] { return p.save(m_dir->filePath(QStringLiteral("IkPrn.Ik"))); });
+        });
+    std::signal(SIGXFSZ, previous);
+}
+
+// The same on a full file system: a tmpfs of 64 KB, filled up.
+void TestYIni::fullDiskKeepsTheSettingsFiles() {
+    const QString mnt = m_dir->filePath(QStringLiteral("full"));
+    QVERIFY(QDir().mkdir(mnt));
+    QProcess mount;
+    mount.start(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=64k", "tmpfs", mnt});
+    if (!mount.waitForFinished() || mount.exitStatus() != QProcess::NormalExit ||
+        mount.exitCode() != 0)
+        QSKIP("mounting a tmpfs is not permitted here");
+    const auto unmount = qScopeGuard([&] { QProcess::execute(QStringLiteral("umount"), {mnt}); });
+    const auto fill = [&] {
+        QFile filler(mnt + QStringLiteral("/filler"));
+        if (!filler.open(QIODevice::WriteOnly))
+            return;
+        const QByteArray block(4096, 'f');
+        while (filler.write(block) == block.size() && filler.flush()) {
+        }
+    };
+    bool filled = false;
+    savesFailAndKeepFiles(
+        mnt,
+        [&](yIni& ini) {
+            fill();
+            filled = true;
+            return ini.saveDocument();
+        },
+        [&](const PrinterSettings& p) { return p.save(mnt + QStringLiteral("/IkPrn.Ik")); });
+    QVERIFY(filled);
+    QFile::remove(mnt + QStringLiteral("/filler"));
 }
 
 QTEST_GUILESS_MAIN(TestYIni)
