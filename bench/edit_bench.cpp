@@ -1,6 +1,7 @@
 // Picture edits on 4K and 8K screenshots, each as one step of the picture document (the
 // history keeps the picture before), against ImageMagick doing the same work in the same run.
 #include "benchutil.h"
+#include "core/DepthCaptions.h"
 #include "imaging/Edits.h"
 #include "imaging/PictureDocument.h"
 
@@ -77,8 +78,8 @@ std::vector<EditCase> editCases(int w, int h) {
     };
     const Range quarter{w / 4, h / 4, w * 3 / 4 - 1, h * 3 / 4 - 1};
     auto depth = [](const char16_t* caption) {
-        const QString c = QString::fromUtf16(caption);
-        return [c](ImageModel& p) { return setDepthByCaption(p, c); };
+        const int code = depthcaptions::codeOf(QString::fromUtf16(caption));
+        return [code](ImageModel& p) { return convertToDepth(p, code); };
     };
     const QString region = cw + u'x' + ch + u'+' + x1 + u'+' + y1;
     return {
@@ -88,16 +89,16 @@ std::vector<EditCase> editCases(int w, int h) {
          // ImageMagick's nearest: cut the band out of the middle
          {QStringLiteral("-chop"), QStringLiteral("0x") + ch + QStringLiteral("+0+") + y1}},
         {"mirror (flop)",
-         [](ImageModel& p) { return rotateByCaption(p, QStringLiteral("左右反転")); },
+         [](ImageModel& p) { return rotate(p, Turn::MirrorLeftRight); },
          {QStringLiteral("-flop")}},
         {"flip",
-         [](ImageModel& p) { return rotateByCaption(p, QStringLiteral("上下反転")); },
+         [](ImageModel& p) { return rotate(p, Turn::FlipTopBottom); },
          {QStringLiteral("-flip")}},
         {"rotate 90",
-         [](ImageModel& p) { return rotateByCaption(p, QStringLiteral("右90度")); },
+         [](ImageModel& p) { return rotate(p, Turn::Right90); },
          {QStringLiteral("-rotate"), QStringLiteral("90")}},
         {"rotate 180",
-         [](ImageModel& p) { return rotateByCaption(p, QStringLiteral("右180度")); },
+         [](ImageModel& p) { return rotate(p, Turn::Right180); },
          {QStringLiteral("-rotate"), QStringLiteral("180")}},
         {"resize to half",
          ranged([](ImageModel& p) { return reduceToRange(p, ReduceMode::RangeSize); },
@@ -183,9 +184,8 @@ QString editSection() {
             imaging::PictureDocument doc;
             doc.replace(source);
             for (int i = 0; i < 12; ++i)
-                doc.edit(QStringLiteral("turn"), [](ImageModel& p) {
-                    return imaging::rotateByCaption(p, QStringLiteral("右180度"));
-                });
+                doc.edit(QStringLiteral("turn"),
+                         [](ImageModel& p) { return imaging::rotate(p, imaging::Turn::Right180); });
             historySteps = doc.history().count();
             peakMiB = (peakResidentKiB() - before) / 1024;
         }

@@ -7,6 +7,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Process.h"
 #include "platform/null/NullDesktop.h"
+#include "workspace/Workspace.h"
 
 #include <QApplication>
 #include <QDir>
@@ -91,17 +92,18 @@ int main(int argc, char** argv) {
             offer.pointer = {cursor, QPoint(100, 100)};
             QElapsedTimer t;
             t.start();
-            w.captureOffered(offer);
-            offer = {};        // as the clipboard hands it over: the intake's alone
-            w.finishIntakes(); // stored on the storing thread, outcome shown here
+            w.workspace().folder.captureOffered(offer);
+            offer = {}; // as the clipboard hands it over: the intake's alone
+            w.workspace()
+                .folder.finishIntakes(); // stored on the storing thread, outcome shown here
             intake.push_back(t.nsecsElapsed() / 1e6);
-            QFile stored(w.currentFile());
+            QFile stored(w.workspace().session.currentFile());
             if (!stored.open(QIODevice::ReadOnly))
                 return 1;
             const QByteArray bytes = stored.readAll();
             fileSize = bytes.size();
             stored.close();
-            QFile::remove(w.currentFile());
+            QFile::remove(w.workspace().session.currentFile());
             const QString rawPath = data.path() + QStringLiteral("/Temp/raw.bin");
             t.restart();
             QFile f(rawPath);

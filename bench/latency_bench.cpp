@@ -2,6 +2,7 @@
 // stored file, against ImageMagick's convert doing the same conversion from a file.
 #include "benchutil.h"
 #include "mainwindow/fmMain.h"
+#include "workspace/Workspace.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>
@@ -29,17 +30,17 @@ double oursMs(fmMain& w, const QByteArray& type, const QByteArray& bytes, int ru
     offer.pointer.pos = QPoint(run * 7, 5);
     offer.pointer.image = QImage(8, 8, QImage::Format_ARGB32);
     offer.pointer.image.fill(qRgba(run * 20, 0, 0, 255));
-    const QString before = w.currentFile();
+    const QString before = w.workspace().session.currentFile();
     QElapsedTimer t;
     t.start();
-    w.captureOffered(offer);
-    w.finishIntakes();
+    w.workspace().folder.captureOffered(offer);
+    w.workspace().folder.finishIntakes();
     const double ms = double(t.nsecsElapsed()) / 1e6;
-    if (w.currentFile() == before) {
+    if (w.workspace().session.currentFile() == before) {
         std::fprintf(stderr, "latency: the offer was not stored\n");
         return -1;
     }
-    QFile::remove(w.currentFile());
+    QFile::remove(w.workspace().session.currentFile());
     return ms;
 }
 

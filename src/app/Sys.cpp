@@ -6,13 +6,13 @@
 #include "core/TextCodec.h"
 #include "imaging/ImageModel.h"
 #include "mainwindow/fmMain.h"
-#include "workspace/Workspace.h"
 #include "platform/Platform.h"
 #include "platform/Termination.h"
 #include "settings/SiblingTools.h"
 #include "settings/ToolPathStore.h"
 #include "settings/UserData.h"
 #include "settings/yIni.h"
+#include "workspace/Workspace.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -13,7 +13,7 @@ void CaptureSession::setWaiting(bool on) {
         return;
     // Set first: a listener that mirrors the state back finds nothing left to do.
     m_waiting = on;
-    m_watcher.SetCaptureHook(on ? 1 : 0);
+    m_watcher.setWatching(on);
     emit waitingChanged(on);
     if (on && m_scanFolder)
         m_scanFolder();

@@ -11,11 +11,10 @@ ClipboardWatcher::ClipboardWatcher(platform::Desktop& desktop, IntakeTarget& tar
 }
 
 ClipboardWatcher::~ClipboardWatcher() {
-    SetCaptureHook(0);
+    setWatching(false);
 }
 
-void ClipboardWatcher::SetCaptureHook(int value) {
-    const bool on = value == 1;
+void ClipboardWatcher::setWatching(bool on) {
     if (on == m_hooked)
         return;
     m_watch->setActive(on);
@@ -27,9 +26,9 @@ void ClipboardWatcher::finish() {
     QCoreApplication::sendPostedEvents(m_watch.get());
 }
 
-bool ClipboardWatcher::isCaptureValue(qint32 wParam) {
-    const double q = std::floor(double(wParam) / 100.0);
-    return q == 655.0 || wParam == 0;
+bool ClipboardWatcher::isCaptureValue(qint32 value) {
+    const double q = std::floor(double(value) / 100.0);
+    return q == 655.0 || value == 0;
 }
 
 void ClipboardWatcher::handleOffer(const platform::ClipboardSnapshot& offer) {

@@ -25,14 +25,14 @@ public:
     ClipboardWatcher(platform::Desktop& desktop, IntakeTarget& target);
     ~ClipboardWatcher() override;
 
-    // On for 1, off for any other check value; repeating a state does nothing.
-    void SetCaptureHook(int value);
+    // Repeating a state does nothing.
+    void setWatching(bool on);
     bool hooked() const { return m_hooked; }
     // At the end: the offers already announced are read and handed to the intakes.
     void finish();
 
     // 0 and 65500..65599 are screen captures; everything else is a copy.
-    static bool isCaptureValue(qint32 wParam);
+    static bool isCaptureValue(qint32 value);
 
     // Handles one offer. Intakes only queue their work, so offers are never nested.
     void handleOffer(const platform::ClipboardSnapshot& offer);

@@ -99,6 +99,7 @@ public:
     QAction* action(Operation op) const;
     // What the operation does; an operation without one only logs that nothing ran.
     void implement(Operation op, std::function<void()> run);
+    bool isImplemented(Operation op) const { return bool(m_run[size_t(op)]); }
 
 private:
     void run(Operation op);

@@ -37,9 +37,9 @@ PopupMenus::PopupMenus(OperationRegistry& operations, QObject* parent)
     popups[SettingsMenu]->setTitle(QStringLiteral("設定"));
 
     addItems(popups[FileMenu],
-             {O::Open, O::Overwrite, O::SaveAs, O::OpenInMarlo, kSeparator, O::PrintSetup,
-              O::Print, kSeparator, O::SaveToWorkFolder, O::ExploreWorkFolder, O::OpenInPirra,
-              kSeparator, O::EmptyWorkFolder, kSeparator, O::Exit});
+             {O::Open, O::Overwrite, O::SaveAs, O::OpenInMarlo, kSeparator, O::PrintSetup, O::Print,
+              kSeparator, O::SaveToWorkFolder, O::ExploreWorkFolder, O::OpenInPirra, kSeparator,
+              O::EmptyWorkFolder, kSeparator, O::Exit});
 
     QMenu* edit = popups[EditMenu];
     addItems(edit, {O::Copy, O::CopyAndMinimize, kSeparator, O::Paste, kSeparator});
@@ -171,8 +171,7 @@ void PopupMenus::addItems(QMenu* menu, std::initializer_list<std::optional<Opera
     }
 }
 
-QAction* PopupMenus::addChoice(QMenu* menu, const QString& caption,
-                               std::function<void()> chosen) {
+QAction* PopupMenus::addChoice(QMenu* menu, const QString& caption, std::function<void()> chosen) {
     QAction* a = menu->addAction(caption);
     connect(a, &QAction::triggered, this, [caption, chosen = std::move(chosen)] {
         logCommand(caption, true);
@@ -221,8 +220,8 @@ void PopupMenus::showDepth(int depthCode) {
 
 void PopupMenus::showReduction(int depthCode) {
     for (size_t i = 0; i < reductionItems.size(); ++i)
-        reductionItems[i]->setChecked(
-            (i == 0 ? 0 : depthcaptions::kDepths[i - 1].code) == depthCode);
+        reductionItems[i]->setChecked((i == 0 ? 0 : depthcaptions::kDepths[i - 1].code) ==
+                                      depthCode);
 }
 
 void PopupMenus::showPointerOption(bool on) {

@@ -14,12 +14,12 @@ struct DepthCaption {
 };
 
 inline constexpr std::array<DepthCaption, 7> kDepths{{{u"16色(4bit)", 4},
-                                                       {u"ｸﾞﾚｰ(4bit)", 40},
-                                                       {u"256色(8bit)", 8},
-                                                       {u"ｸﾞﾚｰ(8bit)", 80},
-                                                       {u"16bit", 16},
-                                                       {u"24bit", 24},
-                                                       {u"32bit", 32}}};
+                                                      {u"ｸﾞﾚｰ(4bit)", 40},
+                                                      {u"256色(8bit)", 8},
+                                                      {u"ｸﾞﾚｰ(8bit)", 80},
+                                                      {u"16bit", 16},
+                                                      {u"24bit", 24},
+                                                      {u"32bit", 32}}};
 // How many of them the colour reduction after capture offers.
 inline constexpr int kReductions = 5;
 inline constexpr const char16_t* kNoReduction = u"減色しない";

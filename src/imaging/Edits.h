@@ -1,9 +1,10 @@
 #pragma once
 // The picture edits of the image-edit popup as pure operations on the headless model, each
 // made to be one step of PictureDocument::edit. Every edit returns false and leaves the
-// picture as it was when there is nothing to do: no picture, no usable range. When memory runs out it throws std::bad_alloc, the picture still as it was, so
-// that a failure is never mistaken for an edit with nothing to do. An edit keeps the picture's
-// resolution; where it keeps the form of the picture it keeps the depth code too.
+// picture as it was when there is nothing to do: no picture, no usable range. When memory runs out
+// it throws std::bad_alloc, the picture still as it was, so that a failure is never mistaken for an
+// edit with nothing to do. An edit keeps the picture's resolution; where it keeps the form of the
+// picture it keeps the depth code too.
 #include "imaging/ImageModel.h"
 
 #include <QRect>

@@ -69,7 +69,6 @@ public:
     Range range;
     void clearRange() { range = {}; }
 
-
 private:
     bool take(const LoadedPicture& loaded);
 

@@ -23,7 +23,7 @@ public:
 
     // "ﾌｧｲﾙ", "編集" and "設定" open their popups; "ﾍﾙﾌﾟ" the help page.
     std::array<QLabel*, 4> menuLabels{};
-    QWidget* buttonArea = nullptr; // the eight toolbar buttons go here, at their band positions
+    QWidget* buttonArea = nullptr;     // the eight toolbar buttons go here, at their band positions
     QCheckBox* scaleDisplay = nullptr; // "ｽｹｰﾙ表示": fit the picture to the view
     QCheckBox* captureWait = nullptr;  // "ｷｬﾌﾞﾁｬｰ待機"
     QLabel* prefixLabel = nullptr;

@@ -37,8 +37,7 @@ fmMain::fmMain(platform::Desktop& desktop, MessageSink& messages, const QString&
     setWindowTitle(QStringLiteral("Tolvik"));
     setObjectName(QStringLiteral("fmMain"));
     m_workspace = std::make_unique<Workspace>(desktop, messages, static_cast<WindowHost&>(*this),
-                                              *m_operations,
-                                              userDataFolder);
+                                              *m_operations, userDataFolder);
     m_top = new TopBand(this);
     m_File1 = new FileList(this);
     m_Rtxt = new QPlainTextEdit(this);
@@ -56,6 +55,8 @@ fmMain::fmMain(platform::Desktop& desktop, MessageSink& messages, const QString&
     connectWorkspace();
     registerWindowOperations();
 
+    m_Timer1.setObjectName(QStringLiteral("Timer1"));
+    m_Timer1.setParent(this);
     m_Timer1.setInterval(5000);
     connect(&m_Timer1, &QTimer::timeout, this, &fmMain::Timer1_Timer);
     m_folderChanged.setSingleShot(true);
@@ -144,9 +145,8 @@ void fmMain::registerWindowOperations() {
     using O = Operation;
     Workspace& w = *m_workspace;
     // The clipboard commands act on the text while a text is shown, else on the picture.
-    m_operations->implement(O::Paste, [this, &w] {
-        w.session.textShown() ? pasteText() : w.edits.pastePicture();
-    });
+    m_operations->implement(
+        O::Paste, [this, &w] { w.session.textShown() ? pasteText() : w.edits.pastePicture(); });
     m_operations->implement(O::Copy, [this, &w] {
         w.session.textShown() ? copyText(false) : w.edits.copyPicture(false);
     });

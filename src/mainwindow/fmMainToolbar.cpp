@@ -64,7 +64,8 @@ void fmMain::endToolbarDrawing() {
 
 imaging::Range fmMain::takeToolbarShape() {
     const PictureSession& session = m_workspace->session;
-    if (!m_toolbarShown || !m_drawing || !session.hasPicture() || !session.picture().range.isEmpty())
+    if (!m_toolbarShown || !m_drawing || !session.hasPicture() ||
+        !session.picture().range.isEmpty())
         return {};
     const QList<QPoint> points = m_drawing->currentPoints();
     if (points.size() != 4)

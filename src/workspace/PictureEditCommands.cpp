@@ -30,7 +30,9 @@ constexpr EditDefinition kEdits[] = {
     {O::EmphasizeMarker,
      [](ImageModel& p) { return imaging::emphasizeRange(p, imaging::Emphasis::Marker); }},
     {O::ShrinkToWidth,
-     [](ImageModel& p) { return imaging::reduceToRange(p, imaging::ReduceMode::KeepRatioByWidth); }},
+     [](ImageModel& p) {
+         return imaging::reduceToRange(p, imaging::ReduceMode::KeepRatioByWidth);
+     }},
     {O::ShrinkToHeight,
      [](ImageModel& p) {
          return imaging::reduceToRange(p, imaging::ReduceMode::KeepRatioByHeight);

@@ -18,8 +18,8 @@ class WindowHost;
 class PictureEditCommands : public QObject {
     Q_OBJECT
 public:
-    PictureEditCommands(PictureSession& session, PictureFileCommands& files,
-                        MessageSink& messages, WindowHost& host, OperationRegistry& operations);
+    PictureEditCommands(PictureSession& session, PictureFileCommands& files, MessageSink& messages,
+                        WindowHost& host, OperationRegistry& operations);
 
     // The edit an operation makes; none for an operation that is not an edit.
     static imaging::PictureDocument::Change editOf(Operation op);

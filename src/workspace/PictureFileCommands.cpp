@@ -37,8 +37,7 @@ imaging::ImageModel modelOf(const imaging::LoadedPicture& loaded) {
 PictureFileCommands::PictureFileCommands(PictureSession& session, MessageSink& messages,
                                          OperationRegistry& operations,
                                          const QString& userDataFolder)
-    : m_session(session), m_messages(messages),
-      m_userDataFolder(userDataFolder) {
+    : m_session(session), m_messages(messages), m_userDataFolder(userDataFolder) {
     using O = Operation;
     operations.implement(O::Open, [this] { open(); });
     operations.implement(O::Overwrite, [this] { save(false); });

@@ -1,5 +1,6 @@
 #include "workspace/PictureSession.h"
 
+#include <QCursor>
 #include <QGuiApplication>
 
 PictureSession::PictureSession(QObject* parent) : QObject(parent) {}
@@ -79,7 +80,7 @@ void PictureSession::historyMoved() {
         return;
     emit depthChanged(m_document.depthCode());
     // Any edit, and any step back or forth, away from the picture in the file changes it.
-    setViewState(!hasPicture()                  ? ViewState::Empty
+    setViewState(!hasPicture()                ? ViewState::Empty
                  : m_document.matchesStored() ? ViewState::Stored
                                               : ViewState::Changed);
 }

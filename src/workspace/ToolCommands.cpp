@@ -13,8 +13,7 @@
 
 ToolCommands::ToolCommands(PictureSession& session, MessageSink& messages, WindowHost& host,
                            OperationRegistry& operations, QString workFolder)
-    : m_session(session), m_messages(messages), m_host(host),
-      m_workFolder(std::move(workFolder)) {
+    : m_session(session), m_messages(messages), m_host(host), m_workFolder(std::move(workFolder)) {
     operations.implement(Operation::OpenInMarlo, [this] { openInMarlo(); });
     operations.implement(Operation::OpenInPirra, [this] { openInPirra(); });
 }
@@ -31,8 +30,7 @@ QString ToolCommands::toolPath(int toolIndex, QString& cache) {
     return cache;
 }
 
-void ToolCommands::startTool(const QString& name, const QString& program,
-                             const QString& argument) {
+void ToolCommands::startTool(const QString& name, const QString& program, const QString& argument) {
     // One argument of its own: a path with spaces reaches the tool whole.
     if (!shell::starter()(program, {argument}))
         m_messages.notice(name + QStringLiteral("を起動できませんでした: ") + program);

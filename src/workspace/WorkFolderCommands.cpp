@@ -15,8 +15,8 @@ WorkFolderCommands::WorkFolderCommands(PictureSession& session, PictureFileComma
                                        MessageSink& messages, WindowHost& host,
                                        OperationRegistry& operations, platform::Desktop& desktop,
                                        const QString& userDataFolder)
-    : m_session(session), m_files(files), m_messages(messages), m_host(host),
-      m_desktop(desktop), m_folder(userDataFolder + QStringLiteral("Temp")) {
+    : m_session(session), m_files(files), m_messages(messages), m_host(host), m_desktop(desktop),
+      m_folder(userDataFolder + QStringLiteral("Temp")) {
     m_intake = std::make_unique<CaptureIntake>(
         m_folder, [this](const IntakeOutcome& outcome) { intakeDone(outcome); });
     m_watcher = std::make_unique<ClipboardWatcher>(m_desktop, *this);

@@ -25,12 +25,14 @@ class Desktop;
 class WorkFolderCommands : public QObject, public IntakeTarget {
     Q_OBJECT
 public:
-    WorkFolderCommands(PictureSession& session, PictureFileCommands& files,
-                       MessageSink& messages, WindowHost& host, OperationRegistry& operations,
-                       platform::Desktop& desktop, const QString& userDataFolder);
+    WorkFolderCommands(PictureSession& session, PictureFileCommands& files, MessageSink& messages,
+                       WindowHost& host, OperationRegistry& operations, platform::Desktop& desktop,
+                       const QString& userDataFolder);
     ~WorkFolderCommands() override;
 
     WorkFolder& folder() { return m_folder; }
+    ClipboardWatcher& watcher() { return *m_watcher; }
+    CaptureIntake& intake() { return *m_intake; }
     // Capture wait: the check button "ｷｬﾌﾞﾁｬｰ待機" and minimising follow and ask it.
     CaptureSession& captureWait() { return *m_captureWait; }
 

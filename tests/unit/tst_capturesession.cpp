@@ -43,20 +43,20 @@ private slots:
         WindowFixture win;
         win.w->show();
         QVERIFY(QTest::qWaitForWindowExposed(win.w.get()));
-        CaptureSession& session = win.w->captureSession();
-        QCheckBox& box = *win.w->topBand().checkButtons[1];
+        CaptureSession& session = win.ws().folder.captureWait();
+        QCheckBox& box = *win.band().captureWait;
         session.setWaiting(true); // asked by code: the button follows, the window goes
         QVERIFY(box.isChecked());
         QTRY_VERIFY(win.w->isMinimized());
         win.w->showNormal(); // restoring ends it
         QTRY_VERIFY(!session.waiting());
-        QVERIFY(!box.isChecked() && !win.w->watcher().hooked());
+        QVERIFY(!box.isChecked() && !win.ws().folder.watcher().hooked());
         QTest::mouseClick(&box, Qt::LeftButton); // a click asks the session
-        QVERIFY(session.waiting() && win.w->watcher().hooked());
+        QVERIFY(session.waiting() && win.ws().folder.watcher().hooked());
         QTRY_VERIFY(win.w->isMinimized());
         QVERIFY(box.isChecked());
         session.setWaiting(false); // while minimised: the button follows, the window stays
-        QVERIFY(!box.isChecked() && !win.w->watcher().hooked());
+        QVERIFY(!box.isChecked() && !win.ws().folder.watcher().hooked());
         QVERIFY(win.w->isMinimized());
     }
 };

@@ -1,6 +1,6 @@
 // The drawing toolbar beside the main window: its placement, its menu item and flag, drawing
 // on the view with the mouse, and a four-point shape taken as the range.
-#include "commands/spPic.h"
+#include "commands/PopupMenus.h"
 #include "imaging/DrawingSession.h"
 #include "imaging/ImageView.h"
 #include "mainwindow/DrawingToolbar.h"
@@ -27,16 +27,15 @@ struct Window : WindowFixture {
         QImage img(300, 200, QImage::Format_RGB32);
         img.fill(Qt::white);
         m.setImage(img);
-        w->picture().replace(m);
-        w->SetViewState(ViewState::Stored);
-        w->SetScaleDisplay(false); // one picture pixel to one screen pixel
+        session().showPicture(m, QString());
+        session().setScaleDisplay(false); // one picture pixel to one screen pixel
     }
     bool checked() const { return w->menus().item(Operation::ShowToolbar)->isChecked(); }
     void toggle() { w->operations().action(Operation::ShowToolbar)->trigger(); }
     // A drag on the view between two picture pixels.
     void drag(QPoint from, QPoint to) {
-        QWidget* vp = w->view().viewport();
-        const QPoint origin = w->view().imageRectInViewport().topLeft().toPoint();
+        QWidget* vp = view().viewport();
+        const QPoint origin = view().imageRectInViewport().topLeft().toPoint();
         QTest::mousePress(vp, Qt::LeftButton, {}, origin + from);
         QTest::mouseMove(vp, origin + (from + to) / 2);
         QTest::mouseMove(vp, origin + to);
@@ -93,36 +92,36 @@ private slots:
         DrawingToolbar& bar = *win.w->drawingToolbar();
         bar.button(DrawTool::Rectangle)->click();
         QVERIFY(bar.button(DrawTool::Rectangle)->isChecked());
-        const QImage before = win.w->picture().image();
+        const QImage before = win.picture().image();
         win.drag({40, 30}, {120, 90});
-        QCOMPARE(win.w->viewState(), ViewState::Changed);
-        QCOMPARE(win.w->picture().image().pixel(40, 60), QColor(Qt::red).rgb());
-        QVERIFY(win.w->picture().range().isEmpty()); // a shape, not a range drag
-        QCOMPARE(win.w->GetToolbarPoints(),
+        QCOMPARE(win.session().viewState(), ViewState::Changed);
+        QCOMPARE(win.picture().image().pixel(40, 60), QColor(Qt::red).rgb());
+        QVERIFY(win.picture().range().isEmpty()); // a shape, not a range drag
+        QCOMPARE(win.w->drawingSession()->currentPoints(),
                  (QList<QPoint>{{40, 30}, {120, 30}, {120, 90}, {40, 90}}));
 
         // Text: typed into a box over the view; Escape drops it, Return draws it.
         bar.button(DrawTool::Text)->click();
-        const QImage boxed = win.w->picture().image();
+        const QImage boxed = win.picture().image();
         for (const auto& [key, drawn] :
              {std::pair{Qt::Key_Escape, false}, std::pair{Qt::Key_Return, true}}) {
             win.drag({150, 120}, {150, 120});
-            QLineEdit* entry = win.w->view().textEntry();
+            QLineEdit* entry = win.view().textEntry();
             QVERIFY(entry);
             QInputMethodEvent typed; // as an input method hands over Japanese text
             typed.setCommitString(QStringLiteral("済"));
             QCoreApplication::sendEvent(entry, &typed);
             QCOMPARE(entry->text(), QStringLiteral("済"));
             QTest::keyClick(entry, key);
-            QVERIFY(!win.w->view().textEntry());
-            QCOMPARE(win.w->picture().image() != boxed, drawn);
+            QVERIFY(!win.view().textEntry());
+            QCOMPARE(win.picture().image() != boxed, drawn);
         }
-        win.w->undoEdit(false);
-        win.w->undoEdit(false);
-        QCOMPARE(win.w->picture().image(), before);
+        win.session().undo(false);
+        win.session().undo(false);
+        QCOMPARE(win.picture().image(), before);
 
         // The stamp is shipped beside the program; a missing one disables its button.
-        imaging::DrawingSession session(win.w->picture());
+        imaging::DrawingSession session(win.picture());
         DrawingToolbar missing(session, QStringLiteral("/nonexistent/Stamp.bmp"));
         QVERIFY(!missing.button(DrawTool::Stamp)->isEnabled());
         QVERIFY(bar.button(DrawTool::Stamp)->isEnabled());
@@ -146,29 +145,29 @@ private slots:
 
         // A rectangle is the range of one command, and drawing ends; trimming then keeps it.
         draw(DrawTool::Rectangle, {{200, 150}, {20, 30}});
-        win.w->editPicture(Operation::Trim);
-        QCOMPARE(win.w->picture().image().size(), QSize(181, 121));
-        QVERIFY(win.w->GetToolbarPoints().isEmpty());
+        win.ws().edits.edit(Operation::Trim);
+        QCOMPARE(win.picture().image().size(), QSize(181, 121));
+        QVERIFY(win.w->drawingSession()->currentPoints().isEmpty());
 
         // Copied with the shape as its range: the picture keeps no range afterwards.
         draw(DrawTool::Rectangle, {{10, 10}, {40, 30}});
-        win.w->CopyImage(false);
+        win.ws().edits.copyPicture(false);
         QCOMPARE(QGuiApplication::clipboard()->image().size(), QSize(31, 21));
-        QVERIFY(win.w->picture().range().isEmpty());
+        QVERIFY(win.picture().range().isEmpty());
 
         // Emphasis of the shape changes only the shape, and leaves no range behind.
         draw(DrawTool::Rectangle, {{50, 50}, {60, 60}});
-        win.w->editPicture(Operation::EmphasizeRelative);
-        QVERIFY(win.w->picture().range().isEmpty());
+        win.ws().edits.edit(Operation::EmphasizeRelative);
+        QVERIFY(win.picture().range().isEmpty());
 
         // A range dragged before wins over the shape.
         draw(DrawTool::Ellipse, {{5, 5}, {100, 80}});
-        win.w->picture().setRange({1, 2, 30, 40});
+        win.picture().setRange({1, 2, 30, 40});
         QVERIFY(win.w->takeToolbarShape().isEmpty());
-        QCOMPARE(win.w->picture().range(), (imaging::Range{1, 2, 30, 40}));
+        QCOMPARE(win.picture().range(), (imaging::Range{1, 2, 30, 40}));
 
         // With the toolbar hidden there is no current shape, so no range either.
-        win.w->picture().clearRange();
+        win.picture().clearRange();
         draw(DrawTool::Rectangle, {{5, 5}, {60, 50}});
         win.w->ShowToolbar(false);
         QVERIFY(win.w->takeToolbarShape().isEmpty());

@@ -29,7 +29,7 @@ QByteArray readAll(const QString& path) {
 void show(WindowFixture& f, const QImage& img) {
     imaging::ImageModel m;
     m.setImage(img);
-    f.w->picture().replace(m);
+    f.session().showPicture(m, QString());
 }
 } // namespace
 
@@ -41,22 +41,25 @@ private slots:
         const QString path = f.data.filePath("in.png");
         QVERIFY(colourful(12, 9).save(path));
         f.messages.openAnswer = path;
-        f.w->OpenImageFile();
+        f.ws().files.open();
+        f.idle();
         QCOMPARE(f.messages.dialogs, QStringList{"open 画像ﾌｧｲﾙを開く"});
-        QCOMPARE(f.w->picture().image().size(), QSize(12, 9));
-        QCOMPARE(f.w->currentFile(), path);
-        QCOMPARE(f.w->viewState(), ViewState::Stored);
+        QCOMPARE(f.picture().image().size(), QSize(12, 9));
+        QCOMPARE(f.session().currentFile(), path);
+        QCOMPARE(f.session().viewState(), ViewState::Stored);
 
         // Cancelled: nothing changes; a file that does not open is told.
         f.messages.openAnswer.clear();
-        f.w->OpenImageFile();
-        QCOMPARE(f.w->currentFile(), path);
+        f.ws().files.open();
+        f.idle();
+        QCOMPARE(f.session().currentFile(), path);
         QFile bad(f.data.filePath("bad.png"));
         QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write("not a picture") > 0);
         bad.close();
         f.messages.openAnswer = bad.fileName();
-        f.w->OpenImageFile();
-        QCOMPARE(f.w->currentFile(), path);
+        f.ws().files.open();
+        f.idle();
+        QCOMPARE(f.session().currentFile(), path);
         QCOMPARE(f.messages.notices.size(), 1);
     }
 
@@ -65,16 +68,16 @@ private slots:
     void saveAsConvertsAndOverwriteKeepsTheFile() {
         WindowFixture f;
         show(f, colourful(40, 30));
-        f.w->setCurrentFile(f.data.filePath("orig.bmp"));
+        f.session().setCurrentFile(f.data.filePath("orig.bmp"));
         f.messages.saveAnswer = f.data.filePath("A.GIF");
-        f.w->SaveImage(true);
+        f.ws().files.save(true);
         QTRY_VERIFY(QFile::exists(f.data.filePath("A.gif")));
-        QTRY_COMPARE(f.w->picture().depthCode(), 8);
-        QCOMPARE(f.w->picture().history().count(), 1);
+        QTRY_COMPARE(f.picture().depthCode(), 8);
+        QCOMPARE(f.picture().history().count(), 1);
         QCOMPARE(imaging::loadPicture(f.data.filePath("A.gif")).depthCode, 8);
-        QCOMPARE(f.w->currentFile(), f.data.filePath("orig.bmp"));
+        QCOMPARE(f.session().currentFile(), f.data.filePath("orig.bmp"));
 
-        f.w->SaveImage(false);
+        f.ws().files.save(false);
         QTRY_VERIFY(QFile::exists(f.data.filePath("orig.bmp")));
         QCOMPARE(f.messages.dialogs, QStringList{"save"});
         QVERIFY(f.messages.notices.isEmpty());
@@ -85,10 +88,10 @@ private slots:
         show(f, colourful(8, 8));
         QVERIFY(QDir().mkdir(f.data.filePath("folder.png")));
         f.messages.saveAnswer = f.data.filePath("folder.png");
-        f.w->SaveImage(true); // asked about, then refused by the file system
+        f.ws().files.save(true); // asked about, then refused by the file system
         QTRY_COMPARE(f.messages.notices.size(), 1);
         f.messages.saveAnswer = f.data.filePath("no/such/folder/x.png");
-        f.w->SaveImage(true);
+        f.ws().files.save(true);
         QTRY_COMPARE(f.messages.notices.size(), 2);
     }
 
@@ -99,15 +102,15 @@ private slots:
         const QString camera = f.data.filePath("IMG_0001.JPG");
         QVERIFY(colourful(30, 20).save(camera, "jpeg"));
         show(f, colourful(16, 12));
-        f.w->setCurrentFile(camera);
-        f.w->SaveImage(false);
+        f.session().setCurrentFile(camera);
+        f.ws().files.save(false);
         QTRY_COMPARE(imaging::loadPicture(camera).picture.size(), QSize(16, 12));
         QVERIFY(!QFile::exists(f.data.filePath("IMG_0001.jpg")));
         QVERIFY(f.messages.dialogs.isEmpty());
         QVERIFY(f.messages.notices.isEmpty());
 
-        f.w->setCurrentFile(f.data.filePath("notes.txt"));
-        f.w->SaveImage(false); // the dialog, cancelled
+        f.session().setCurrentFile(f.data.filePath("notes.txt"));
+        f.ws().files.save(false); // the dialog, cancelled
         QCOMPARE(f.messages.dialogs, QStringList{"save"});
         QVERIFY(!QFile::exists(f.data.filePath("notes.txt")));
     }
@@ -119,7 +122,7 @@ private slots:
         show(f, colourful(10, 10));
         f.messages.saveAnswer = f.data.filePath("r_out");
         f.messages.saveFilterAnswer = QStringLiteral("PNG (*.png)");
-        f.w->SaveImage(true);
+        f.ws().files.save(true);
         QTRY_VERIFY(readAll(f.data.filePath("r_out.png")).startsWith("\x89PNG"));
         QVERIFY(!f.messages.saveFilters.contains(QStringLiteral("FPX")));
         QVERIFY(f.messages.asked.isEmpty());
@@ -131,12 +134,12 @@ private slots:
         f.messages.saveAnswer = f.data.filePath("shot");
         f.messages.saveFilterAnswer = QStringLiteral("BMP (*.bmp)");
         f.messages.answer = MessageSink::Answer::Cancel;
-        f.w->SaveImage(true);
+        f.ws().files.save(true);
         QCOMPARE(f.messages.asked,
                  QStringList{QStringLiteral("shot.bmp は既にあります。置き換えますか?")});
         QCOMPARE(readAll(shot), QByteArray("old"));
         f.messages.answer = MessageSink::Answer::Ok;
-        f.w->SaveImage(true);
+        f.ws().files.save(true);
         QTRY_VERIFY(readAll(shot).startsWith("BM"));
         QCOMPARE(f.messages.asked.size(), 2);
     }
@@ -148,9 +151,10 @@ private slots:
         const QString fifo = f.data.filePath("x.png");
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
         f.messages.openAnswer = fifo;
-        f.w->OpenImageFile();
+        f.ws().files.open();
+        f.idle();
         QCOMPARE(f.messages.notices.size(), 1);
-        QVERIFY(f.w->currentFile().isEmpty());
+        QVERIFY(f.session().currentFile().isEmpty());
 
         const QByteArray line = u"テキスト 0123456789"_qs.toUtf8() + '\n';
         QFile big(f.data.filePath("big.txt"));
@@ -159,16 +163,16 @@ private slots:
         big.close();
         const QString link = f.data.filePath("link.txt");
         QVERIFY(QFile::link(big.fileName(), link));
-        f.w->ShowFile(link);
-        const QString shown = f.w->Rtxt().toPlainText();
+        f.showFile(link);
+        const QString shown = f.textView().toPlainText();
         QVERIFY(shown.startsWith(u"テキスト"_qs));
         QVERIFY(shown.endsWith(u"\n… (先頭の 4 MB だけを表示しています)"_qs));
         QCOMPARE(shown.count(u'\n'), int(textcodec::kShownTextBytes / line.size()));
-        QCOMPARE(f.w->viewState(), ViewState::Text);
+        QCOMPARE(f.session().viewState(), ViewState::Text);
 
         const QString pipe = f.data.filePath("y.txt");
         QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
-        f.w->ShowFile(pipe);
+        f.showFile(pipe);
         QCOMPARE(f.messages.notices.size(), 2);
     }
 
@@ -195,18 +199,18 @@ private slots:
             p.setPageOrientation(QPageLayout::Landscape);
             return true;
         };
-        f.w->PrintImage(1);
+        f.ws().files.print(false);
         QVERIFY(QFile(pdf).size() > 0);
         const auto kept = PrinterSettings::load(f.data.filePath("IkPrn.Ik"));
         QVERIFY(kept);
         QCOMPARE(kept->outputFile, pdf);
         QVERIFY(kept->landscape);
         QFile::remove(pdf);
-        f.w->PrintImage(1);
+        f.ws().files.print(false);
         QVERIFY(QFile(pdf).size() > 0);
         QCOMPARE(f.messages.dialogs, QStringList{"printer"});
-        f.w->PrintImage(0);
-        f.w->PrintImage(0);
+        f.ws().files.print(true);
+        f.ws().files.print(true);
         QCOMPARE(f.messages.dialogs, (QStringList{"printer", "printer", "printer"}));
         QCOMPARE(offered, (QStringList{QString(), pdf, pdf}));
 
@@ -214,7 +218,7 @@ private slots:
         gone.printer = QStringLiteral("no-such-printer");
         QVERIFY(gone.save(f.data.filePath("IkPrn.Ik")));
         f.messages.printerAnswer = [](QPrinter&) { return false; };
-        f.w->PrintImage(1);
+        f.ws().files.print(false);
         QCOMPARE(f.messages.dialogs.size(), 4);
     }
 
@@ -225,7 +229,7 @@ private slots:
         PrinterSettings kept;
         kept.outputFile = f.data.filePath("removed/out.pdf");
         QVERIFY(kept.save(f.data.filePath("IkPrn.Ik")));
-        f.w->PrintImage(1);
+        f.ws().files.print(false);
         QCOMPARE(f.messages.notices.size(), 1);
         QVERIFY(f.messages.dialogs.isEmpty());
 
@@ -234,10 +238,10 @@ private slots:
             p.setOutputFileName(pdf);
             return true;
         };
-        f.w->PrintImage(1);
+        f.ws().files.print(false);
         QCOMPARE(f.messages.dialogs, QStringList{"printer"});
         QVERIFY(QFile(pdf).size() > 0);
-        f.w->PrintImage(1); // worked again: used without asking
+        f.ws().files.print(false); // worked again: used without asking
         QCOMPARE(f.messages.dialogs.size(), 1);
         QCOMPARE(f.messages.notices.size(), 1);
     }

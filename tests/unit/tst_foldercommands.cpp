@@ -1,5 +1,5 @@
 // Text, clipboard and work-folder commands of the main window.
-#include "commands/spPic.h"
+#include "commands/PopupMenus.h"
 #include "imaging/ImageView.h"
 #include "mainwindow/FileList.h"
 #include "mainwindow/fmMain.h"
@@ -26,8 +26,7 @@ struct Window : WindowFixture {
         img.fill(qRgb(20, 40, 60));
         imaging::ImageModel m;
         m.setImage(img);
-        w->picture().replace(m);
-        w->SetViewState(ViewState::Stored);
+        session().showPicture(m, QString());
     }
 };
 } // namespace
@@ -37,95 +36,95 @@ class TestFolderCommands : public QObject {
 private slots:
     void pasteText() {
         Window win;
-        win.w->Rtxt().setPlainText(QStringLiteral("abcdef"));
-        QTextCursor c = win.w->Rtxt().textCursor();
+        win.session().showText(QStringLiteral("abcdef"), QString()); // Paste takes the text
+        QTextCursor c = win.textView().textCursor();
         c.setPosition(2);
         c.setPosition(4, QTextCursor::KeepAnchor); // "cd" selected
-        win.w->Rtxt().setTextCursor(c);
+        win.textView().setTextCursor(c);
         QGuiApplication::clipboard()->setText(QStringLiteral("XY"));
-        win.w->PasteText();
-        QCOMPARE(win.w->Rtxt().toPlainText(), QStringLiteral("abXYef"));
+        win.trigger(Operation::Paste);
+        QCOMPARE(win.textView().toPlainText(), QStringLiteral("abXYef"));
         QGuiApplication::clipboard()->clear();
-        win.w->PasteText(); // nothing on the clipboard: nothing changes
-        QCOMPARE(win.w->Rtxt().toPlainText(), QStringLiteral("abXYef"));
+        win.trigger(Operation::Paste); // nothing on the clipboard: nothing changes
+        QCOMPARE(win.textView().toPlainText(), QStringLiteral("abXYef"));
     }
 
     void copyText() {
         Window win;
-        win.w->Rtxt().setPlainText(QStringLiteral("一行目\n二行目"));
+        win.session().showText(QStringLiteral("一行目\n二行目"), QString());
         QGuiApplication::clipboard()->setText(QStringLiteral("before"));
-        win.w->CopyText(false); // empty selection: the clipboard stays
+        win.trigger(Operation::Copy); // empty selection: the clipboard stays
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
-        win.w->Rtxt().selectAll();
-        win.w->CopyText(false);
+        win.textView().selectAll();
+        win.trigger(Operation::Copy);
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("一行目\n二行目"));
         win.w->show();
-        win.w->CopyText(true);
+        win.trigger(Operation::CopyAndMinimize);
         QTRY_VERIFY(win.w->isMinimized());
-        QTRY_VERIFY(win.w->watcher().hooked()); // minimising starts capture wait
+        QTRY_VERIFY(win.ws().folder.watcher().hooked()); // minimising starts capture wait
     }
 
     void saveToWorkFolderRescansEachTime() {
         Window win;
-        win.w->SaveToWorkFolder(); // no picture: only the rescan
-        win.w->finishIntakes();
+        win.ws().folder.saveToWorkFolder(); // no picture: only the rescan
+        win.finishIntakes();
         QVERIFY(win.files().isEmpty());
-        QCOMPARE(win.w->workFolder().nextNumber(), 1);
+        QCOMPARE(win.ws().folder.folder().nextNumber(), 1);
         win.showPicture();
         // Prefix "x", as typed into the box.
         QTest::keyClicks(win.w->findChild<QLineEdit*>(QStringLiteral("Text1")),
                          QStringLiteral("x"));
-        win.w->SaveToWorkFolder();
-        win.w->finishIntakes();
-        win.w->SaveToWorkFolder();
-        win.w->finishIntakes();
+        win.ws().folder.saveToWorkFolder();
+        win.finishIntakes();
+        win.ws().folder.saveToWorkFolder();
+        win.finishIntakes();
         QCOMPARE(win.files(), (QStringList{"x001.bmp", "x002.bmp"}));
-        QCOMPARE(win.w->currentFile(), win.temp("x002.bmp"));
-        QCOMPARE(win.w->viewState(), ViewState::Stored);
-        QCOMPARE(win.w->File1().selectedName(), QStringLiteral("x002.bmp"));
+        QCOMPARE(win.session().currentFile(), win.temp("x002.bmp"));
+        QCOMPARE(win.session().viewState(), ViewState::Stored);
+        QCOMPARE(win.list().selectedName(), QStringLiteral("x002.bmp"));
         QCOMPARE(QImage(win.temp("x002.bmp")).pixel(3, 3), qRgb(20, 40, 60));
         QFile::remove(win.temp("x002.bmp")); // the next rescan takes the freed number again
-        win.w->SaveToWorkFolder();
-        win.w->finishIntakes();
+        win.ws().folder.saveToWorkFolder();
+        win.finishIntakes();
         QVERIFY(QFile::exists(win.temp("x002.bmp")));
     }
 
     void failedSaveToWorkFolderKeepsCurrentFile() {
         Window win;
         win.showPicture();
-        win.w->setCurrentFile(win.temp("kept.bmp"));
+        win.session().setCurrentFile(win.temp("kept.bmp"));
         QDir(win.data.path()).rename("Temp", "away");
         QFile blocker(win.data.path() + "/Temp");
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        win.w->SaveToWorkFolder();
-        win.w->finishIntakes();
-        QCOMPARE(win.w->currentFile(), win.temp("kept.bmp"));
+        win.ws().folder.saveToWorkFolder();
+        win.finishIntakes();
+        QCOMPARE(win.session().currentFile(), win.temp("kept.bmp"));
         QCOMPARE(win.messages.notices.size(), 1);
     }
 
     void emptyWorkFolder() {
         Window win;
         win.showPicture();
-        win.w->SaveToWorkFolder();
-        win.w->finishIntakes();
+        win.ws().folder.saveToWorkFolder();
+        win.finishIntakes();
         QDir().mkpath(win.temp("sub"));
         win.messages.answer = MessageSink::Answer::Cancel;
-        win.w->EmptyWorkFolder();
+        win.ws().folder.emptyWorkFolder();
         QCOMPARE(win.messages.asked, QStringList{"作業ﾌｫﾙﾀﾞを空にして良いですが"});
         QCOMPARE(win.files().size(), 1); // cancelled
         win.messages.answer = MessageSink::Answer::Ok;
-        win.w->EmptyWorkFolder();
-        win.w->finishIntakes();
+        win.ws().folder.emptyWorkFolder();
+        win.finishIntakes();
         QVERIFY(win.files().isEmpty());
         QVERIFY(QFileInfo(win.temp("sub")).isDir()); // sub-folders stay
-        QCOMPARE(win.w->File1().count(), 0);
-        QCOMPARE(win.w->viewState(), ViewState::Empty);
-        QVERIFY(win.w->currentFile().isEmpty());
-        QCOMPARE(win.w->picture().model().handle(), 0u);
+        QCOMPARE(win.list().count(), 0);
+        QCOMPARE(win.session().viewState(), ViewState::Empty);
+        QVERIFY(win.session().currentFile().isEmpty());
+        QCOMPARE(win.session().picture().handle(), 0u);
         QVERIFY(!win.w->menus().item(Operation::Trim)->isEnabled()); // picture commands disabled
-        win.w->SaveToWorkFolder(); // nothing shown: nothing stored
-        win.w->finishIntakes();
+        win.ws().folder.saveToWorkFolder(); // nothing shown: nothing stored
+        win.finishIntakes();
         QVERIFY(win.files().isEmpty());
     }
 
@@ -135,8 +134,8 @@ private slots:
         Window win;
         QSemaphore writing, written;
         bool stored = false;
-        WorkFolder& folder = win.w->workFolder();
-        win.w->intake().queue().post<bool>(
+        WorkFolder& folder = win.ws().folder.folder();
+        win.ws().folder.intake().queue().post<bool>(
             [&] {
                 return folder
                     .store(QString(), QStringLiteral(".bmp"),
@@ -149,12 +148,12 @@ private slots:
             },
             [&stored](bool ok) { stored = ok; });
         writing.acquire(); // its temporary file is open
-        win.w->EmptyWorkFolder();
+        win.ws().folder.emptyWorkFolder();
         written.release();
-        win.w->finishIntakes();
+        win.finishIntakes();
         QVERIFY(stored);
         QVERIFY(QDir(win.temp("")).entryList(QDir::Files | QDir::Hidden).isEmpty());
-        QCOMPARE(win.w->viewState(), ViewState::Empty);
+        QCOMPARE(win.session().viewState(), ViewState::Empty);
         QVERIFY(win.messages.notices.isEmpty());
     }
 
@@ -162,25 +161,25 @@ private slots:
     void editsAndTheirHistory() {
         Window win;
         win.showPicture(); // 10 x 8
-        QImage original = win.w->picture().image();
-        win.w->picture().setRange({2, 1, 6, 4});
+        QImage original = win.picture().image();
+        win.picture().setRange({2, 1, 6, 4});
         QWidget* focus = win.w.get();
         QTest::keyClick(focus, Qt::Key_T, Qt::ControlModifier);
-        QCOMPARE(win.w->picture().image().size(), QSize(5, 4)); // both edges are inside
-        QCOMPARE(win.w->viewState(), ViewState::Changed);
+        QCOMPARE(win.picture().image().size(), QSize(5, 4)); // both edges are inside
+        QCOMPARE(win.session().viewState(), ViewState::Changed);
         QTest::keyClick(focus, Qt::Key_R, Qt::ControlModifier);
-        QCOMPARE(win.w->picture().image().size(), QSize(4, 5));
-        win.w->changeDepth(QStringLiteral("ｸﾞﾚｰ(8bit)"));
-        QCOMPARE(win.w->picture().depthCode(), 80);
-        QVERIFY(win.w->menus().mnColr[4]->isChecked());
+        QCOMPARE(win.picture().image().size(), QSize(4, 5));
+        win.ws().edits.changeDepth(80);
+        QCOMPARE(win.picture().depthCode(), 80);
+        QVERIFY(win.w->menus().depthItems[3]->isChecked());
         for (int i = 0; i < 3; ++i)
             QTest::keyClick(focus, Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(win.w->picture().image(), original);
-        QCOMPARE(win.w->picture().depthCode(), 32);
-        QCOMPARE(win.w->viewState(), ViewState::Stored); // back to the picture taken in
+        QCOMPARE(win.picture().image(), original);
+        QCOMPARE(win.picture().depthCode(), 32);
+        QCOMPARE(win.session().viewState(), ViewState::Stored); // back to the picture taken in
         QTest::keyClick(focus, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(win.w->picture().image().size(), QSize(5, 4));
-        QCOMPARE(win.w->viewState(), ViewState::Changed);
+        QCOMPARE(win.picture().image().size(), QSize(5, 4));
+        QCOMPARE(win.session().viewState(), ViewState::Changed);
     }
 
     void registeredSizeSetsTheRange() {
@@ -192,23 +191,23 @@ private slots:
         imaging::ImageModel m;
         m.setImage(img);
         m.resolutionX = m.resolutionY = 72;
-        win.w->picture().replace(m);
-        win.w->setRangeList(QStringLiteral("A,10,5,cm"));
-        win.w->selectRegisteredRange(0);
-        QCOMPARE(win.w->picture().model().resolutionX, 96);
-        QCOMPARE(win.w->picture().range(), (imaging::Range{10, 10, 388, 199}));
+        win.picture().replace(m);
+        win.ws().edits.setRangeList(QStringLiteral("A,10,5,cm"));
+        win.ws().edits.selectRegisteredRange(0);
+        QCOMPARE(win.session().picture().resolutionX, 96);
+        QCOMPARE(win.picture().range(), (imaging::Range{10, 10, 388, 199}));
     }
 
     void eraseImage() {
         Window win;
         win.showPicture();
-        win.w->picture().setRange({1, 1, 5, 5});
-        win.w->setCurrentFile(win.temp("a.bmp"));
-        win.w->EraseImage();
-        QVERIFY(win.w->picture().range().isEmpty());
-        QVERIFY(win.w->currentFile().isEmpty());
-        QCOMPARE(win.w->viewState(), ViewState::Empty);
-        QVERIFY(win.w->view().imageRectInViewport().isEmpty());
+        win.picture().setRange({1, 1, 5, 5});
+        win.session().setCurrentFile(win.temp("a.bmp"));
+        win.ws().edits.erase();
+        QVERIFY(win.picture().range().isEmpty());
+        QVERIFY(win.session().currentFile().isEmpty());
+        QCOMPARE(win.session().viewState(), ViewState::Empty);
+        QVERIFY(win.view().imageRectInViewport().isEmpty());
     }
 
     void keysAndToolbarReachTheirOperations() {
@@ -219,28 +218,27 @@ private slots:
         // Keys go where the window system sends them: to the focused control.
         QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : win.w.get();
         QTest::keyClick(focus, Qt::Key_W, Qt::ControlModifier);
-        win.w->finishIntakes();
+        win.finishIntakes();
         QCOMPARE(win.files(), QStringList{"001.bmp"});
         QTest::keyClick(focus, Qt::Key_W, Qt::ControlModifier | Qt::ShiftModifier);
         QTest::keyClick(focus, Qt::Key_W, Qt::ControlModifier | Qt::AltModifier);
-        win.w->finishIntakes();
+        win.finishIntakes();
         QCOMPARE(win.files().size(), 1); // the modifiers must match exactly
         auto* button = win.w->findChild<QToolButton*>(QStringLiteral("imBtn2"));
         QVERIFY(button);
         QTest::mouseClick(button, Qt::LeftButton);
-        win.w->finishIntakes();
+        win.finishIntakes();
         QCOMPARE(win.files(), (QStringList{"001.bmp", "002.bmp"}));
 
         // The focused control still gets the key: the text view copies its selection.
-        win.w->Rtxt().setPlainText(QStringLiteral("選んだ"));
-        win.w->SetViewState(ViewState::Text);
-        win.w->Rtxt().setFocus();
-        win.w->Rtxt().selectAll();
+        win.session().showText(QStringLiteral("選んだ"), QString());
+        win.textView().setFocus();
+        win.textView().selectAll();
         QGuiApplication::clipboard()->setText(QStringLiteral("old"));
-        QTest::keyClick(&win.w->Rtxt(), Qt::Key_C, Qt::ControlModifier);
+        QTest::keyClick(&win.textView(), Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("選んだ"));
-        QTest::keyClick(&win.w->Rtxt(), Qt::Key_W, Qt::ControlModifier);
-        win.w->finishIntakes();
+        QTest::keyClick(&win.textView(), Qt::Key_W, Qt::ControlModifier);
+        win.finishIntakes();
         QCOMPARE(win.files().size(), 3); // also from inside the text view
     }
 
@@ -258,12 +256,12 @@ private slots:
         QTest::mouseClick(win.w->findChild<QToolButton*>(QStringLiteral("imBtn3")), Qt::LeftButton);
         QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : win.w.get();
         QTest::keyClick(focus, Qt::Key_E, Qt::ControlModifier);
-        QCOMPARE(opened, QStringList(2, win.w->workFolderPath()));
+        QCOMPARE(opened, QStringList(2, win.ws().folder.folder().path()));
         accept = false; // no file manager took it: the user hears of it
-        win.w->ExploreWorkFolder();
+        win.ws().folder.exploreWorkFolder();
         QCOMPARE(win.messages.notices.size(), 1);
-        QDir(win.w->workFolderPath()).removeRecursively();
-        win.w->ExploreWorkFolder(); // a missing folder is not opened, and is no error
+        QDir(win.ws().folder.folder().path()).removeRecursively();
+        win.ws().folder.exploreWorkFolder(); // a missing folder is not opened, and is no error
         QCOMPARE(opened.size(), 3);
         QCOMPARE(win.messages.notices.size(), 1);
         shell::opener() = saved;
@@ -271,11 +269,11 @@ private slots:
 
     void optionMarksAtStart() {
         Window win;
-        QVERIFY(win.w->menus().mnMpnt[0]->isChecked());
-        QVERIFY(win.w->menus().mnCpyE[0]->isChecked());
-        QVERIFY(win.w->menus().mnCptC[0]->isChecked());
-        win.w->menus().mnCpyE[1]->trigger();
-        QVERIFY(!win.w->captureOptions().takeCopies); // the value follows the menu at once
+        QVERIFY(win.w->menus().pointerItems[0]->isChecked());
+        QVERIFY(win.w->menus().copyItems[0]->isChecked());
+        QVERIFY(win.w->menus().reductionItems[0]->isChecked());
+        win.w->menus().copyItems[1]->trigger();
+        QVERIFY(!win.ws().folder.captureOptions().takeCopies); // the value follows the menu at once
     }
 };
 

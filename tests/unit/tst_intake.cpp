@@ -1,6 +1,6 @@
 // Screen-capture and copy intake through the main window, with a headless desktop.
 #include "capture/CopyIntake.h"
-#include "commands/spPic.h"
+#include "commands/PopupMenus.h"
 #include "core/TextCodec.h"
 #include "imaging/ImageView.h"
 #include "mainwindow/FileList.h"
@@ -48,13 +48,13 @@ struct Window : WindowFixture {
         desktop.pointer = {pointerImage(), QPoint(56, 38)};
     }
     void capture() {
-        w->watcher().SetCaptureHook(1);
+        ws().folder.watcher().setWatching(true);
         offer(0);
     }
     // An offer announced and everything queued stored.
     void offer(qint32 value) {
         desktop.lastWatch->inject(value);
-        w->finishIntakes();
+        finishIntakes();
     }
 };
 } // namespace
@@ -69,9 +69,9 @@ private slots:
         QCOMPARE(win.files(), QStringList{"001.bmp"});
         const QImage stored = loadStored(win.temp("001.bmp"));
         QCOMPARE(redPixels(stored), QList<QPoint>{QPoint(50, 30)}); // position less (6, 8)
-        QCOMPARE(win.w->currentFile(), win.temp("001.bmp"));
-        QCOMPARE(win.w->viewState(), ViewState::Stored);
-        QCOMPARE(win.w->picture().model().resolutionX, 96);
+        QCOMPARE(win.session().currentFile(), win.temp("001.bmp"));
+        QCOMPARE(win.session().viewState(), ViewState::Stored);
+        QCOMPARE(win.session().picture().resolutionX, 96);
         QCOMPARE(qRound(stored.dotsPerMeterX() * 0.0254), 96);
 
         QGuiApplication::clipboard()->setImage(solid(200, 100, qRgb(0, 255, 0)));
@@ -91,7 +91,7 @@ private slots:
     // announcement read twice is one file.
     void eachAnnouncementIsOneFile() {
         Window win;
-        win.w->watcher().SetCaptureHook(1);
+        win.ws().folder.watcher().setWatching(true);
         QGuiApplication::clipboard()->setImage(solid(200, 100, qRgb(0, 0, 255)));
         win.offer(1);
         win.offer(0);
@@ -104,13 +104,13 @@ private slots:
         shot.announcement = {7, 500, 1};
         win.desktop.lastWatch->inject(shot);
         win.desktop.lastWatch->inject(shot);
-        win.w->finishIntakes();
+        win.finishIntakes();
         QCOMPARE(win.files().size(), 4);
         shot.announcement.owner = 8; // another owner at the same time
         win.desktop.lastWatch->inject(shot);
         shot.announcement.serial = 2; // the same owner and time, told again
         win.desktop.lastWatch->inject(shot);
-        win.w->finishIntakes();
+        win.finishIntakes();
         QCOMPARE(win.files().size(), 6);
 
         QGuiApplication::clipboard()->setText(QStringLiteral("twice"));
@@ -119,7 +119,7 @@ private slots:
         text.announcement = {9, 600, 3};
         win.desktop.lastWatch->inject(text);
         win.desktop.lastWatch->inject(text);
-        win.w->finishIntakes();
+        win.finishIntakes();
         QCOMPARE(win.files().filter(QStringLiteral(".txt")), (QStringList{"007.txt", "008.txt"}));
         QVERIFY(win.messages.notices.isEmpty());
     }
@@ -138,13 +138,13 @@ private slots:
         QGuiApplication::clipboard()->setImage(solid(200, 100, qRgb(0, 0, 255)));
         win.capture();
         QVERIFY(redPixels(loadStored(win.temp("001.bmp"))).isEmpty());
-        win.w->setCaptureOptions({.drawPointer = false});
+        win.ws().folder.setCaptureOptions({.drawPointer = false});
         win.desktop.pointer.pos = QPoint(56, 38);
         QGuiApplication::clipboard()->setImage(solid(200, 100, qRgb(0, 0, 200)));
         win.offer(0);
         QVERIFY(redPixels(loadStored(win.temp("002.bmp"))).isEmpty());
         // A desktop without pointer images draws none, whatever the option says.
-        win.w->setCaptureOptions({.drawPointer = true});
+        win.ws().folder.setCaptureOptions({.drawPointer = true});
         win.desktop.caps.pointerImage = false;
         QGuiApplication::clipboard()->setImage(solid(200, 100, qRgb(0, 0, 190)));
         win.offer(0);
@@ -153,17 +153,17 @@ private slots:
 
     void colourReduction() {
         Window win;
-        win.w->setColourReduction(QStringLiteral("ｸﾞﾚｰ(8bit)"));
+        win.ws().folder.setCaptureOptions({true, true, 80});
         QGuiApplication::clipboard()->setImage(solid(200, 100, qRgb(0, 0, 255)));
         win.capture();
-        QCOMPARE(win.w->picture().model().depthCode(), 80);
-        QVERIFY(win.w->menus().mnColr[4]->isChecked()); // "ｸﾞﾚｰ(8bit)"
+        QCOMPARE(win.session().picture().depthCode(), 80);
+        QVERIFY(win.w->menus().depthItems[3]->isChecked()); // "ｸﾞﾚｰ(8bit)"
         QVERIFY(QImage(win.temp("001.bmp")).isGrayscale());
-        win.w->setColourReduction(QStringLiteral("減色しない"));
+        win.ws().folder.setCaptureOptions({true, true, 0});
         QGuiApplication::clipboard()->setImage(solid(200, 100, qRgb(0, 0, 254)));
         win.offer(0);
         QCOMPARE(QImage(win.temp("002.bmp")).depth(), 32);
-        QVERIFY(!win.w->menus().mnColr[4]->isChecked());
+        QVERIFY(!win.w->menus().depthItems[3]->isChecked());
     }
 
     void captureWithoutPictureStoresNothing() {
@@ -171,14 +171,14 @@ private slots:
         QGuiApplication::clipboard()->setText(QStringLiteral("only text"));
         win.capture();
         QVERIFY(win.files().isEmpty());
-        QCOMPARE(win.w->viewState(), ViewState::Stored);
+        QCOMPARE(win.session().viewState(), ViewState::Empty); // nothing came to show
         QVERIFY(win.messages.notices.isEmpty());
     }
 
     void failedSaveIsToldAndDoesNotBlock() {
         Window win;
         QGuiApplication::clipboard()->setImage(solid(200, 100, qRgb(0, 0, 255)));
-        win.w->watcher().SetCaptureHook(1);
+        win.ws().folder.watcher().setWatching(true);
         // A file where the work folder should be makes every store fail.
         QDir(win.data.path()).rename("Temp", "Temp.away");
         QFile blocker(win.data.path() + "/Temp");
@@ -187,7 +187,7 @@ private slots:
         win.offer(0);
         QCOMPARE(win.messages.notices.size(), 1);
         QVERIFY(win.messages.asked.isEmpty()); // nothing waits for the user
-        QVERIFY(win.w->currentFile().isEmpty());
+        QVERIFY(win.session().currentFile().isEmpty());
         QFile::remove(win.data.path() + "/Temp");
         QDir(win.data.path()).rename("Temp.away", "Temp");
         win.offer(0);
@@ -196,8 +196,8 @@ private slots:
 
     void copyIntakeBranches() {
         Window win;
-        win.w->workFolder().setNextNumber(12);
-        win.w->watcher().SetCaptureHook(1);
+        win.ws().folder.folder().setNextNumber(12);
+        win.ws().folder.watcher().setWatching(true);
         const QString text = QStringLiteral("日本語のﾃｷｽﾄ\r\nline 2 〜 end");
         QGuiApplication::clipboard()->setText(text);
         win.offer(1);
@@ -205,8 +205,8 @@ private slots:
         QFile f(win.temp("012.txt"));
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(textcodec::decodeTextFile(f.readAll()), text);
-        QCOMPARE(win.w->viewState(), ViewState::Text);
-        QVERIFY(win.w->textShown());
+        QCOMPARE(win.session().viewState(), ViewState::Text);
+        QVERIFY(win.session().textShown());
 
         auto* mime = new QMimeData;
         mime->setHtml(QStringLiteral("<b>bold</b> 😀"));
@@ -222,10 +222,10 @@ private slots:
         QGuiApplication::clipboard()->setImage(solid(30, 20, qRgb(9, 8, 7)));
         win.offer(1);
         QCOMPARE(loadStored(win.temp("014.bmp")), solid(30, 20, qRgb(9, 8, 7))); // no pointer
-        QCOMPARE(win.w->viewState(), ViewState::Stored);
-        QCOMPARE(win.w->workFolder().nextNumber(), 15);
+        QCOMPARE(win.session().viewState(), ViewState::Stored);
+        QCOMPARE(win.ws().folder.folder().nextNumber(), 15);
 
-        win.w->setCaptureOptions({.takeCopies = false});
+        win.ws().folder.setCaptureOptions({.takeCopies = false});
         QGuiApplication::clipboard()->setText(QStringLiteral("ignored"));
         win.offer(1);
         QCOMPARE(win.files().size(), 3);
@@ -233,9 +233,9 @@ private slots:
 
     void failedCopyKeepsNumberAndCurrentFile() {
         Window win;
-        win.w->watcher().SetCaptureHook(1);
-        win.w->workFolder().setNextNumber(4);
-        win.w->setCurrentFile(win.temp("003.bmp"));
+        win.ws().folder.watcher().setWatching(true);
+        win.ws().folder.folder().setNextNumber(4);
+        win.session().setCurrentFile(win.temp("003.bmp"));
         QDir(win.data.path()).rename("Temp", "Temp.away");
         QFile blocker(win.data.path() + "/Temp");
         QVERIFY(blocker.open(QIODevice::WriteOnly));
@@ -246,8 +246,8 @@ private slots:
         win.offer(1);
         QCOMPARE(win.messages.notices.size(), 2);
         QVERIFY(win.messages.asked.isEmpty());
-        QCOMPARE(win.w->workFolder().nextNumber(), 4);
-        QCOMPARE(win.w->currentFile(), win.temp("003.bmp"));
+        QCOMPARE(win.ws().folder.folder().nextNumber(), 4);
+        QCOMPARE(win.session().currentFile(), win.temp("003.bmp"));
         QFile::remove(win.data.path() + "/Temp");
         QDir(win.data.path()).rename("Temp.away", "Temp");
         QGuiApplication::clipboard()->setText(QStringLiteral("kept"));
@@ -259,8 +259,8 @@ private slots:
     // whatever the clipboard holds by the time it is written.
     void offersAreStoredAsAnnouncedInOrder() {
         Window win;
-        win.w->setCaptureOptions({.drawPointer = false});
-        win.w->watcher().SetCaptureHook(1);
+        win.ws().folder.setCaptureOptions({.drawPointer = false});
+        win.ws().folder.watcher().setWatching(true);
         for (int i = 0; i < 12; ++i) {
             QGuiApplication::clipboard()->setImage(solid(60, 40, qRgb(i * 20, 0, 0)));
             win.desktop.lastWatch->inject(0);
@@ -268,7 +268,7 @@ private slots:
         QGuiApplication::clipboard()->setText(QStringLiteral("later"));
         win.desktop.lastWatch->inject(1);
         QGuiApplication::clipboard()->setImage(solid(60, 40, qRgb(1, 2, 3)));
-        win.w->finishIntakes();
+        win.finishIntakes();
         QCOMPARE(win.files().size(), 13);
         for (int i = 0; i < 12; ++i)
             QCOMPARE(loadStored(win.temp(QStringLiteral("%1.bmp").arg(i + 1, 3, 10, QChar(u'0')))),
@@ -280,13 +280,13 @@ private slots:
 
     void lostOffersAreCountedAndTold() {
         Window win;
-        win.w->watcher().SetCaptureHook(1);
+        win.ws().folder.watcher().setWatching(true);
         platform::ClipboardSnapshot lost;
         lost.lost = true;
         lost.lostReason = QStringLiteral("応答がありません");
         win.desktop.lastWatch->inject(lost);
         win.desktop.lastWatch->inject(lost);
-        win.w->finishIntakes();
+        win.finishIntakes();
         QVERIFY(win.files().isEmpty());
         QCOMPARE(win.messages.notices.size(), 2);
         QVERIFY(win.messages.notices[1].contains(QStringLiteral("2 件")));
@@ -296,20 +296,20 @@ private slots:
         broken.pictureFormat = "image/png";
         broken.pictureBytes = "not a png";
         win.desktop.lastWatch->inject(broken);
-        win.w->finishIntakes();
+        win.finishIntakes();
         QCOMPARE(win.messages.notices.size(), 3);
         QVERIFY(win.files().isEmpty());
     }
 
     void copiedPictureIsShownAfterErase() {
         Window win;
-        win.w->watcher().SetCaptureHook(1);
-        win.w->EraseImage();
+        win.ws().folder.watcher().setWatching(true);
+        win.ws().edits.erase();
         QGuiApplication::clipboard()->setImage(solid(30, 20, qRgb(9, 8, 7)));
         win.offer(1);
-        QCOMPARE(win.w->view().displayMode(), win.w->displayMode());
-        QVERIFY(!win.w->view().imageRectInViewport().isEmpty());
-        QCOMPARE(win.w->picture().model().image().pixel(0, 0), qRgb(9, 8, 7));
+        QCOMPARE(win.view().displayMode(), win.session().displayMode());
+        QVERIFY(!win.view().imageRectInViewport().isEmpty());
+        QCOMPARE(win.session().picture().image().pixel(0, 0), qRgb(9, 8, 7));
     }
 
     void textEncodingChoice() {

@@ -30,7 +30,7 @@ struct Window : WindowFixture {
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(bytes);
     }
-    QCheckBox& checkButtons(int i) { return *w->topBand().checkButtons[size_t(i)]; }
+    QCheckBox& checkButtons(int i) { return i == 0 ? *band().scaleDisplay : *band().captureWait; }
 };
 } // namespace
 
@@ -44,9 +44,9 @@ private slots:
         QCOMPARE(win.checkButtons(1).text(), QStringLiteral("ｷｬﾌﾞﾁｬｰ待機"));
         QCOMPARE(win.checkButtons(1).geometry(),
                  QRect(489, 1, 93, 17)); // 7335, 15, 1395, 255 twips
-        QCOMPARE(win.w->topBand().Text1->toolTip(),
+        QCOMPARE(win.band().prefixBox->toolTip(),
                  QStringLiteral("画像を連番で保存時の連番の前部分"));
-        QCOMPARE(win.w->File1().geometry().top(), 23); // 340 twips
+        QCOMPARE(win.list().geometry().top(), 23); // 340 twips
     }
 
     void showFileSwitchesViewers() {
@@ -54,34 +54,38 @@ private slots:
         win.writePicture("001.bmp", qRgb(1, 2, 3));
         win.writeText("002.TXT", textcodec::toCp932(QStringLiteral("ﾃｷｽﾄ 本文")));
         win.w->RefreshFileList();
-        QCOMPARE(win.w->File1().count(), 2);
+        QCOMPARE(win.list().count(), 2);
 
-        QVERIFY(win.w->File1().selectName("002.txt"));
-        QVERIFY(win.w->textShown());
-        QCOMPARE(win.w->Rtxt().toPlainText(), QStringLiteral("ﾃｷｽﾄ 本文"));
-        QVERIFY(win.w->Rtxt().isVisible());
-        QVERIFY(!win.w->view().isVisible());
+        QVERIFY(win.list().selectName("002.txt"));
+
+        win.idle();
+        QVERIFY(win.session().textShown());
+        QCOMPARE(win.textView().toPlainText(), QStringLiteral("ﾃｷｽﾄ 本文"));
+        QVERIFY(win.textView().isVisible());
+        QVERIFY(!win.view().isVisible());
         QVERIFY(!win.checkButtons(0).isEnabled());
-        QCOMPARE(win.w->viewState(), ViewState::Text);
+        QCOMPARE(win.session().viewState(), ViewState::Text);
 
-        QVERIFY(win.w->File1().selectName("001.bmp"));
-        QVERIFY(!win.w->textShown());
-        QVERIFY(win.w->view().isVisible());
+        QVERIFY(win.list().selectName("001.bmp"));
+
+        win.idle();
+        QVERIFY(!win.session().textShown());
+        QVERIFY(win.view().isVisible());
         QVERIFY(win.checkButtons(0).isEnabled());
-        QCOMPARE(win.w->currentFile(), win.temp("001.bmp"));
-        QCOMPARE(win.w->picture().model().image().pixel(0, 0), qRgb(1, 2, 3));
-        QCOMPARE(win.w->viewState(), ViewState::Stored);
+        QCOMPARE(win.session().currentFile(), win.temp("001.bmp"));
+        QCOMPARE(win.session().picture().image().pixel(0, 0), qRgb(1, 2, 3));
+        QCOMPARE(win.session().viewState(), ViewState::Stored);
     }
 
     void unreadablePictureKeepsCurrentFile() {
         Window win;
         win.writePicture("001.bmp", qRgb(1, 2, 3));
         win.writeText("002.bmp", "not a picture");
-        win.w->ShowFile(win.temp("001.bmp"));
-        win.w->ShowFile(win.temp("002.bmp"));
-        QCOMPARE(win.w->currentFile(), win.temp("001.bmp"));
-        QCOMPARE(win.w->viewState(), ViewState::Stored);
-        QCOMPARE(win.w->picture().model().image().pixel(0, 0), qRgb(1, 2, 3));
+        win.showFile(win.temp("001.bmp"));
+        win.showFile(win.temp("002.bmp"));
+        QCOMPARE(win.session().currentFile(), win.temp("001.bmp"));
+        QCOMPARE(win.session().viewState(), ViewState::Stored);
+        QCOMPARE(win.session().picture().image().pixel(0, 0), qRgb(1, 2, 3));
     }
 
     void everyClickOnAFileShowsIt() {
@@ -90,30 +94,31 @@ private slots:
         win.writePicture("002.bmp", qRgb(4, 5, 6));
         win.w->RefreshFileList();
         QVERIFY(QTest::qWaitForWindowExposed(win.w.get()));
-        FileList& list = win.w->File1();
-        QSignalSpy shown(win.w.get(), &fmMain::viewStateChanged);
+        FileList& list = win.list();
+        QSignalSpy shown(&win.session(), &PictureSession::viewStateChanged);
         auto click = [&](int row) {
             shown.clear();
             QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
                               list.visualItemRect(list.item(row)).center());
         };
         click(0);
-        QCOMPARE(shown.size(), 1); // once, not once per signal
-        QCOMPARE(win.w->currentFile(), win.temp("001.bmp"));
-        win.w->EraseImage();
-        QVERIFY(win.w->currentFile().isEmpty());
+        QTRY_COMPARE(shown.size(), 1); // once, not once per signal
+        QCOMPARE(win.session().currentFile(), win.temp("001.bmp"));
+        win.ws().edits.erase();
+        QVERIFY(win.session().currentFile().isEmpty());
         click(0); // already selected
-        QCOMPARE(shown.size(), 1);
-        QCOMPARE(win.w->currentFile(), win.temp("001.bmp"));
-        QCOMPARE(win.w->viewState(), ViewState::Stored);
+        QTRY_COMPARE(shown.size(), 1);
+        QCOMPARE(win.session().currentFile(), win.temp("001.bmp"));
+        QCOMPARE(win.session().viewState(), ViewState::Stored);
         click(1);
-        QCOMPARE(shown.size(), 1);
-        QCOMPARE(win.w->currentFile(), win.temp("002.bmp"));
+        QTRY_COMPARE(shown.size(), 1);
+        QCOMPARE(win.session().currentFile(), win.temp("002.bmp"));
     }
 
     void relayoutKeepsTheFolderCheckCounting() {
         Window win;
-        QTimer& timer = win.w->Timer1();
+        QTimer& timer = *win.w->findChild<QTimer*>(QStringLiteral("Timer1"));
+        win.w->show();
         QVERIFY(timer.isActive());
         // A coarse timer's remaining time may run past its interval; a precise one's does not.
         timer.setTimerType(Qt::PreciseTimer);
@@ -121,7 +126,6 @@ private slots:
         QTest::qSleep(60);
         for (int i = 0; i < 5; ++i) {
             win.w->resize(win.w->width() + 10, win.w->height() + 5);
-            win.w->LayoutWindow();
         }
         QVERIFY(timer.isActive());
         QVERIFY2(timer.remainingTime() <= timer.interval() - 50,
@@ -134,8 +138,9 @@ private slots:
         win.w->RefreshFileList();
         for (bool text : {false, true}) {
             if (text)
-                QVERIFY(win.w->File1().selectName("a.txt"));
-            QCOMPARE(win.w->textShown(), text);
+                QVERIFY(win.list().selectName("a.txt"));
+            win.idle();
+            QCOMPARE(win.session().textShown(), text);
             int checked = 0;
             for (QWidget* c : win.w->findChildren<QWidget*>()) {
                 // The parts of a list or a viewer belong to it.
@@ -156,7 +161,7 @@ private slots:
             // Menu and prefix labels, buttons, check buttons, prefix box, list, viewer.
             QCOMPARE(checked, 5 + 8 + 2 + 1 + 1 + 1);
         }
-        QCOMPARE(win.w->topBand().lbCom[0]->accessibleName(), QStringLiteral("ﾌｧｲﾙ(F)"));
+        QCOMPARE(win.band().menuLabels[0]->accessibleName(), QStringLiteral("ﾌｧｲﾙ(F)"));
         QCOMPARE(win.w->findChild<QWidget*>("imBtn3")->accessibleName(),
                  QStringLiteral("Ctrl+W 作業ﾌｫﾙﾀﾞをｴｸｽﾌﾟﾛｰﾗｰで開きます"));
     }
@@ -165,10 +170,10 @@ private slots:
         Window win;
         win.writePicture("A001.BMP", qRgb(5, 5, 5));
         win.writePicture("b.bmp", qRgb(6, 6, 6));
-        win.w->setCurrentFile(win.temp("a001.bmp")); // case differs from the listed name
+        win.session().setCurrentFile(win.temp("a001.bmp")); // case differs from the listed name
         win.w->RefreshFileList();
-        QCOMPARE(win.w->File1().selectedName(), QStringLiteral("A001.BMP"));
-        QCOMPARE(win.w->picture().model().handle(), 0u); // selected, not loaded again
+        QCOMPARE(win.list().selectedName(), QStringLiteral("A001.BMP"));
+        QCOMPARE(win.session().picture().handle(), 0u); // selected, not loaded again
     }
 
     void folderStampSeesNewFiles() {
@@ -187,48 +192,48 @@ private slots:
 
     void scaleDisplay() {
         Window win;
-        win.w->picture().setZoom(2.0, 3.0);
+        win.session().zoomTo(2.0);
+        QVERIFY(!win.checkButtons(0).isChecked()); // a zoom is not fit to the window
         win.checkButtons(0).setChecked(true);
-        QCOMPARE(win.w->displayMode(), 1);
+        QCOMPARE(win.session().displayMode(), 1);
         win.checkButtons(0).setChecked(false);
-        QCOMPARE(win.w->displayMode(), 3);
-        QCOMPARE(win.w->picture().model().zoomX, 1.0);
-        QCOMPARE(win.w->picture().model().zoomY, 1.0);
-        win.w->picture().setZoom(2.0, 1.0);
+        QCOMPARE(win.session().displayMode(), 3);
+        QCOMPARE(win.session().zoom(), 1.0);
+        win.session().zoomTo(2.0);
         win.checkButtons(0).setChecked(true);
-        QCOMPARE(win.w->picture().model().zoomX, 2.0); // turning it on keeps the factors
+        QCOMPARE(win.session().zoom(), 2.0); // turning it on keeps the factor
     }
 
     void captureWaitFollowsTheCheckButton() {
         Window win;
         win.writePicture("007.bmp", qRgb(0, 0, 0));
         win.checkButtons(1).setChecked(true);
-        QVERIFY(win.w->watcher().hooked());
-        win.w->finishIntakes();
-        QCOMPARE(win.w->workFolder().nextNumber(), 8); // rescanned on entering
+        QVERIFY(win.ws().folder.watcher().hooked());
+        win.finishIntakes();
+        QCOMPARE(win.ws().folder.folder().nextNumber(), 8); // rescanned on entering
         win.checkButtons(1).setChecked(false);
-        QVERIFY(!win.w->watcher().hooked());
+        QVERIFY(!win.ws().folder.watcher().hooked());
         win.checkButtons(1).setChecked(true); // checking it minimises the window
         QTRY_VERIFY(win.w->isMinimized());
         QVERIFY(win.checkButtons(1).isChecked());
         win.w->showNormal(); // restoring leaves capture wait
         QTRY_VERIFY(!win.checkButtons(1).isChecked());
-        QVERIFY(!win.w->watcher().hooked());
-        QVERIFY(!win.w->captureSession().waiting());
+        QVERIFY(!win.ws().folder.watcher().hooked());
+        QVERIFY(!win.ws().folder.captureWait().waiting());
         win.w->showMinimized(); // minimising enters it
-        QTRY_VERIFY(win.w->watcher().hooked());
-        QVERIFY(win.checkButtons(1).isChecked() && win.w->captureSession().waiting());
+        QTRY_VERIFY(win.ws().folder.watcher().hooked());
+        QVERIFY(win.checkButtons(1).isChecked() && win.ws().folder.captureWait().waiting());
     }
 
     void prefixIsCheckedWhenTyped() {
         Window win;
-        QLineEdit& box = *win.w->topBand().Text1;
+        QLineEdit& box = *win.band().prefixBox;
         QTest::keyClicks(&box, QStringLiteral("ab"));
-        QCOMPARE(win.w->prefix(), QStringLiteral("ab"));
+        QCOMPARE(win.ws().folder.prefix(), QStringLiteral("ab"));
         QTest::keyClicks(&box, QStringLiteral("/"));
         QCOMPARE(win.messages.asked.size(), 1);
         QCOMPARE(box.text(), QStringLiteral("ab"));
-        QCOMPARE(win.w->prefix(), QStringLiteral("ab"));
+        QCOMPARE(win.ws().folder.prefix(), QStringLiteral("ab"));
     }
 };
 

@@ -155,27 +155,27 @@ private slots:
             return startOk;
         };
         QStringList lookedUp;
-        win.w->setToolFinder([&](int index) {
+        win.ws().tools.setToolFinder([&](int index) {
             lookedUp << tools::toolCodeName(index).code;
             return QStringLiteral("/opt/%1/bin").arg(index);
         });
 
-        win.w->openInMarlo(); // no current file
+        win.ws().tools.openInMarlo(); // no current file
         QVERIFY(started.isEmpty());
         const QString spaced = win.temp("a picture 1.bmp");
-        win.w->setCurrentFile(spaced);
-        win.w->openInMarlo();
-        win.w->openInPirra(); // nothing selected: the folder
+        win.session().setCurrentFile(spaced);
+        win.ws().tools.openInMarlo();
+        win.ws().tools.openInPirra(); // nothing selected: the folder
         touch(win.temp("b.bmp"), false);
-        win.w->File1().reread();
-        QVERIFY(win.w->File1().selectName("b.bmp"));
-        win.w->openInPirra();
-        const QString folder = win.w->File1().path();
+        win.list().reread();
+        QVERIFY(win.list().selectName("b.bmp"));
+        win.ws().tools.openInPirra();
+        const QString folder = win.list().path();
         QCOMPARE(started, (QList<QStringList>{{"/opt/1/bin", spaced},
                                               {"/opt/0/bin", folder},
                                               {"/opt/0/bin", folder + "/b.bmp"}}));
         startOk = false;
-        win.w->openInMarlo();
+        win.ws().tools.openInMarlo();
         QCOMPARE(win.messages.notices,
                  QStringList{QStringLiteral("Marloを起動できませんでした: /opt/1/bin")});
         QCOMPARE(lookedUp, (QStringList{"Marlo", "Pirra"})); // once each for the run
@@ -197,7 +197,7 @@ private slots:
             return false;
         };
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("help page not opened"));
-        win.w->openHelp();
+        win.ws().tools.showHelp();
         // The page ships beside the executable, in the build tree as well.
         QCOMPARE(opened, QList<QUrl>{shell::helpAddress(Sys::helpBaseAddress(), "tolvik.htm")});
         QVERIFY2(QFileInfo(opened[0].toLocalFile()).isFile(), qPrintable(opened[0].toString()));

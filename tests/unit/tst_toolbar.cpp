@@ -109,14 +109,14 @@ void TestToolbar::clickTriggersItsAction() {
     for (Operation op : OperationRegistry::all())
         connect(ops_.action(op), &QAction::triggered, &watch,
                 [&triggered, a = ops_.action(op)] { triggered << a; });
-    // The commands the buttons ran by their texts before they had actions.
-    const QStringList commands{
-        "開く",   "上書保存", "作業ﾌｫﾙﾀﾞに保存", "作業ﾌｫﾙﾀﾞをｴｸｽﾌﾟﾛｰﾗｰで開く", "ｸﾘｯﾌﾟﾎﾞｰﾄﾞから貼付",
-        "ﾄﾘﾐﾝｸﾞ", "縦方向",   "横方向"};
+    // The operations of the buttons, left to right.
+    using O = Operation;
+    const O ops[] = {O::Open,  O::Overwrite, O::SaveToWorkFolder, O::ExploreWorkFolder,
+                     O::Paste, O::Trim,      O::FoldVertical,     O::FoldHorizontal};
     for (int i : {3, 0, 7, 4, 1, 2, 5, 6}) {
         triggered.clear();
         QTest::mouseClick(bar_->button(i), Qt::LeftButton);
-        QCOMPARE(triggered, QList<QAction*>{ops_.find(commands[i])});
+        QCOMPARE(triggered, QList<QAction*>{ops_.action(ops[i])});
     }
     // Nothing is triggered by a press dragged off the button.
     triggered.clear();
@@ -160,7 +160,7 @@ void TestToolbar::wholeInTheWindow() {
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     QVERIFY(w.width() >= twips::toPx(TopBand::kWidthTwips));
     QCOMPARE(w.width(), smallest ? w.minimumWidth() : twips::toPx(11400));
-    QWidget& band = w.topBand();
+    QWidget& band = win.band();
     // The band's other controls fit too.
     for (QWidget* c : band.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         QVERIFY2(w.rect().contains(QRect(c->mapTo(&w, QPoint()), c->size())),

@@ -69,7 +69,7 @@ private slots:
         desk.pointer = {QImage(8, 8, QImage::Format_ARGB32), QPoint(100, 50)};
         Calls calls;
         ClipboardWatcher w(desk, calls);
-        w.SetCaptureHook(1);
+        w.setWatching(true);
         desk.watch->inject(65550);
         QCOMPARE(calls.clips, 1);
         QCOMPARE(calls.last.pointer.pos, QPoint(100, 50));
@@ -85,7 +85,7 @@ private slots:
         calls.options.drawPointer = false;
         calls.options.takeCopies = false;
         ClipboardWatcher w(desk, calls);
-        w.SetCaptureHook(1);
+        w.setWatching(true);
         desk.watch->inject(0);
         QCOMPARE(calls.clips, 1);
         QVERIFY(calls.last.pointer.image.isNull()); // no pointer to draw
@@ -97,12 +97,12 @@ private slots:
         CountingDesktop desk;
         Calls calls;
         ClipboardWatcher w(desk, calls);
-        w.SetCaptureHook(0); // not hooked: nothing to leave
+        w.setWatching(false); // not hooked: nothing to leave
         QCOMPARE(desk.watch->deactivations, 0);
-        w.SetCaptureHook(1);
-        w.SetCaptureHook(1);
+        w.setWatching(true);
+        w.setWatching(true);
         QCOMPARE(desk.watch->activations, 1);
-        w.SetCaptureHook(2); // grey counts as off
+        w.setWatching(false);
         QVERIFY(!w.hooked());
         QCOMPARE(desk.watch->deactivations, 1);
         desk.watch->inject(0); // not watching any more

@@ -1,6 +1,6 @@
 // The main window's settings in User.xml: defaults, geometry, options, the written layout,
 // and the window that applies and collects them.
-#include "commands/spPic.h"
+#include "commands/PopupMenus.h"
 #include "core/TextCodec.h"
 #include "mainwindow/TopBand.h"
 #include "mainwindow/fmMain.h"
@@ -8,6 +8,7 @@
 #include "settings/WindowSettings.h"
 #include "settings/yIni.h"
 #include "testsupport.h"
+#include "workspace/Workspace.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -192,23 +193,23 @@ private slots:
         w.Form_Load();
         QCOMPARE(w.pos(), QPoint(100, 50));
         QCOMPARE(w.size(), QSize(700, 400));
-        QCOMPARE(w.displayMode(), 1);
-        QVERIFY(w.topBand().checkButtons[0]->isChecked());
-        QVERIFY(w.menus().mnMpnt[1]->isChecked());
-        QVERIFY(w.menus().mnCpyE[0]->isChecked());
-        QVERIFY(w.menus().mnCptC[4]->isChecked()); // "ｸﾞﾚｰ(8bit)"
+        QCOMPARE(w.workspace().session.displayMode(), 1);
+        QVERIFY(w.findChild<TopBand*>()->scaleDisplay->isChecked());
+        QVERIFY(w.menus().pointerItems[1]->isChecked());
+        QVERIFY(w.menus().copyItems[0]->isChecked());
+        QVERIFY(w.menus().reductionItems[4]->isChecked()); // "ｸﾞﾚｰ(8bit)"
         const WindowSettingsValue expected{QRect(1500, 750, 10500, 6000),
                                            true,
                                            QStringLiteral("VGA,640,480,pixel"),
-                                           {false, true, QStringLiteral("ｸﾞﾚｰ(8bit)")}};
+                                           {false, true, 80}};
         QVERIFY(w.collectSettings() == expected); // the invalid range entry is dropped
 
         // Anything but on is the display mode 3.
         WindowSettingsValue off = expected;
         off.scaleDisplay = false;
         w.applySettings(off);
-        QCOMPARE(w.displayMode(), 3);
-        QVERIFY(!w.topBand().checkButtons[0]->isChecked());
+        QCOMPARE(w.workspace().session.displayMode(), 3);
+        QVERIFY(!w.findChild<TopBand*>()->scaleDisplay->isChecked());
 
         // A maximised window is remembered where it will be restored to.
         w.show();
