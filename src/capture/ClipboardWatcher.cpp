@@ -34,15 +34,9 @@ bool ClipboardWatcher::isCaptureValue(qint32 value) {
 void ClipboardWatcher::handleOffer(const platform::ClipboardSnapshot& offer) {
     if (!m_hooked)
         return;
-    if (isCaptureValue(offer.value)) {
-        if (m_target.captureOptions().drawPointer) {
-            m_target.captureOffered(offer);
-        } else {
-            platform::ClipboardSnapshot plain = offer;
-            plain.pointer = {};
-            m_target.captureOffered(plain);
-        }
-    } else if (m_target.captureOptions().takeCopies) {
+    if (isCaptureValue(offer.value))
+        m_target.captureOffered(offer); // the intake draws the pointer, or not
+    else if (m_target.captureOptions().takeCopies) {
         m_target.copyOffered(offer);
     }
 }

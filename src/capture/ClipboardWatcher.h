@@ -14,7 +14,6 @@ class IntakeTarget {
 public:
     virtual ~IntakeTarget() = default;
     virtual const CaptureOptions& captureOptions() const = 0;
-    // The offer's pointer image is already dropped when the pointer is not wanted.
     virtual void captureOffered(const platform::ClipboardSnapshot& offer) = 0;
     virtual void copyOffered(const platform::ClipboardSnapshot& offer) = 0;
 };

@@ -1,6 +1,7 @@
 #include "capture/WorkFolder.h"
 
 #include "core/NumRules.h"
+#include "imaging/PictureFiles.h"
 #include "platform/FileSystem.h"
 
 #include <QCoreApplication>
@@ -170,8 +171,7 @@ WorkFolder::Stored WorkFolder::store(const QString& prefix, const QString& ext,
     // file on to the next free number instead of replacing it.
     qint64 n = std::max<qint64>(m_next, 0);
     for (int tries = 0; tries < 100000; ++tries, ++n) {
-        QString name = storedName(prefix, n, ext);
-        LowerExt(name);
+        const QString name = imaging::lowerExt(storedName(prefix, n, ext));
         bool taken = false;
         if (platform::renameNoReplace(temp, name, &taken, &out.error)) {
             platform::syncFolder(m_folder);
@@ -188,11 +188,4 @@ WorkFolder::Stored WorkFolder::store(const QString& prefix, const QString& ext,
         out.error = QStringLiteral("空いている番号がありません");
     QFile::remove(temp);
     return out;
-}
-
-void LowerExt(QString& path) {
-    const qsizetype p = path.lastIndexOf(u'.');
-    if (p < 0)
-        return;
-    path = path.left(p + 1) + path.mid(p + 1).toLower();
 }

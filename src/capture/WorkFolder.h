@@ -56,6 +56,3 @@ private:
     std::atomic<qint64> m_next{0};
     std::mutex m_mutex;
 };
-
-// Lower-cases the part of a path after its last ".".
-void LowerExt(QString& path);

@@ -1,5 +1,7 @@
 #include "imaging/Drawing.h"
 
+#include "imaging/PaletteFit.h"
+
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
@@ -112,28 +114,6 @@ void pixelate(QImage& img, const QRect& rect, int block) {
                 std::fill(line + b.left(), line + b.right() + 1, c);
             }
         }
-}
-
-// Drawn true-colour pixels back in the form of the picture; palette forms keep their palette.
-QImage inFormOf(const QImage& edited, const QImage& original) {
-    if (original.format() == QImage::Format_Mono || original.format() == QImage::Format_MonoLSB ||
-        original.format() == QImage::Format_Indexed8)
-        return edited.convertToFormat(original.format(), original.colorTable(),
-                                      Qt::ThresholdDither);
-    return edited.convertToFormat(original.format());
-}
-
-void copyInto(const QImage& part, QImage& out, const QPoint& at) {
-    if (out.depth() < 8) {
-        for (int y = 0; y < part.height(); ++y)
-            for (int x = 0; x < part.width(); ++x)
-                out.setPixel(at.x() + x, at.y() + y, uint(part.pixelIndex(x, y)));
-        return;
-    }
-    const int bytes = out.depth() / 8;
-    for (int y = 0; y < part.height(); ++y)
-        std::memcpy(out.scanLine(at.y() + y) + qsizetype(at.x()) * bytes, part.constScanLine(y),
-                    size_t(part.width()) * bytes);
 }
 
 bool complete(const Shape& s) {
@@ -320,12 +300,8 @@ bool drawShape(ImageModel& picture, const Shape& s) {
         p.translate(-region.topLeft());
         paintShape(p, s);
     }
-    const QImage back = inFormOf(part, src);
-    QImage out = src;
-    if (back.isNull() || out.bits() == nullptr) // bits() detaches: the copy written into
-        throw std::bad_alloc();
-    copyInto(back, out, region.topLeft());
-    picture.setImage(std::move(out), picture.depthCode());
+    picture.setImage(replaceRegion(src, picture.depthCode(), region, part),
+                     picture.depthCode());
     return true;
 }
 

@@ -40,26 +40,6 @@ QImage blankLike(const QImage& src, int width, int height) {
     return out;
 }
 
-// Copies a rectangle of pixels between pictures of one form, as stored: palette indices
-// stay indices, nothing is converted.
-void copyPixels(const QImage& src, const QRect& from, QImage& dst, const QPoint& to) {
-    if (from.isEmpty())
-        return;
-    if (src.depth() >= 8) {
-        const int bpp = src.depth() / 8;
-        const qsizetype dstLine = dst.bytesPerLine();
-        uchar* d = dst.bits();
-        for (int r = 0; r < from.height(); ++r)
-            std::memcpy(d + (to.y() + r) * dstLine + to.x() * bpp,
-                        src.constScanLine(from.y() + r) + from.x() * bpp,
-                        size_t(from.width()) * bpp);
-        return;
-    }
-    for (int r = 0; r < from.height(); ++r)
-        for (int c = 0; c < from.width(); ++c)
-            dst.setPixel(to.x() + c, to.y() + r, src.pixelIndex(from.x() + c, from.y() + r));
-}
-
 // Gives the edited picture to the model in place of the old one, with the old depth code.
 void takeResult(ImageModel& picture, QImage result, int depthCode) {
     allocated(result);
@@ -94,20 +74,6 @@ QRgb marked(QRgb c) {
     auto mul = [](int v, int m) { return (v * m + 127) / 255; };
     return qRgba(mul(qRed(c), qRed(kMarker)), mul(qGreen(c), qGreen(kMarker)),
                  mul(qBlue(c), qBlue(kMarker)), qAlpha(c));
-}
-
-// Brings edited true-colour pixels back into the form of the picture they came from;
-// palette forms keep the palette and take its nearest colours.
-QImage inFormOf(const QImage& edited, const QImage& original) {
-    switch (original.format()) {
-    case QImage::Format_Mono:
-    case QImage::Format_MonoLSB:
-    case QImage::Format_Indexed8:
-        return edited.convertToFormat(original.format(), original.colorTable(),
-                                      Qt::ThresholdDither);
-    default:
-        return edited.convertToFormat(original.format());
-    }
 }
 
 } // namespace
@@ -264,22 +230,8 @@ bool emphasizeRange(ImageModel& picture, Emphasis kind) {
         for (int x = 0; x < part.width(); ++x)
             line[x] = kind == Emphasis::Relative ? lifted(line[x]) : marked(line[x]);
     }
-    if (src.format() == QImage::Format_Indexed8 || src.depth() == 1) {
-        // A palette rarely holds the emphasised colours: they join it where there is room
-        // and are dithered where there is not, so the range shows at every depth.
-        const int code = picture.depthCode();
-        const int colours = code == 1 ? 2 : (code == 4 || code == 40) ? 16 : 256;
-        takeResult(picture, fitIntoPalette(src, region, part, colours, isGreyDepthCode(code)),
-                   code);
-        return true;
-    }
-    const QImage back = inFormOf(part, src);
-    allocated(back);
-    QImage out = src;
-    if (out.bits() == nullptr) // the copy the region is written into
-        throw std::bad_alloc();
-    copyPixels(back, back.rect(), out, region.topLeft());
-    takeResult(picture, std::move(out), picture.depthCode());
+    takeResult(picture, replaceRegion(src, picture.depthCode(), region, part),
+               picture.depthCode());
     return true;
 }
 

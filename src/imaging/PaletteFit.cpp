@@ -5,6 +5,9 @@
 
 #include <QHash>
 
+#include <cstring>
+#include <new>
+
 #include <algorithm>
 #include <array>
 #include <vector>
@@ -157,6 +160,42 @@ QImage fitIntoPalette(const QImage& src, const QRect& region, const QImage& part
         }
         std::swap(errNow, errNext);
     }
+    return out;
+}
+
+void copyPixels(const QImage& src, const QRect& from, QImage& dst, const QPoint& to) {
+    if (from.isEmpty())
+        return;
+    if (src.depth() >= 8) {
+        const int bpp = src.depth() / 8;
+        const qsizetype dstLine = dst.bytesPerLine();
+        uchar* d = dst.bits();
+        for (int r = 0; r < from.height(); ++r)
+            std::memcpy(d + (to.y() + r) * dstLine + to.x() * bpp,
+                        src.constScanLine(from.y() + r) + from.x() * bpp,
+                        size_t(from.width()) * bpp);
+        return;
+    }
+    for (int r = 0; r < from.height(); ++r)
+        for (int c = 0; c < from.width(); ++c)
+            dst.setPixel(to.x() + c, to.y() + r, uint(src.pixelIndex(from.x() + c, from.y() + r)));
+}
+
+QImage replaceRegion(const QImage& src, int depthCode, const QRect& region, const QImage& part) {
+    if (src.format() == QImage::Format_Indexed8 || src.depth() == 1) {
+        // A palette rarely holds the new colours: they join it where there is room and are
+        // dithered where there is not, so the change shows at every depth.
+        const int colours = depthCode == 1 ? 2 : (depthCode == 4 || depthCode == 40) ? 16 : 256;
+        QImage out = fitIntoPalette(src, region, part, colours, isGreyDepthCode(depthCode));
+        if (out.isNull())
+            throw std::bad_alloc();
+        return out;
+    }
+    const QImage back = part.convertToFormat(src.format());
+    QImage out = src;
+    if (back.isNull() || out.bits() == nullptr) // bits() detaches: the copy written into
+        throw std::bad_alloc();
+    copyPixels(back, back.rect(), out, region.topLeft());
     return out;
 }
 

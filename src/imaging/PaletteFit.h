@@ -15,4 +15,13 @@ namespace imaging {
 QImage fitIntoPalette(const QImage& src, const QRect& region, const QImage& part, int maxColours,
                       bool grey);
 
+// src with region replaced by part (32-bit, region's size), in src's own form: a palette
+// picture of depthCode through fitIntoPalette, any other by conversion. Pixels outside the
+// region are untouched. Throws std::bad_alloc when memory runs out.
+QImage replaceRegion(const QImage& src, int depthCode, const QRect& region, const QImage& part);
+
+// Copies a rectangle of pixels between pictures of one form, as stored: palette indices stay
+// indices, nothing is converted.
+void copyPixels(const QImage& src, const QRect& from, QImage& dst, const QPoint& to);
+
 } // namespace imaging

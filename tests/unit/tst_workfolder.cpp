@@ -1,5 +1,6 @@
 // Numbering, stored names and the storing routine of the work folder.
 #include "capture/WorkFolder.h"
+#include "imaging/PictureFiles.h"
 #include "imaging/ImageModel.h"
 #include "platform/FileSystem.h"
 
@@ -260,8 +261,7 @@ private slots:
     void lowerExt() {
         QFETCH(QString, in);
         QFETCH(QString, out);
-        LowerExt(in);
-        QCOMPARE(in, out);
+        QCOMPARE(imaging::lowerExt(in), out);
     }
 };
 
