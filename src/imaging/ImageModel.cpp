@@ -57,8 +57,11 @@ void ImageModel::clear() {
     refreshInfo();
 }
 
-bool ImageModel::load(const QString& path) {
-    return take(loadPicture(path));
+bool ImageModel::load(const QString& path, QString* error) {
+    const LoadedPicture loaded = loadPicture(path);
+    if (error)
+        *error = loaded.error;
+    return take(loaded);
 }
 
 bool ImageModel::loadFromData(const QByteArray& bytes, const char* format) {

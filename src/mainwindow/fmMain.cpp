@@ -318,7 +318,10 @@ bool fmMain::LoadImageFile(const QString& path) {
     const BusyPointer::Guard busy(m_busy);
     // A picture that does not load leaves the shown one and the current file alone.
     imaging::ImageModel loaded;
-    bool ok = Sys::FileExists(path) && loaded.load(path);
+    QString why;
+    bool ok = Sys::FileExists(path) && loaded.load(path, &why);
+    if (!why.isEmpty())
+        m_messages.notice(QStringLiteral("画像ﾌｧｲﾙを開けませんでした: ") + path + u'\r' + why);
     if (ok) {
         m_picture.replace(loaded);
         ok = displayPicture();

@@ -170,6 +170,14 @@ private slots:
         QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
         f.w->ShowFile(pipe);
         QCOMPARE(f.messages.notices.size(), 2);
+
+        // A picture the list shows but that does not open is told.
+        QFile cut(f.data.filePath("cut.png"));
+        QVERIFY(cut.open(QIODevice::WriteOnly) && cut.write("\x89PNG\r\n\x1a\n") == 8);
+        cut.close();
+        f.w->ShowFile(cut.fileName());
+        QCOMPARE(f.messages.notices.size(), 3);
+        QVERIFY(f.messages.notices[2].contains(cut.fileName()));
     }
 
     void printSize() {

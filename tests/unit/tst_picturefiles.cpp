@@ -68,9 +68,10 @@ QByteArray pngChunk(const char* type, const QByteArray& data) {
 
 // A bitmap of 8-bit run-length rows, all of colour 0: its size is the header's word alone.
 QByteArray rleBitmap(qint32 w, qint32 h) {
-    QByteArray b(54 + 1024, 0);
+    QByteArray b(54 + 1024 + 2, 0); // headers, a table of 256 colours, one code
     auto* p = reinterpret_cast<uchar*>(b.data());
     p[0] = 'B', p[1] = 'M';
+    qToLittleEndian<quint32>(quint32(b.size()), p + 2);
     qToLittleEndian<quint32>(54 + 1024, p + 10);
     qToLittleEndian<quint32>(40, p + 14);
     qToLittleEndian<qint32>(w, p + 18);
@@ -78,9 +79,8 @@ QByteArray rleBitmap(qint32 w, qint32 h) {
     qToLittleEndian<quint16>(1, p + 26);
     qToLittleEndian<quint16>(8, p + 28);
     qToLittleEndian<quint32>(1, p + 30); // BI_RLE8
-    b += QByteArray::fromHex("0001");    // end of the picture
-    qToLittleEndian<quint32>(quint32(b.size()), p + 2);
     qToLittleEndian<quint32>(2, p + 34);
+    p[54 + 1024 + 1] = 1; // 00 01: the end of the picture
     return b;
 }
 

@@ -166,7 +166,7 @@ private slots:
         win.w->setCurrentFile(spaced);
         win.w->openInMarlo();
         win.w->openInPirra(); // nothing selected: the folder
-        touch(win.temp("b.bmp"), false);
+        QVERIFY(QImage(2, 2, QImage::Format_RGB32).save(win.temp("b.bmp")));
         win.w->File1().reread();
         QVERIFY(win.w->File1().selectName("b.bmp"));
         win.w->openInPirra();
