@@ -357,6 +357,23 @@ private slots:
         offer.pictureBytes = rleBitmap(7680, 4320);
         QCOMPARE(decodeOffer(offer, &why).size(), QSize(7680, 4320));
 
+        // A 35-byte GIF of one pixel on a screen of 16384 x 16384; 8K the same way opens, at
+        // one bit a pixel.
+        const auto gif = [](int w, int h) {
+            QByteArray g("GIF89a");
+            for (int v : {w, h})
+                g += char(v & 255), g += char(v >> 8);
+            g += QByteArray::fromHex("800000000000ffffff2c000000000100010000");
+            return g + QByteArray::fromHex("0202440100") + ';';
+        };
+        QCOMPARE(gif(16384, 16384).size(), 35);
+        QVERIFY2(refused(loadPictureData(gif(16384, 16384))),
+                 qPrintable(loadPictureData(gif(16384, 16384)).error));
+        const LoadedPicture eightK = loadPictureData(gif(7680, 4320));
+        QVERIFY2(eightK.ok, qPrintable(eightK.error));
+        QCOMPARE(eightK.picture.format(), QImage::Format_Mono);
+        QCOMPARE(eightK.picture.size(), QSize(7680, 4320));
+
         QTemporaryDir dir;
         QFile huge(dir.filePath(QStringLiteral("huge.bmp")));
         QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(3) << 30)); // sparse
