@@ -35,8 +35,10 @@ DecodedPicture readBmpDirect(const char* data, qsizetype size) {
         return out;
     const bool topDown = rawH < 0;
     const qint64 h = topDown ? -qint64(rawH) : rawH;
-    // Over the budget: Qt's reader refuses it, saying why.
-    if (w <= 0 || h <= 0 || w > 16384 || h > 16384 || !budgetProblem(w, h, bits).isEmpty())
+    if (w <= 0 || h <= 0 || w > 16384 || h > 16384)
+        return out;
+    out.error = budgetProblem(w, h, bits);
+    if (!out.error.isEmpty())
         return out;
     const qint64 rowBytes = ((qint64(w) * bits + 31) / 32) * 4;
     if (offset > quint64(size) || qint64(offset) + rowBytes * h > size)

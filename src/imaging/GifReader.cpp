@@ -110,8 +110,8 @@ DecodedPicture readGifDirect(const char* data, qsizetype size) {
         stored[size_t(i)] =
             form == QImage::Format_Grayscale8 ? uchar(qRed(table[index])) : uchar(index);
     }
-    // Over the budget: Qt's reader refuses it, saying why.
-    if (!budgetProblem(w, h, QImage::toPixelFormat(form).bitsPerPixel()).isEmpty())
+    out.error = budgetProblem(w, h, QImage::toPixelFormat(form).bitsPerPixel());
+    if (!out.error.isEmpty())
         return out;
     QImage img(w, h, form);
     if (img.isNull())

@@ -22,7 +22,7 @@ int dpmFromDpi(int dpi) {
 } // namespace
 
 void raiseImageAllocationLimit() {
-    // 16K x 16K at 32 bits; a converted copy is a picture of its own.
+    // No more than one picture may take; a converted copy counts as a picture of its own.
     QImageReader::setAllocationLimit(int(kMaxPictureBytes >> 20));
 }
 
@@ -57,8 +57,11 @@ void ImageModel::clear() {
     refreshInfo();
 }
 
-bool ImageModel::load(const QString& path) {
-    return take(loadPicture(path));
+bool ImageModel::load(const QString& path, QString* error) {
+    const LoadedPicture loaded = loadPicture(path);
+    if (error)
+        *error = loaded.error;
+    return take(loaded);
 }
 
 bool ImageModel::loadFromData(const QByteArray& bytes, const char* format) {

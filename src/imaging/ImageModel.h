@@ -42,7 +42,8 @@ public:
     void adopt(const ImageModel& other);
     void clear();
 
-    bool load(const QString& path);
+    // Opens a picture file (loadPicture); *error tells why it did not open.
+    bool load(const QString& path, QString* error = nullptr);
     // Reads a picture from file bytes as load does; format names the reader ("bmp"), or
     // none to tell it from the bytes.
     bool loadFromData(const QByteArray& bytes, const char* format = nullptr);

@@ -136,6 +136,8 @@ LoadedPicture loadPictureData(const QByteArray& data, const QString& nameHint) {
     }
     for (auto reader : {readBmpDirect, readPngDirect, readGifDirect}) {
         DecodedPicture direct = reader(data.constData(), data.size());
+        if (!direct.error.isEmpty())
+            return failed(kCannotRead + QStringLiteral(": ") + direct.error);
         if (!direct.image.isNull()) {
             LoadedPicture r;
             r.ok = true;

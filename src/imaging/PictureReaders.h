@@ -3,11 +3,13 @@
 // in-memory form of the depth code, one pass over the pixels. Qt's readers, which give
 // 32-bit pixels that must then be converted back, take every other form.
 #include <QImage>
+#include <QString>
 
 namespace imaging {
 
 struct DecodedPicture {
-    QImage image; // null when the reader leaves the data to Qt's readers
+    QImage image;  // null when the reader leaves the data to Qt's readers
+    QString error; // set when the picture is refused (over the budget): no reader takes it
     int depthCode = 0;
     int dpiX = 0;
     int dpiY = 0;

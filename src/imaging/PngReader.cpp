@@ -22,6 +22,7 @@ struct Job {
     int depthCode = 0;
     int dpiX = 0;
     int dpiY = 0;
+    QString error;
 };
 
 void onRead(png_structp png, png_bytep out, size_t n) {
@@ -74,8 +75,8 @@ bool prepare(Job& job, png_structp png, png_infop info) {
     } else {
         return false;
     }
-    // Over the budget: Qt's reader refuses it, saying why.
-    if (!budgetProblem(w, h, QImage::toPixelFormat(format).bitsPerPixel()).isEmpty())
+    job.error = budgetProblem(w, h, QImage::toPixelFormat(format).bitsPerPixel());
+    if (!job.error.isEmpty())
         return false;
     job.img = QImage(int(w), int(h), format);
     if (job.img.isNull())
@@ -125,8 +126,10 @@ DecodedPicture readPngDirect(const char* data, qsizetype size) {
     Job job;
     job.data = reinterpret_cast<const uchar*>(data);
     job.size = size_t(size);
-    if (!decode(job))
+    if (!decode(job)) {
+        out.error = job.error;
         return out;
+    }
     out.depthCode = job.depthCode;
     out.dpiX = job.dpiX;
     out.dpiY = job.dpiY;

@@ -61,8 +61,12 @@ void PictureFileCommands::showFile(const QString& path) {
         const imaging::LoadedPicture loaded = imaging::loadPicture(path);
         return [this, path, loaded] {
             m_session.endBusy();
+            // A picture that does not load leaves the one shown and the current file alone.
             if (loaded.ok)
                 m_session.showPicture(modelOf(loaded), path);
+            else
+                m_messages.notice(QStringLiteral("画像ﾌｧｲﾙを開けませんでした: ") + path + u'\r' +
+                                  loaded.error);
         };
     });
 }

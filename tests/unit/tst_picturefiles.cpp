@@ -1,6 +1,6 @@
 // Picture files: every save format at every depth code, opened again; the extension
-// rules; refusals; a failed save leaving the old file as it was, a replaced one keeping its
-// owner, mode and links; and the picture budget.
+// rules; a failed save leaving the old file as it was, a replaced one keeping its owner, mode
+// and links; and the picture budget.
 #include "capture/CaptureIntake.h"
 #include "imaging/DepthCode.h"
 #include "imaging/ImageModel.h"
@@ -51,36 +51,14 @@ std::pair<int, double> difference(const QImage& a, const QImage& b) {
     return {worst, sum / (3.0 * x.width() * x.height())};
 }
 
-QByteArray pngChunk(const char* type, const QByteArray& data) {
-    QByteArray chunk = QByteArray(type) + data;
-    quint32 crc = 0xFFFFFFFFu;
-    for (char c : chunk) {
-        crc ^= uchar(c);
-        for (int k = 0; k < 8; ++k)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    QByteArray out(4, 0);
-    qToBigEndian<quint32>(quint32(data.size()), out.data());
-    out += chunk + QByteArray(4, 0);
-    qToBigEndian<quint32>(~crc, out.data() + out.size() - 4);
-    return out;
-}
-
-// A bitmap of 8-bit run-length rows, all of colour 0: its size is the header's word alone.
+// A 1 KB bitmap of 8-bit run-length rows whose one code ends the picture.
 QByteArray rleBitmap(qint32 w, qint32 h) {
-    QByteArray b(54 + 1024, 0);
+    QByteArray b(54 + 1024 + 2, 0);
     auto* p = reinterpret_cast<uchar*>(b.data());
-    p[0] = 'B', p[1] = 'M';
-    qToLittleEndian<quint32>(54 + 1024, p + 10);
-    qToLittleEndian<quint32>(40, p + 14);
+    p[0] = 'B', p[1] = 'M', p[10] = 0x36, p[11] = 4, p[14] = 40, p[26] = 1, p[28] = 8, p[30] = 1;
     qToLittleEndian<qint32>(w, p + 18);
     qToLittleEndian<qint32>(h, p + 22);
-    qToLittleEndian<quint16>(1, p + 26);
-    qToLittleEndian<quint16>(8, p + 28);
-    qToLittleEndian<quint32>(1, p + 30); // BI_RLE8
-    b += QByteArray::fromHex("0001");    // end of the picture
-    qToLittleEndian<quint32>(quint32(b.size()), p + 2);
-    qToLittleEndian<quint32>(2, p + 34);
+    p[b.size() - 1] = 1;
     return b;
 }
 
@@ -202,95 +180,68 @@ private slots:
     // saving over a file writes that very file, whatever the case of its extension.
     void namesBeingMadeAndFilesSavedOver() {
         QTemporaryDir dir;
-        const QImage img = pattern(8, 8);
-        const QList<std::pair<QString, QString>> made = {{"2024.01.05", "2024.01.05.bmp"},
-                                                         {"report v1.2", "report v1.2.bmp"},
-                                                         {"shot.", "shot.bmp"},
-                                                         {"c.xyz", "c.xyz.bmp"},
-                                                         {"a.fpx", "a.fpx.bmp"},
-                                                         {"B.Jpeg", "B.jpeg"}};
-        for (const auto& [name, written] : made) {
-            const SaveResult r = savePicture(dir.filePath(name), img, 24);
-            QVERIFY2(r.ok, qPrintable(name + u' ' + r.error));
-            QCOMPARE(r.path, dir.filePath(written));
+        for (const auto& [name, written] :
+             QList<std::pair<QString, QString>>{{"2024.01.05", "2024.01.05.bmp"},
+                                                {"report v1.2", "report v1.2.bmp"},
+                                                {"shot.", "shot.bmp"},
+                                                {"a.fpx", "a.fpx.bmp"},
+                                                {"B.Jpeg", "B.jpeg"}}) {
+            const SaveResult r = savePicture(dir.filePath(name), pattern(8, 8), 24);
+            QVERIFY2(r.ok && r.path == dir.filePath(written), qPrintable(name + r.error));
         }
         QVERIFY(readAll(dir.filePath("2024.01.05.bmp")).startsWith("BM"));
-        // The save dialog's type gives the extension a name lacks, not one it has.
-        QCOMPARE(resolveSaveTarget("/t/r_out", "png").path, QStringLiteral("/t/r_out.png"));
-        QCOMPARE(resolveSaveTarget("/t/r_out", "png").writer, PictureWriter::Png);
+        // The save dialog's type gives the extension a name lacks, not one it has; it offers
+        // only what is written.
+        QCOMPARE(resolveSaveTarget("/t/r_out", filterExtension("PNG (*.png)")).path,
+                 "/t/r_out.png");
         QCOMPARE(resolveSaveTarget("/t/r_out.GIF", "png").path, QStringLiteral("/t/r_out.gif"));
-        QCOMPARE(resolveSaveTarget("/t/v1.2", "jp2").path, QStringLiteral("/t/v1.2.jp2"));
-
-        // Only what is written is offered, and each type names its extension.
-        const QStringList filters = saveFilters().split(QStringLiteral(";;"));
-        QVERIFY(!saveFilters().contains(QStringLiteral("FPX"), Qt::CaseInsensitive));
-        QCOMPARE(filters.size(), 7);
-        for (const QString& f : filters)
-            QVERIFY2(resolveSaveTarget("x", filterExtension(f)).path == "x." + filterExtension(f),
-                     qPrintable(f));
-        QCOMPARE(filterExtension(QStringLiteral("PNG (*.png)")), QStringLiteral("png"));
+        QCOMPARE(saveFilters(), "BMP (*.bmp);;JPG (*.jpg);;TIF (*.tif);;PCX (*.pcx);;PNG (*.png);;"
+                                "GIF (*.gif);;JPEG 2000 (*.jp2)");
 
         const QString camera = dir.filePath(QStringLiteral("IMG_0001.JPG"));
         QVERIFY(pattern(30, 20).save(camera, "jpeg"));
-        const SaveTarget over = existingSaveTarget(camera);
-        QCOMPARE(over.path, camera);
-        const SaveResult r = savePicture(over, pattern(12, 10), 24);
-        QVERIFY2(r.ok, qPrintable(r.error));
+        QVERIFY(savePicture(existingSaveTarget(camera), pattern(12, 10), 24).ok);
         QCOMPARE(loadPicture(camera).picture.size(), QSize(12, 10));
         QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("IMG_0001.jpg"))));
-        for (const char* name : {"x.fpx", "x.txt", "noext"}) {
-            const SaveTarget t = existingSaveTarget(dir.filePath(QLatin1String(name)));
-            QVERIFY(!t.ok());
-            QVERIFY(!savePicture(t, img, 24).ok);
-            QVERIFY(!QFile::exists(t.path));
-        }
-        QVERIFY(!ImageModel().save(dir.filePath(QStringLiteral("e.fpx")), FormatFpx));
+        for (const char* name : {"x.fpx", "noext"})
+            QVERIFY(!savePicture(existingSaveTarget(dir.filePath(name)), pattern(8, 8), 24).ok);
+        QVERIFY(!QFile::exists(dir.filePath("x.fpx")) && !QFile::exists(dir.filePath("noext")));
     }
 
-    // The file saved over keeps its owner, mode, hard links and symbolic links; a folder
-    // that takes no new files still lets its file be written.
+    // The file saved over keeps its mode, owner, hard and symbolic links; a folder that takes
+    // no new files still lets its file be written.
     void replacingKeepsOwnerModeAndLinks() {
         QTemporaryDir dir;
-        const QString a = dir.filePath(QStringLiteral("a.bmp"));
-        const QString b = dir.filePath(QStringLiteral("b.bmp"));
+        const QString a = dir.filePath("a.bmp"), b = dir.filePath("b.bmp");
         QVERIFY(savePicture(a, pattern(5, 5), 24).ok);
-        QVERIFY(QFile::link(a, dir.filePath(QStringLiteral("link.bmp"))));
+        QVERIFY(QFile::link(a, dir.filePath("link.bmp")));
         QCOMPARE(::link(QFile::encodeName(a).constData(), QFile::encodeName(b).constData()), 0);
         QVERIFY(QFile::setPermissions(a, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
-        QVERIFY(savePicture(existingSaveTarget(b), pattern(7, 3), 24).ok);
-        QCOMPARE(readAll(a), readAll(b)); // still one file under two names
+        const QFile::Permissions mode = QFile::permissions(a);
         QVERIFY(savePicture(existingSaveTarget(dir.filePath("link.bmp")), pattern(9, 4), 24).ok);
         QVERIFY(QFileInfo(dir.filePath("link.bmp")).isSymLink());
-        QCOMPARE(loadPicture(b).picture.size(), QSize(9, 4));
-        const QFile::Permissions mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
-                                        QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
-                                        QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
-        QCOMPARE(QFile::permissions(a) & mode,
-                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+        QCOMPARE(loadPicture(b).picture.size(), QSize(9, 4)); // still one file under two names
+        QCOMPARE(QFile::permissions(a), mode);
 
         if (::geteuid() != 0)
             QSKIP("giving files to another user needs root");
-        const QString c = dir.filePath(QStringLiteral("c.png"));
-        QVERIFY(savePicture(c, pattern(5, 5), 24).ok);
-        QCOMPARE(::chown(QFile::encodeName(c).constData(), 65534, 65534), 0);
-        QVERIFY(savePicture(existingSaveTarget(c), pattern(6, 6), 24).ok);
-        QCOMPARE(QFileInfo(c).ownerId(), 65534u);
-        QCOMPARE(QFileInfo(c).groupId(), 65534u);
+        QCOMPARE(::chown(QFile::encodeName(a).constData(), 65534, 65534), 0);
+        QCOMPARE(::unlink(QFile::encodeName(b).constData()), 0);
+        QVERIFY(savePicture(existingSaveTarget(a), pattern(6, 6), 24).ok);
+        QCOMPARE(QFileInfo(a).ownerId(), 65534u);
+        QCOMPARE(QFileInfo(a).groupId(), 65534u);
 
         // As another user, in a folder of root's that takes no new files, a file open to all.
-        QVERIFY(QFile::setPermissions(dir.path(), QFile::Permissions(0x7755)));
-        const QString locked = dir.filePath(QStringLiteral("locked"));
-        QVERIFY(QDir().mkdir(locked));
-        const QString d = locked + QStringLiteral("/d.png");
-        QVERIFY(savePicture(d, pattern(5, 5), 24).ok);
-        QVERIFY(QFile::setPermissions(d, QFile::Permissions(0x6666)));
-        QVERIFY(QFile::setPermissions(locked, QFile::Permissions(0x5555)));
+        const QString locked = dir.filePath("locked"), d = locked + "/d.png";
+        QVERIFY(QDir().mkdir(locked) && savePicture(d, pattern(5, 5), 24).ok);
+        QVERIFY(QFile::setPermissions(dir.path(), QFile::Permissions(0x7755)) &&
+                QFile::setPermissions(d, QFile::Permissions(0x6666)) &&
+                QFile::setPermissions(locked, QFile::Permissions(0x5555)));
         ::setfsuid(65534); // this thread only
         const SaveResult r = savePicture(existingSaveTarget(d), pattern(8, 2), 24);
         ::setfsuid(0);
         QVERIFY2(r.ok, qPrintable(r.error));
         QCOMPARE(loadPicture(d).picture.size(), QSize(8, 2));
-        QCOMPARE(QDir(locked).entryList(QDir::Files | QDir::Hidden), QStringList{"d.png"});
     }
 
     void failedSaveKeepsOldFile() {
@@ -322,55 +273,49 @@ private slots:
                  QStringList{QStringLiteral("old.bmp")});
     }
 
-    // Small files that claim enormous pictures are refused, saying why, before their pixels
-    // are decoded; so are files that are not regular files or are far too large.
+    // Small files and offers that claim enormous pictures are refused, saying why, before
+    // their pixels are decoded; so are files that are not regular files or far too large.
     void picturesOverTheBudgetAreRefused() {
         const auto refused = [](const LoadedPicture& p) {
             return !p.ok && p.error.contains(QStringLiteral("大きすぎます"));
         };
         // 16384 x 16384 at 16 bits a channel: 2 GB in the form Qt's reader decodes to.
-        QByteArray ihdr;
-        ihdr += QByteArray::fromHex("0000400000004000") + char(16) + char(2) + QByteArray(3, 0);
-        const QByteArray png = QByteArray::fromHex("89504e470d0a1a0a") + pngChunk("IHDR", ihdr) +
-                               pngChunk("IDAT", QByteArray::fromHex("789c030000000001")) +
-                               pngChunk("IEND", {});
-        QVERIFY(refused(loadPictureData(png)));
-
-        // A JPEG 2000 code stream of 16384 x 16384 in three components: OpenJPEG would take
-        // 3 GB for its samples.
-        QByteArray j2k = QByteArray::fromHex("ff4fff51002f0000");
-        for (quint32 v : {16384u, 16384u, 0u, 0u, 16384u, 16384u, 0u, 0u})
-            j2k += QByteArray::fromHex(QByteArray::number(v, 16).rightJustified(8, '0'));
-        j2k += QByteArray::fromHex("0003070101070101070101");
-        j2k += QByteArray::fromHex("ff52000c00000001000004040001ff5c00044040");
-        j2k += QByteArray::fromHex("ff90000a0000000000000001ff93ffd9");
-        QVERIFY2(refused(loadPictureData(j2k)), qPrintable(loadPictureData(j2k).error));
-
-        // A 1 KB run-length bitmap of 16384 x 16384 offered on the clipboard: a 1 GB capture.
+        QVERIFY(refused(loadPictureData(QByteArray::fromHex(
+            "89504e470d0a1a0a0000000d4948445200004000000040001002000000763a5b900000000849444154"
+            "789c030000000001480689d20000000049454e44ae426082"))));
+        // JPEG 2000, 16384 x 16384 in three components: OpenJPEG's samples would take 3 GB.
+        QVERIFY(refused(loadPictureData(QByteArray::fromHex(
+            "ff4fff51002f00000000400000004000000000000000000000004000000040000000000000000000"
+            "0003070101070101070101ff52000c00000001000004040001ff5c00044040ff90000a0000000000"
+            "000001ff93ffd9"))));
+        // A 35-byte GIF of one pixel on a screen of 16384 x 16384; 8K opens, at one bit.
+        const auto gif = [](int w, int h) {
+            QByteArray g("GIF89a");
+            for (int v : {w, h})
+                g += char(v & 255), g += char(v >> 8);
+            return g + QByteArray::fromHex("800000000000ffffff2c0000000001000100000202440100") +
+                   ';';
+        };
+        QVERIFY(refused(loadPictureData(gif(16384, 16384))));
+        QCOMPARE(loadPictureData(gif(7680, 4320)).picture.format(), QImage::Format_Mono);
+        // A 1 KB bitmap offered on the clipboard as 16384 x 16384: a 1 GB capture. 8K is taken.
         platform::ClipboardSnapshot offer;
         offer.pictureFormat = "image/bmp";
         offer.pictureBytes = rleBitmap(16384, 16384);
         QString why;
-        QVERIFY(decodeOffer(offer, &why).isNull());
-        QVERIFY2(why.contains(QStringLiteral("大きすぎます")), qPrintable(why));
-        // An 8K capture is well within.
+        QVERIFY(decodeOffer(offer, &why).isNull() && why.contains(QStringLiteral("大きすぎます")));
         offer.pictureBytes = rleBitmap(7680, 4320);
         QCOMPARE(decodeOffer(offer, &why).size(), QSize(7680, 4320));
 
         QTemporaryDir dir;
         QFile huge(dir.filePath(QStringLiteral("huge.bmp")));
         QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(3) << 30)); // sparse
-        huge.close();
         QVERIFY(refused(loadPicture(huge.fileName())));
-
         // Neither waits for a writer nor reads without end.
         const QString fifo = dir.filePath(QStringLiteral("x.png"));
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-        for (const QString& path : {fifo, QStringLiteral("/dev/zero"), dir.path()}) {
-            const LoadedPicture p = loadPicture(path);
-            QVERIFY(!p.ok);
-            QVERIFY2(p.error.contains(path), qPrintable(p.error));
-        }
+        for (const QString& path : {fifo, QStringLiteral("/dev/zero"), dir.path()})
+            QVERIFY(loadPicture(path).error.contains(path));
     }
 
     // Hand-made files of forms our writer does not produce.

@@ -166,7 +166,7 @@ private slots:
         win.session().setCurrentFile(spaced);
         win.ws().tools.openInMarlo();
         win.ws().tools.openInPirra(); // nothing selected: the folder
-        touch(win.temp("b.bmp"), false);
+        QVERIFY(QImage(2, 2, QImage::Format_RGB32).save(win.temp("b.bmp")));
         win.list().reread();
         QVERIFY(win.list().selectName("b.bmp"));
         win.ws().tools.openInPirra();

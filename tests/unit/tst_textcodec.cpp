@@ -111,25 +111,14 @@ void TestTextCodec::decodeTextFile() {
 // the UTF-8 look like code page 932), and says so on a line of its own.
 void TestTextCodec::shownTextIsCutAtWholeCharacters() {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("long.txt"));
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    const QByteArray a = u"あ"_qs.toUtf8();
-    f.write(a.repeated(600'000)); // 1.8 MB, no line end; 1 MB is no whole number of them
+    QFile f(dir.filePath(QStringLiteral("long.txt")));
+    // 1.8 MB without a line end; 1 MB is no whole number of these three-byte characters.
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(u"あ"_qs.toUtf8().repeated(600'000)) > 0);
     f.close();
-    const textcodec::ShownText shown = textcodec::readShownText(path, 1 << 20);
-    QVERIFY(shown.cut);
-    QCOMPARE(shown.text,
+    QCOMPARE(textcodec::readShownText(f.fileName(), 1 << 20).text,
              u"あ"_qs.repeated((1 << 20) / 3) + u"\n… (先頭の 1 MB だけを表示しています)"_qs);
-
-    const textcodec::ShownText whole = textcodec::readShownText(path);
-    QVERIFY(!whole.cut && whole.error.isEmpty());
-    QCOMPARE(whole.text.size(), 600'000);
-    for (const QString& other : {dir.path(), dir.filePath(QStringLiteral("none.txt"))}) {
-        const textcodec::ShownText none = textcodec::readShownText(other);
-        QVERIFY(none.text.isEmpty());
-        QVERIFY(none.error.contains(other));
-    }
+    QCOMPARE(textcodec::readShownText(f.fileName()).text.size(), 600'000);
+    QVERIFY(textcodec::readShownText(dir.path()).error.contains(dir.path()));
 }
 
 QTEST_APPLESS_MAIN(TestTextCodec)

@@ -51,6 +51,8 @@ void syncFolder(const QString& folder) {
 
 namespace {
 
+const QString kNotRegularFile = QStringLiteral("通常のﾌｧｲﾙではありません");
+
 bool writeAll(int fd, const QByteArray& bytes) {
     const char* p = bytes.constData();
     qint64 left = bytes.size();
@@ -141,9 +143,14 @@ bool writeFileWhole(const QString& path, const QByteArray& bytes, QString* error
         return fail();
     }
     if (exists) {
-        if (!S_ISREG(old.st_mode)) {
-            err = S_ISDIR(old.st_mode) ? EISDIR : EINVAL;
+        if (S_ISDIR(old.st_mode)) {
+            err = EISDIR;
             return fail();
+        }
+        if (!S_ISREG(old.st_mode)) {
+            if (error)
+                *error = kNotRegularFile;
+            return false;
         }
         // A link stays a link: its target gets the new contents.
         if (char* real = ::realpath(target.constData(), nullptr)) {
@@ -222,8 +229,8 @@ bool openRegularFile(QFile& file, const QString& path, QString* error) {
         ::close(fd);
         if (error)
             *error = S_ISDIR(st.st_mode) ? errorText(EISDIR)
-                     : st.st_mode != 0 ? QStringLiteral("通常のﾌｧｲﾙではありません")
-                                       : errorText(err);
+                     : st.st_mode != 0   ? kNotRegularFile
+                                         : errorText(err);
         return false;
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
