@@ -1,5 +1,6 @@
 // The drawing toolbar beside the main window, and a shape drawn with it taken as the range.
 #include "app/Sys.h"
+#include "commands/Operations.h"
 #include "commands/PopupMenus.h"
 #include "imaging/DrawingSession.h"
 #include "imaging/ImageView.h"
@@ -71,5 +72,7 @@ imaging::Range fmMain::takeToolbarShape() {
     if (points.size() != 4)
         return {};
     endToolbarDrawing();
-    return {points[0].x(), points[0].y(), points[2].x(), points[2].y()};
+    const imaging::Range shape{points[0].x(), points[0].y(), points[2].x(), points[2].y()};
+    qCDebug(lcCommands, "range %d %d %d %d", shape.x1, shape.y1, shape.x2, shape.y2);
+    return shape;
 }
