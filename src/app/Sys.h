@@ -4,6 +4,7 @@
 #include <QUrl>
 
 class QApplication;
+struct CommandLine;
 
 namespace Sys {
 
@@ -23,9 +24,10 @@ bool FileExists(const QString& path);
 // the globals are set).
 QUrl helpBaseAddress();
 
-// Prepares the globals and the data folders, shows the main window and runs the
-// event loop; returns the process exit code.
-int Main(QApplication& app);
+// Hands the command line over to a running instance, or prepares the globals and the data
+// folders, shows the main window (minimised in capture wait when a capture is asked for) and
+// runs the event loop; returns the process exit code.
+int Main(QApplication& app, const CommandLine& command);
 
 // Closes every window and ends the event loop; the exit routine ends here.
 void ShutDown();
