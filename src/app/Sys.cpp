@@ -131,9 +131,10 @@ int Main(QApplication& app, const CommandLine& command) {
     else
         main.show();
     QGuiApplication::restoreOverrideCursor();
-    capturer.takeKeys();
+    // The capture asked for first: a notice about the keys is not to be in it.
     if (command.capture)
         capturer.capture(*command.capture, command.delayMs);
+    capturer.takeKeys();
     app.setQuitOnLastWindowClosed(false);
     // Logout or shutdown: end as any close not from the frame does (the settings are not
     // written), but only after every capture already announced is stored.
