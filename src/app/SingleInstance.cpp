@@ -9,7 +9,8 @@ const QByteArray kTaken = "ok\n";
 
 SingleInstance::SingleInstance(QString socketPath, QObject* parent)
     : QObject(parent), m_path(std::move(socketPath)) {
-    m_server.setSocketOptions(QLocalServer::UserAccessOption);
+    // No socket options: with them Qt makes the socket elsewhere and renames it over the
+    // path, taking it from a running instance. The runtime folder is the user's alone.
     connect(&m_server, &QLocalServer::newConnection, this, &SingleInstance::accept);
 }
 
