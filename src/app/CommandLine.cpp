@@ -104,9 +104,9 @@ QString usageText(const QString& programName) {
     return QStringLiteral(
                "使い方: %1 [--capture screen|window|region [--delay 秒]]\n"
                "\n"
-               "  (なし)            Tolvik を起動します。動いていれば、そのｳｨﾝﾄﾞｳを前に出します\n"
-               "  --capture screen  ﾏｳｽﾎﾟｲﾝﾀｰのある画面をｷｬﾌﾟﾁｬｰします (Print Screen)\n"
-               "  --capture window  ｱｸﾃｨﾌﾞなｳｨﾝﾄﾞｳをｷｬﾌﾟﾁｬｰします (Alt+Print Screen)\n"
+               "  (なし)            Tolvik を起動します。動いていれば、そのｳｲﾝﾄﾞｳを前に出します\n"
+               "  --capture screen  ﾏｳｽﾎﾟｲﾝﾀのある画面をｷｬﾌﾟﾁｬｰします (Print Screen)\n"
+               "  --capture window  ｱｸﾃｨﾌﾞなｳｲﾝﾄﾞｳをｷｬﾌﾟﾁｬｰします (Alt+Print Screen)\n"
                "  --capture region  ﾄﾞﾗｯｸﾞした範囲をｷｬﾌﾟﾁｬｰします (Shift+Print Screen)\n"
                "  --delay 秒        その秒数だけ待ってからｷｬﾌﾟﾁｬｰします (小数も可)\n"
                "  --help            この説明\n"

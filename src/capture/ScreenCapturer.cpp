@@ -96,7 +96,7 @@ void ScreenCapturer::takeNow() {
     if (m_kind == CaptureKind::Window) {
         const QRect area = m_source->activeWindow().intersected(m_source->screenBounds());
         if (area.isEmpty()) {
-            fail(QStringLiteral("ｱｸﾃｨﾌﾞなｳｨﾝﾄﾞｳがありません"));
+            fail(QStringLiteral("ｱｸﾃｨﾌﾞなｳｲﾝﾄﾞｳがありません"));
             return;
         }
         const QImage picture = m_source->grab(area, &why);

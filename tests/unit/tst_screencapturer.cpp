@@ -86,7 +86,7 @@ private slots:
         f.desktop.activeWindow = {};
         f.capturer->capture(CaptureKind::Window);
         QCOMPARE(f.taken.size(), size_t(1));
-        QCOMPARE(f.messages.notices, QStringList{"ｱｸﾃｨﾌﾞなｳｨﾝﾄﾞｳがありません"});
+        QCOMPARE(f.messages.notices, QStringList{"ｱｸﾃｨﾌﾞなｳｲﾝﾄﾞｳがありません"});
         QVERIFY(!f.capturer->busy()); // the next request is not dropped
         f.desktop.screen = {};
         f.capturer->capture(CaptureKind::Screen);
