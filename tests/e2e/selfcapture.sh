@@ -4,7 +4,8 @@
 # "tolvik --capture" from another shell. Each is the next numbered file, equal to an
 # independent grab of the same place but for the pointer drawn in, and the plain picture is on
 # the clipboard for other programs. With Print held by another client Tolvik says so, and the
-# command still captures (a start with --capture starts it minimised in capture wait).
+# command still captures (a start with --capture starts it minimised in capture wait). A second
+# start without arguments raises the running one's window.
 source "$(dirname "$0")/lib.sh"
 : "${KEYGRAB:=}"
 [ -x "$KEYGRAB" ] || fail "KEYGRAB must name an executable (got '$KEYGRAB')"
@@ -109,6 +110,13 @@ check_pointer_drawn "$WORK_DIR/004.bmp" "$E2E_TMP/screen4.png" "$PX" "$PY"
 check_clipboard screen4.png
 sleep 1
 [ "$(bmp_count)" -eq 4 ] || fail "expected 4 stored pictures, found $(bmp_count)"
+
+note "a second start without arguments brings the running window to the front"
+timeout 20 env QT_QPA_PLATFORM=xcb "$TOLVIK_BIN" >"$E2E_TMP/raise.log" 2>&1 ||
+    fail "the second start failed: $(cat "$E2E_TMP/raise.log")"
+wait_for 10 "the window to be shown again" is_viewable "$TOLVIK_WIN"
+is_hidden "$TOLVIK_WIN" && fail "the raised window is still marked hidden"
+tolvik_alive
 
 note "Print held by another client"
 kill "$TOLVIK_PID"
