@@ -1,8 +1,11 @@
 #include "app/Sys.h"
 
+#include "app/CommandLine.h"
 #include "app/QtMessageSink.h"
+#include "app/SingleInstance.h"
 #include "app/ToolDialog.h"
 #include "app/Translations.h"
+#include "capture/ScreenCapturer.h"
 #include "core/TextCodec.h"
 #include "imaging/ImageModel.h"
 #include "mainwindow/fmMain.h"
@@ -54,15 +57,30 @@ bool shuttingDown() {
     return g_shuttingDown;
 }
 
-int Main(QApplication& app) {
+int Main(QApplication& app, const CommandLine& command) {
     // Before the first message box, so even its buttons are Japanese.
     translations::installQtJapanese(app);
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    imaging::raiseImageAllocationLimit();
     Globals& g = globals();
     g.ProgramName = programNameFrom(QCoreApplication::applicationFilePath());
-
     QtMessageSink messages;
+
+    // One collector per user: a later start only passes its request on.
+    SingleInstance instance(SingleInstance::socketPath(g.ProgramName));
+    for (int attempt = 0;; ++attempt) {
+        const SingleInstance::HandOver h = instance.handOver(command.request());
+        if (h == SingleInstance::HandOver::Taken)
+            return 0;
+        if (h == SingleInstance::HandOver::NoAnswer) {
+            messages.ask(QStringLiteral("起動している %1 が応答しません").arg(g.ProgramName));
+            return 1;
+        }
+        // Another start may have begun to listen in between: then it takes the request.
+        if (instance.listen() || attempt == 1)
+            break;
+    }
+
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    imaging::raiseImageAllocationLimit();
     ToolPathStore toolStore;
     UserDataEnv env;
     env.exeFolder = QCoreApplication::applicationDirPath();
@@ -94,8 +112,33 @@ int Main(QApplication& app) {
             QCoreApplication::applicationDirPath());
     });
     main.Form_Load();
-    main.show();
+
+    // Captures of our own come in as the clipboard watch's would.
+    ScreenCapturer capturer(*desktop, messages);
+    QObject::connect(&capturer, &ScreenCapturer::captured, &main.watcher(),
+                     &ClipboardWatcher::handleOffer);
+    QObject::connect(&instance, &SingleInstance::requested, &main, [&](const QByteArray& r) {
+        const CommandLine asked = parseRequest(r);
+        if (asked.capture) {
+            capturer.capture(*asked.capture, asked.delayMs);
+            return;
+        }
+        if (main.isMinimized())
+            main.showNormal();
+        else
+            main.show();
+        main.raise();
+        main.activateWindow();
+    });
+    if (command.capture)
+        main.captureSession().setWaiting(true); // shows the window minimised
+    else
+        main.show();
     QGuiApplication::restoreOverrideCursor();
+    // The capture asked for first: a notice about the keys is not to be in it.
+    if (command.capture)
+        capturer.capture(*command.capture, command.delayMs);
+    capturer.takeKeys();
     app.setQuitOnLastWindowClosed(false);
     // Logout or shutdown: end as any close not from the frame does (the settings are not
     // written), but only after every capture already announced is stored.

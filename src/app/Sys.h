@@ -4,6 +4,7 @@
 #include <QUrl>
 
 class QApplication;
+struct CommandLine;
 
 namespace Sys {
 
@@ -25,9 +26,10 @@ QString programDataFolder();
 // Where the help pages are: the program data folder's address.
 QUrl helpBaseAddress();
 
-// Prepares the globals and the data folders, shows the main window and runs the
-// event loop; returns the process exit code.
-int Main(QApplication& app);
+// Hands the command line over to a running instance, or prepares the globals and the data
+// folders, shows the main window (minimised in capture wait when a capture is asked for) and
+// runs the event loop; returns the process exit code.
+int Main(QApplication& app, const CommandLine& command);
 
 // Closes every window and ends the event loop; the exit routine ends here.
 void ShutDown();

@@ -1,12 +1,49 @@
+#include "app/CommandLine.h"
 #include "app/Sys.h"
 #include "platform/Platform.h"
 #include "platform/Process.h"
 
 #include <QApplication>
 
+#include <cstdio>
+
+namespace {
+
+// Help, version and mistakes are told on the terminal, without a window.
+int answer(const CommandLine& c, const char* argv0) {
+    const QString name = Sys::programNameFrom(QString::fromLocal8Bit(argv0));
+    switch (c.action) {
+    case CommandLine::Action::Help:
+        std::fputs(usageText(name).toLocal8Bit().constData(), stdout);
+        return 0;
+    case CommandLine::Action::Version:
+        std::fputs(versionText(name).toLocal8Bit().constData(), stdout);
+        return 0;
+    default:
+        std::fputs((name + QStringLiteral(": ") + c.error + u'\n').toLocal8Bit().constData(),
+                   stderr);
+        std::fputs(usageText(name).toLocal8Bit().constData(), stderr);
+        return 2;
+    }
+}
+
+} // namespace
+
 int main(int argc, char* argv[]) {
+    // Help, version and mistakes in our options need no display; an argument we do not know
+    // may be one of Qt's, so it is looked at again once Qt has taken its own.
+    QStringList raw;
+    for (int i = 0; i < argc; ++i)
+        raw << QString::fromLocal8Bit(argv[i]);
+    const CommandLine early = parseCommandLine(raw);
+    if (early.action != CommandLine::Action::Start && !early.unknown)
+        return answer(early, argv[0]);
+
     platform::useLargePages(argv);
     platform::chooseSessionPlatform();
     QApplication app(argc, argv);
-    return Sys::Main(app);
+    const CommandLine command = parseCommandLine(QCoreApplication::arguments());
+    if (command.action != CommandLine::Action::Start)
+        return answer(command, argv[0]);
+    return Sys::Main(app, command);
 }

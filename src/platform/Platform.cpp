@@ -1,5 +1,6 @@
 #include "platform/Platform.h"
 
+#include "platform/ScreenGrab.h"
 #include "platform/null/NullDesktop.h"
 #ifdef TOLVIK_HAVE_X11
 #include "platform/x11/X11Desktop.h"
@@ -17,11 +18,14 @@ std::unique_ptr<Desktop> createDesktop() {
     return std::make_unique<NullDesktop>();
 }
 
+bool waylandSession() {
+    return qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland") ||
+           qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+}
+
 void chooseSessionPlatform() {
 #ifdef TOLVIK_HAVE_X11
-    const bool wayland = qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland") ||
-                         qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
-    if (wayland && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+    if (waylandSession() && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "xcb");
 #endif
 }

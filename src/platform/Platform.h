@@ -12,6 +12,10 @@
 
 namespace platform {
 
+class CaptureKeys;
+class ScreenSource;
+class ScreenshotService;
+
 // The pointer as it looked at one moment: its image (null = none), the screen position it
 // points at, and where in the image that point lies (its hotspot).
 struct PointerSnapshot {
@@ -97,6 +101,12 @@ public:
     virtual QSize primaryScreenSize() = 0;
 
     virtual std::unique_ptr<ClipboardWatch> createClipboardWatch() = 0;
+
+    // Taking captures ourselves (ScreenGrab.h). Keys: null where the session lets no program
+    // take them; the service: null where the screen can be read without it.
+    virtual std::unique_ptr<ScreenSource> createScreenSource() = 0;
+    virtual std::unique_ptr<CaptureKeys> createCaptureKeys() = 0;
+    virtual std::unique_ptr<ScreenshotService> createScreenshotService() = 0;
 };
 
 // The backend for the desktop session: X11 when the program runs on an X server (also

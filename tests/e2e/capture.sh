@@ -10,32 +10,8 @@ PX=200
 PY=150
 PX2=700
 PY2=420
-# The largest pointer image we allow for, and slack around its corner.
-CURSOR_MAX=64
-SLACK=8
-
-# check_capture STORED.bmp OFFERED.png [X Y]: equal except for the pointer, which must be
-# there, drawn for the pointer position X Y (PX PY when not given).
-check_capture() {
-    local stored=$1 offered=$2 out
-    local dx=$((${3:-$PX} - 6)) dy=$((${4:-$PY} - 8))
-    out=$("$IMGTOOL" diff "$stored" "$offered") || fail "imgtool could not compare $stored"
-    note "$(basename "$stored") vs $(basename "$offered"): $out"
-    # shellcheck disable=SC2086
-    set -- $out
-    case $1 in
-    same) fail "$(basename "$stored") has no pointer drawn in (identical to the offered picture)" ;;
-    size) fail "$(basename "$stored") is $2, the offered picture $3" ;;
-    diff) ;;
-    *) fail "unexpected imgtool answer: $out" ;;
-    esac
-    local x1=$2 y1=$3 x2=$4 y2=$5
-    if [ "$x1" -lt $((dx - SLACK)) ] || [ "$y1" -lt $((dy - SLACK)) ] ||
-        [ "$x2" -gt $((dx + CURSOR_MAX)) ] || [ "$y2" -gt $((dy + CURSOR_MAX)) ]; then
-        fail "$(basename "$stored") differs from the offered picture outside the pointer" \
-            "area near ($dx,$dy): box ($x1,$y1)-($x2,$y2)"
-    fi
-}
+# check_capture STORED.bmp OFFERED.png [X Y]: the pointer drawn for X Y (PX PY when not given).
+check_capture() { check_pointer_drawn "$1" "$2" "${3:-$PX}" "${4:-$PY}"; }
 
 start_x
 start_tolvik

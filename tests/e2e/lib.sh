@@ -76,7 +76,7 @@ wait_for() {
 }
 
 start_x() {
-    unset WAYLAND_DISPLAY XAUTHORITY
+    unset WAYLAND_DISPLAY XAUTHORITY XDG_SESSION_TYPE
     export HOME="$E2E_TMP/home"
     export XDG_DATA_HOME="$HOME/.local/share" XDG_CONFIG_HOME="$HOME/.config"
     export XDG_CACHE_HOME="$HOME/.cache" XDG_RUNTIME_DIR="$E2E_TMP/run"
@@ -92,7 +92,14 @@ start_x() {
     DISPLAY=":$(head -n 1 "$E2E_TMP/display")"
     export DISPLAY
 
-    spawn openbox openbox --sm-disable
+    # No other capture tool: openbox's stock configuration gives Print and Alt+Print to scrot.
+    local rc=()
+    if [ -r /etc/xdg/openbox/rc.xml ]; then
+        sed -e '/<keybind key="\(A-\)\{0,1\}Print">/,/<\/keybind>/d' /etc/xdg/openbox/rc.xml \
+            >"$E2E_TMP/openbox-rc.xml"
+        rc=(--config-file "$E2E_TMP/openbox-rc.xml")
+    fi
+    spawn openbox openbox --sm-disable "${rc[@]}"
     wait_for 20 "openbox to manage the screen" \
         bash -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"'
     note "X server $DISPLAY with openbox"
@@ -260,4 +267,31 @@ type_into_dialog() {
     xdotool type --delay 10 "$1"
     xdotool key Return
     wait_for 15 "the file dialog to close" bash -c "[ \"\$(xdotool getactivewindow)\" = $TOLVIK_WIN ]"
+}
+
+# The largest pointer image we allow for, and slack around its corner.
+CURSOR_MAX=64
+SLACK=8
+
+# check_pointer_drawn STORED.bmp PLAIN.png X Y: equal except for the pointer, which must be
+# there, drawn for the pointer position X Y of the picture.
+check_pointer_drawn() {
+    local stored=$1 plain=$2 out
+    local dx=$(($3 - 6)) dy=$(($4 - 8))
+    out=$("$IMGTOOL" diff "$stored" "$plain") || fail "imgtool could not compare $stored"
+    note "$(basename "$stored") vs $(basename "$plain"): $out"
+    # shellcheck disable=SC2086
+    set -- $out
+    case $1 in
+    same) fail "$(basename "$stored") has no pointer drawn in (identical to $(basename "$plain"))" ;;
+    size) fail "$(basename "$stored") is $2, $(basename "$plain") $3" ;;
+    diff) ;;
+    *) fail "unexpected imgtool answer: $out" ;;
+    esac
+    local x1=$2 y1=$3 x2=$4 y2=$5
+    if [ "$x1" -lt $((dx - SLACK)) ] || [ "$y1" -lt $((dy - SLACK)) ] ||
+        [ "$x2" -gt $((dx + CURSOR_MAX)) ] || [ "$y2" -gt $((dy + CURSOR_MAX)) ]; then
+        fail "$(basename "$stored") differs from $(basename "$plain") outside the pointer" \
+            "area near ($dx,$dy): box ($x1,$y1)-($x2,$y2)"
+    fi
 }

@@ -1,7 +1,10 @@
 #include "platform/x11/X11Desktop.h"
 
+#include "platform/ScreenGrab.h"
 #include "platform/x11/X11ClipboardWatch.h"
+#include "platform/x11/XCaptureKeys.h"
 #include "platform/x11/XConnection.h"
+#include "platform/x11/XScreen.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -25,6 +28,21 @@ public:
     }
     std::unique_ptr<ClipboardWatch> createClipboardWatch() override {
         return std::make_unique<x11::X11ClipboardWatch>();
+    }
+    std::unique_ptr<ScreenSource> createScreenSource() override {
+        return std::make_unique<x11::XScreenSource>();
+    }
+    // Under Wayland the server of XWayland sees keys only while one of its windows has the
+    // focus, and only the desktop's portal may read the screen.
+    std::unique_ptr<CaptureKeys> createCaptureKeys() override {
+        if (waylandSession())
+            return nullptr;
+        return std::make_unique<x11::XCaptureKeys>();
+    }
+    std::unique_ptr<ScreenshotService> createScreenshotService() override {
+        if (!waylandSession())
+            return nullptr;
+        return createScreenshotPortal();
     }
 
 private:
