@@ -15,6 +15,7 @@
 #include "settings/ToolPathStore.h"
 #include "settings/UserData.h"
 #include "settings/yIni.h"
+#include "capture/CaptureSession.h"
 #include "workspace/Workspace.h"
 
 #include <QApplication>
@@ -115,7 +116,7 @@ int Main(QApplication& app, const CommandLine& command) {
 
     // Captures of our own come in as the clipboard watch's would.
     ScreenCapturer capturer(*desktop, messages);
-    QObject::connect(&capturer, &ScreenCapturer::captured, &main.watcher(),
+    QObject::connect(&capturer, &ScreenCapturer::captured, &main.workspace().folder.watcher(),
                      &ClipboardWatcher::handleOffer);
     QObject::connect(&instance, &SingleInstance::requested, &main, [&](const QByteArray& r) {
         const CommandLine asked = parseRequest(r);
@@ -131,7 +132,7 @@ int Main(QApplication& app, const CommandLine& command) {
         main.activateWindow();
     });
     if (command.capture)
-        main.captureSession().setWaiting(true); // shows the window minimised
+        main.workspace().folder.captureWait().setWaiting(true); // shows the window minimised
     else
         main.show();
     QGuiApplication::restoreOverrideCursor();
