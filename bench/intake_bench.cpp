@@ -5,7 +5,6 @@
 #include "imaging/ImageModel.h"
 #include "mainwindow/fmMain.h"
 #include "platform/FileSystem.h"
-#include "platform/Process.h"
 #include "platform/null/NullDesktop.h"
 
 #include <QApplication>
@@ -36,7 +35,6 @@ long peakKiB() {
 } // namespace
 
 int main(int argc, char** argv) {
-    platform::useLargePages(argv); // as the program does
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     imaging::raiseImageAllocationLimit();
