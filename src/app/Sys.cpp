@@ -1,6 +1,7 @@
 #include "app/Sys.h"
 
 #include "app/QtMessageSink.h"
+#include "app/ResponsivenessProbe.h"
 #include "app/ToolDialog.h"
 #include "app/Translations.h"
 #include "core/TextCodec.h"
@@ -90,6 +91,7 @@ int Main(QApplication& app) {
             QCoreApplication::applicationDirPath());
     });
     main.Form_Load();
+    const ResponsivenessProbe probe(main.picture());
     main.show();
     QGuiApplication::restoreOverrideCursor();
     app.setQuitOnLastWindowClosed(false);
