@@ -52,25 +52,6 @@ double psnr(const QImage& reference, const QImage& result) {
     return mse == 0 ? INFINITY : 10 * std::log10(255.0 * 255.0 / mse);
 }
 
-// Smooth shading, soft shapes and sensor grain: a photograph's statistics, made here.
-QImage photoLike(int w, int h) {
-    QImage img(w, h, QImage::Format_RGB32);
-    QRandomGenerator rng(20261207);
-    for (int y = 0; y < h; ++y) {
-        auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
-        for (int x = 0; x < w; ++x) {
-            const double u = double(x) / w, v = double(y) / h;
-            const double blob = std::exp(-((u - 0.35) * (u - 0.35) + (v - 0.45) * (v - 0.45)) * 9);
-            const double grain = rng.bounded(17) - 8;
-            auto ch = [&](double c) { return qBound(0, int(c + grain), 255); };
-            row[x] = qRgb(ch(60 + 150 * blob + 30 * std::sin(u * 7 + v * 3)),
-                          ch(90 + 100 * v + 40 * std::sin(v * 11) * blob),
-                          ch(170 - 120 * v + 50 * std::cos(u * 5)));
-        }
-    }
-    return img;
-}
-
 struct ConvertCase {
     int code;
     QStringList options; // before the output name
@@ -131,7 +112,7 @@ QString colourSection() {
     for (const QString& f : data.entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name))
         pictures.push_back({f, data.filePath(f)});
     const QString synthetic = temp.filePath(QStringLiteral("photo-like.png"));
-    photoLike(1280, 800).save(synthetic);
+    bench::photoLike(1280, 800).save(synthetic);
     pictures.push_back({QStringLiteral("photo-like (made by the bench)"), synthetic});
 
     const QStringList noDither{QStringLiteral("+dither")};
