@@ -82,7 +82,6 @@ class fmMain;
 class QString;
 // The sections after the intake's.
 QString folderListSection();
-QString latencySection(fmMain& w, const QString& tempDir);
 QString editSection();
 QString colourSection();
 QString pictureFilesSection(const QString& tempDir);
