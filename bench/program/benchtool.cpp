@@ -45,11 +45,11 @@ int fail(const char* what) {
     return 1;
 }
 
-void startOwner(QProcess& xclip, const QString& type, const QString& file,
-                const QString& selection = QStringLiteral("clipboard")) {
+void startOwner(QProcess& xclip, const QString& type, const QString& file) {
     xclip.setProgram(QStringLiteral("xclip"));
-    xclip.setArguments({QStringLiteral("-quiet"), QStringLiteral("-selection"), selection,
-                        QStringLiteral("-t"), type, QStringLiteral("-i"), file});
+    xclip.setArguments({QStringLiteral("-quiet"), QStringLiteral("-selection"),
+                        QStringLiteral("clipboard"), QStringLiteral("-t"), type,
+                        QStringLiteral("-i"), file});
     xclip.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     xclip.start();
 }
@@ -111,16 +111,15 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (cmd == u"handover" && a.size() == 3) {
-        // On the primary selection, which the program waiting for captures does not read.
-        const QString primary = QStringLiteral("primary");
         QProcess xclip;
-        startOwner(xclip, a[1], a[2], primary);
+        startOwner(xclip, a[1], a[2]);
         // Ready once it answers for its targets.
         for (int i = 0;; ++i) {
             QProcess targets;
             targets.start(QStringLiteral("xclip"),
-                          {QStringLiteral("-o"), QStringLiteral("-selection"), primary,
-                           QStringLiteral("-t"), QStringLiteral("TARGETS")});
+                          {QStringLiteral("-o"), QStringLiteral("-selection"),
+                           QStringLiteral("clipboard"), QStringLiteral("-t"),
+                           QStringLiteral("TARGETS")});
             targets.waitForFinished(5000);
             if (targets.readAllStandardOutput().contains(a[1].toUtf8()))
                 break;
