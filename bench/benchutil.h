@@ -2,9 +2,11 @@
 // Small helpers the benchmarks share.
 #include <QFile>
 #include <QImage>
+#include <QRandomGenerator>
 #include <QString>
 
 #include <algorithm>
+#include <cmath>
 #include <ctime>
 #include <vector>
 
@@ -17,6 +19,25 @@ inline QImage screenLike(int w, int h) {
         auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
         for (int x = 0; x < w; ++x)
             row[x] = qRgb((x >> 3) & 255, (y >> 3) & 255, ((x + y) >> 4) & 255);
+    }
+    return img;
+}
+
+// Smooth shading, soft shapes and sensor grain: a photograph's statistics, made here.
+inline QImage photoLike(int w, int h) {
+    QImage img(w, h, QImage::Format_RGB32);
+    QRandomGenerator rng(20261207);
+    for (int y = 0; y < h; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const double u = double(x) / w, v = double(y) / h;
+            const double blob = std::exp(-((u - 0.35) * (u - 0.35) + (v - 0.45) * (v - 0.45)) * 9);
+            const double grain = rng.bounded(17) - 8;
+            auto ch = [&](double c) { return qBound(0, int(c + grain), 255); };
+            row[x] = qRgb(ch(60 + 150 * blob + 30 * std::sin(u * 7 + v * 3)),
+                          ch(90 + 100 * v + 40 * std::sin(v * 11) * blob),
+                          ch(170 - 120 * v + 50 * std::cos(u * 5)));
+        }
     }
     return img;
 }
@@ -61,7 +82,6 @@ class fmMain;
 class QString;
 // The sections after the intake's.
 QString folderListSection();
-QString latencySection(fmMain& w, const QString& tempDir);
 QString editSection();
 QString colourSection();
 QString pictureFilesSection(const QString& tempDir);

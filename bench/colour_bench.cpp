@@ -52,25 +52,6 @@ double psnr(const QImage& reference, const QImage& result) {
     return mse == 0 ? INFINITY : 10 * std::log10(255.0 * 255.0 / mse);
 }
 
-// Smooth shading, soft shapes and sensor grain: a photograph's statistics, made here.
-QImage photoLike(int w, int h) {
-    QImage img(w, h, QImage::Format_RGB32);
-    QRandomGenerator rng(20261207);
-    for (int y = 0; y < h; ++y) {
-        auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
-        for (int x = 0; x < w; ++x) {
-            const double u = double(x) / w, v = double(y) / h;
-            const double blob = std::exp(-((u - 0.35) * (u - 0.35) + (v - 0.45) * (v - 0.45)) * 9);
-            const double grain = rng.bounded(17) - 8;
-            auto ch = [&](double c) { return qBound(0, int(c + grain), 255); };
-            row[x] = qRgb(ch(60 + 150 * blob + 30 * std::sin(u * 7 + v * 3)),
-                          ch(90 + 100 * v + 40 * std::sin(v * 11) * blob),
-                          ch(170 - 120 * v + 50 * std::cos(u * 5)));
-        }
-    }
-    return img;
-}
-
 struct ConvertCase {
     int code;
     QStringList options; // before the output name
@@ -107,6 +88,23 @@ QString dB(double v) {
     return QString::number(v, 'f', 1);
 }
 
+// PSNR of pngquant's result at that many colours (its default dithering, or none), or NaN.
+double pngquantPsnr(const QString& in, int colours, bool dither, const QImage& reference,
+                    const QString& tempDir) {
+    const QString out = tempDir + QStringLiteral("/pq-out.png");
+    QStringList args{QString::number(colours), QStringLiteral("--force"),
+                     QStringLiteral("--output"), out};
+    if (!dither)
+        args << QStringLiteral("--nofs");
+    QProcess p;
+    p.start(QStringLiteral("pngquant"), args << in);
+    if (!p.waitForFinished(120000) || p.exitCode() != 0)
+        return NAN;
+    const QImage result(out);
+    QFile::remove(out);
+    return result.isNull() ? NAN : psnr(reference, result);
+}
+
 double medianMs(const QImage& src, int code, QImage& result) {
     std::vector<double> ms;
     for (int i = 0; i < 3; ++i) {
@@ -131,7 +129,7 @@ QString colourSection() {
     for (const QString& f : data.entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name))
         pictures.push_back({f, data.filePath(f)});
     const QString synthetic = temp.filePath(QStringLiteral("photo-like.png"));
-    photoLike(1280, 800).save(synthetic);
+    bench::photoLike(1280, 800).save(synthetic);
     pictures.push_back({QStringLiteral("photo-like (made by the bench)"), synthetic});
 
     const QStringList noDither{QStringLiteral("+dither")};
@@ -153,7 +151,8 @@ QString colourSection() {
     QString table;
     QTextStream ts(&table);
     ts << "| picture | judged | code | ours (dB) | ours (ms) | convert, dithered (dB) | convert "
-          "+dither (dB) |\n|---|---|---|---|---|---|---|\n";
+          "+dither (dB) | pngquant (dB) | pngquant --nofs (dB) "
+          "|\n|---|---|---|---|---|---|---|---|---|\n";
     for (const Picture& pic : pictures) {
         const QImage src = QImage(pic.path).convertToFormat(QImage::Format_RGB32);
         const QImage luma = lumaOf(src);
@@ -165,12 +164,17 @@ QString colourSection() {
             const double imDithered = convertPsnr(pic.path, c.im, ref, temp.path());
             const double imPlain =
                 c.im.isEmpty() ? NAN : convertPsnr(pic.path, noDither + c.im, ref, temp.path());
+            const int colours = c.code == 4 ? 16 : c.code == 8 ? 256 : 0;
+            const double pq =
+                colours ? pngquantPsnr(pic.path, colours, true, ref, temp.path()) : NAN;
+            const double pqPlain =
+                colours ? pngquantPsnr(pic.path, colours, false, ref, temp.path()) : NAN;
             ts << "| " << pic.name << " | "
                << (c.code == 1 ? (photo ? QStringLiteral("photo-like") : QStringLiteral("flat"))
                                : QString())
                << " | " << c.code << " | " << dB(psnr(ref, ours)) << " | "
                << QString::number(ms, 'f', 1) << " | " << dB(imDithered) << " | " << dB(imPlain)
-               << " |\n";
+               << " | " << dB(pq) << " | " << dB(pqPlain) << " |\n";
         }
         std::printf("colour: %s done\n", qPrintable(pic.name));
     }
@@ -198,7 +202,9 @@ QString colourSection() {
          "against ImageMagick's `convert in.png <options> out.png` run in the same bench: "
          "`-monochrome` for 1, `-colors 16` for 4, `-colorspace gray -colors 16` for 40, "
          "`-colors 256` for 8, `-colorspace gray` for 80, each with convert's default "
-         "dithering and with `+dither`. PSNR over R, G and B against the screenshot; for the "
+         "dithering and with `+dither`; and pngquant (the same libimagequant 2.17) at 16 and 256 "
+         "colours, with its default dithering and with `--nofs`. PSNR over R, G and B against the "
+         "screenshot; for the "
          "grey codes against its Rec. 709 luma. Ours is the median of 3 conversions in memory "
          "(convert's time includes reading and writing files, so it is not shown). "
          "\"judged\" is how our rule saw the picture: only photo-like pictures are "

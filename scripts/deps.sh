@@ -9,9 +9,9 @@ PKGS=(
     xvfb xauth openbox xclip xdotool x11-utils wmctrl
     dbus-daemon at-spi2-core python3-pyatspi
     clang-14 libclang-rt-14-dev
-    imagemagick
+    imagemagick pngquant
     libimagequant-dev
-    libgif-dev libopenjp2-7-dev libpng-dev
+    libgif-dev libopenjp2-7-dev libpng-dev libdeflate-dev
     cups cups-bsd printer-driver-cups-pdf poppler-utils
 )
 missing=()

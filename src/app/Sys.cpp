@@ -2,6 +2,7 @@
 
 #include "app/CommandLine.h"
 #include "app/QtMessageSink.h"
+#include "app/ResponsivenessProbe.h"
 #include "app/SingleInstance.h"
 #include "app/ToolDialog.h"
 #include "app/Translations.h"
@@ -131,6 +132,7 @@ int Main(QApplication& app, const CommandLine& command) {
         main.raise();
         main.activateWindow();
     });
+    const ResponsivenessProbe probe(main.workspace().session.document());
     if (command.capture)
         main.workspace().folder.captureWait().setWaiting(true); // shows the window minimised
     else

@@ -1,7 +1,6 @@
 #include "app/CommandLine.h"
 #include "app/Sys.h"
 #include "platform/Platform.h"
-#include "platform/Process.h"
 
 #include <QApplication>
 
@@ -39,7 +38,6 @@ int main(int argc, char* argv[]) {
     if (early.action != CommandLine::Action::Start && !early.unknown)
         return answer(early, argv[0]);
 
-    platform::useLargePages(argv);
     platform::chooseSessionPlatform();
     QApplication app(argc, argv);
     const CommandLine command = parseCommandLine(QCoreApplication::arguments());

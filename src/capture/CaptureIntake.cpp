@@ -2,25 +2,41 @@
 
 #include "capture/CopyIntake.h"
 #include "capture/WorkFolder.h"
+#include "imaging/BmpWriter.h"
 #include "imaging/PictureBudget.h"
 
 #include <QBuffer>
 #include <QImageReader>
 #include <QPainter>
 
+#include <cmath>
+#include <thread>
 #include <utility>
 
-// The announcement stored last, captures and copies alike, so that one announcement read
-// twice is stored once. Content is never compared: two captures of an unchanged screen are
-// two files.
-struct CaptureIntake::Seen {
+// What the storing thread keeps from one offer to the next: the announcement stored last,
+// captures and copies alike, so that one announcement read twice is stored once (content is
+// never compared: two captures of an unchanged screen are two files); and the buffers PNG
+// offers are decoded into, so that an 8K capture does not pay for fresh memory each time.
+struct CaptureIntake::Kept {
     platform::Announcement stored;
+    imaging::PngBuffers png;
 };
 
-QImage decodeOffer(platform::ClipboardSnapshot& offer, QString* error) {
+QImage decodeOffer(platform::ClipboardSnapshot& offer, QString* error,
+                   imaging::PngBuffers* buffers) {
     // Taken out, not shared: drawing the pointer then needs no copy of a large picture.
     if (!offer.picture.isNull())
         return std::exchange(offer.picture, QImage());
+    imaging::PngRows rows;
+    if (buffers && offer.pictureFormat == "image/png" &&
+        imaging::decodePngRows(offer.pictureBytes, *buffers, rows, nullptr) ==
+            imaging::PngDecode::Done) {
+        QImage img = imaging::imageOfRows(rows, true);
+        if (img.isNull())
+            throw std::bad_alloc();
+        return img;
+    }
+    // Every other form, and damaged data, which Qt's reader judges as it always did.
     QBuffer buffer;
     buffer.setData(offer.pictureBytes);
     buffer.open(QIODevice::ReadOnly);
@@ -50,7 +66,8 @@ QPoint pointerPlacement(const platform::PointerSnapshot& pointer, QSize picture,
 
 imaging::ImageModel composeCapture(QImage picture, const platform::ClipboardSnapshot& offer,
                                    const CaptureSettings& settings) {
-    // A capture is opaque; keep it in the 32-bit form that is stored without conversion.
+    // A screen has no alpha: stored at 24 bits, held in the 32-bit form the view paints and
+    // the edits work on fastest.
     if (picture.format() != QImage::Format_RGB32)
         picture = picture.convertToFormat(QImage::Format_RGB32);
     if (settings.drawPointer && !offer.pointer.image.isNull()) {
@@ -60,7 +77,7 @@ imaging::ImageModel composeCapture(QImage picture, const platform::ClipboardSnap
             offer.pointer.image);
     }
     imaging::ImageModel model;
-    model.setImage(std::move(picture));
+    model.setImage(std::move(picture), 24);
     model.resolutionX = 96;
     model.resolutionY = 96;
     model.applyResolution();
@@ -70,6 +87,73 @@ imaging::ImageModel composeCapture(QImage picture, const platform::ClipboardSnap
 }
 
 namespace {
+
+constexpr int kCaptureDpi = 96;
+
+// The pointer drawn into decoded rows as it is drawn into a picture: through a small patch.
+void drawPointerIntoRows(const imaging::PngRows& rows, const QImage& pointer, QPoint at) {
+    const QRect area = QRect(at, pointer.size()).intersected(QRect(0, 0, rows.width, rows.height));
+    if (area.isEmpty())
+        return;
+    QImage patch(area.size(), QImage::Format_RGB32);
+    for (int y = 0; y < area.height(); ++y) {
+        const unsigned char* s = rows.row(area.y() + y) + qsizetype(area.x()) * rows.channels;
+        auto* d = reinterpret_cast<QRgb*>(patch.scanLine(y));
+        for (int x = 0; x < area.width(); ++x, s += rows.channels)
+            d[x] = qRgb(s[0], s[1], s[2]);
+    }
+    QPainter(&patch).drawImage(at - area.topLeft(), pointer);
+    for (int y = 0; y < area.height(); ++y) {
+        unsigned char* d = rows.row(area.y() + y) + qsizetype(area.x()) * rows.channels;
+        const auto* s = reinterpret_cast<const QRgb*>(patch.constScanLine(y));
+        for (int x = 0; x < area.width(); ++x, d += rows.channels) {
+            d[0] = uchar(qRed(s[x]));
+            d[1] = uchar(qGreen(s[x]));
+            d[2] = uchar(qBlue(s[x]));
+        }
+    }
+}
+
+// A PNG capture in the form screenshot tools offer goes to the file with no 32-bit copy on
+// the way: decoded into the kept buffers, the pointer drawn into them, the file written from
+// them, while a helper thread makes the window's picture of the same rows. False, with
+// nothing done, for any other offer or when colours are to be reduced.
+bool storeCaptureDirect(platform::ClipboardSnapshot& offer, const CaptureSettings& settings,
+                        imaging::PngBuffers& buffers, WorkFolder& folder, IntakeOutcome& out) {
+    if (settings.reductionCode != 0 || !offer.picture.isNull() ||
+        offer.pictureFormat != "image/png")
+        return false;
+    imaging::PngRows rows;
+    if (imaging::decodePngRows(offer.pictureBytes, buffers, rows, nullptr) !=
+        imaging::PngDecode::Done)
+        return false;
+    const QSize size(rows.width, rows.height);
+    if (settings.drawPointer && !offer.pointer.image.isNull())
+        drawPointerIntoRows(
+            rows, offer.pointer.image,
+            pointerPlacement(offer.pointer, size, settings.screen, offer.activeWindow));
+    QImage shown;
+    {
+        std::jthread helper([&] { shown = imaging::imageOfRows(rows, false); });
+        const int dpm = int(std::lround(kCaptureDpi / 0.0254));
+        const WorkFolder::Stored s =
+            folder.store(settings.prefix, QStringLiteral(".bmp"), [&](QIODevice& dev) {
+                return imaging::writeBmp24(dev, size, dpm, dpm, [&](int y, uchar* bgr) {
+                    imaging::bgrFromRgb(rows.row(y), bgr, rows.width, rows.channels);
+                });
+            });
+        out.kind = s.ok ? IntakeOutcome::Kind::Stored : IntakeOutcome::Kind::NotStored;
+        out.path = s.path;
+        out.error = s.error;
+    }
+    if (shown.isNull())
+        throw std::bad_alloc();
+    out.picture.setImage(std::move(shown), 24);
+    out.picture.resolutionX = kCaptureDpi;
+    out.picture.resolutionY = kCaptureDpi;
+    out.picture.applyResolution();
+    return true;
+}
 
 IntakeOutcome repeat(IntakeOutcome out) {
     out.kind = IntakeOutcome::Kind::Repeat;
@@ -96,11 +180,11 @@ void storeModel(WorkFolder& folder, const QString& prefix, IntakeOutcome& out) {
 } // namespace
 
 IntakeOutcome CaptureIntake::takePicture(platform::ClipboardSnapshot& offer,
-                                         IntakeOutcome::Source source, Seen& seen,
+                                         IntakeOutcome::Source source, Kept& kept,
                                          WorkFolder& folder, const QString& prefix,
                                          const std::function<imaging::ImageModel(QImage)>& make) {
     QString why;
-    QImage picture = decodeOffer(offer, &why);
+    QImage picture = decodeOffer(offer, &why, &kept.png);
     if (picture.isNull())
         return unreadable(source, why);
     IntakeOutcome out;
@@ -108,28 +192,33 @@ IntakeOutcome CaptureIntake::takePicture(platform::ClipboardSnapshot& offer,
     out.picture = make(std::move(picture));
     storeModel(folder, prefix, out);
     if (out.kind == IntakeOutcome::Kind::Stored)
-        seen.stored = offer.announcement;
+        kept.stored = offer.announcement;
     return out;
 }
 
 CaptureIntake::CaptureIntake(WorkFolder& folder, Done done)
-    : m_folder(folder), m_done(std::move(done)), m_seen(std::make_shared<Seen>()) {}
+    : m_folder(folder), m_done(std::move(done)), m_kept(std::make_shared<Kept>()) {}
 
 CaptureIntake::~CaptureIntake() = default;
 
 void CaptureIntake::takeCapture(const platform::ClipboardSnapshot& offer,
                                 const CaptureSettings& settings) {
     m_queue.post<IntakeOutcome>(
-        [offer = offer, settings, seen = m_seen, &folder = m_folder]() mutable {
+        [offer = offer, settings, kept = m_kept, &folder = m_folder]() mutable {
             IntakeOutcome out;
             out.source = IntakeOutcome::Source::Capture;
             if (offer.lost)
                 return unreadable(out.source, offer.lostReason);
-            if (seen->stored.sameAs(offer.announcement))
+            if (kept->stored.sameAs(offer.announcement))
                 return repeat(out);
             if (!offer.hasPicture())
                 return out; // Nothing
-            return takePicture(offer, out.source, *seen, folder, settings.prefix,
+            if (storeCaptureDirect(offer, settings, kept->png, folder, out)) {
+                if (out.kind == IntakeOutcome::Kind::Stored)
+                    kept->stored = offer.announcement;
+                return out;
+            }
+            return takePicture(offer, out.source, *kept, folder, settings.prefix,
                                [&](QImage picture) {
                                    return composeCapture(std::move(picture), offer, settings);
                                });
@@ -139,15 +228,15 @@ void CaptureIntake::takeCapture(const platform::ClipboardSnapshot& offer,
 
 void CaptureIntake::takeCopy(const platform::ClipboardSnapshot& offer, const QString& prefix) {
     m_queue.post<IntakeOutcome>(
-        [offer = offer, prefix, seen = m_seen, &folder = m_folder]() mutable {
+        [offer = offer, prefix, kept = m_kept, &folder = m_folder]() mutable {
             IntakeOutcome out;
             out.source = IntakeOutcome::Source::Copy;
             if (offer.lost)
                 return unreadable(out.source, offer.lostReason);
-            if (seen->stored.sameAs(offer.announcement))
+            if (kept->stored.sameAs(offer.announcement))
                 return repeat(out);
             if (offer.hasPicture())
-                return takePicture(offer, out.source, *seen, folder, prefix, [](QImage picture) {
+                return takePicture(offer, out.source, *kept, folder, prefix, [](QImage picture) {
                     // Stored as copied: no pointer, no resolution of ours.
                     imaging::ImageModel model;
                     model.setImage(std::move(picture));
@@ -166,7 +255,7 @@ void CaptureIntake::takeCopy(const platform::ClipboardSnapshot& offer, const QSt
             out.path = s.path;
             out.error = s.error;
             if (s.ok)
-                seen->stored = offer.announcement;
+                kept->stored = offer.announcement;
             return out;
         },
         m_done);

@@ -6,6 +6,7 @@
 // and the outcome is handed back to the window.
 #include "capture/StoreQueue.h"
 #include "imaging/ImageModel.h"
+#include "imaging/PngRows.h"
 #include "platform/Platform.h"
 
 #include <QImage>
@@ -63,21 +64,23 @@ public:
     StoreQueue& queue() { return m_queue; }
 
 private:
-    struct Seen; // what was taken in last; touched on the storing thread only
+    struct Kept; // kept from one offer to the next; touched on the storing thread only
     // Decodes the offer's picture, makes the model to store (make) and stores it.
     static IntakeOutcome takePicture(platform::ClipboardSnapshot& offer,
-                                     IntakeOutcome::Source source, Seen& seen, WorkFolder& folder,
+                                     IntakeOutcome::Source source, Kept& kept, WorkFolder& folder,
                                      const QString& prefix,
                                      const std::function<imaging::ImageModel(QImage)>& make);
     WorkFolder& m_folder;
     Done m_done;
-    std::shared_ptr<Seen> m_seen;
+    std::shared_ptr<Kept> m_kept;
     StoreQueue m_queue; // last: finishes its work before the rest goes
 };
 
 // The offer's picture, decoded (a decoded one is taken out of the offer); null with the
-// reason in error when it cannot be.
-QImage decodeOffer(platform::ClipboardSnapshot& offer, QString* error);
+// reason in error when it cannot be. A PNG of the form screenshot tools offer is decoded into
+// buffers when they are given.
+QImage decodeOffer(platform::ClipboardSnapshot& offer, QString* error,
+                   imaging::PngBuffers* buffers = nullptr);
 
 // Where the pointer image's top-left corner goes in the picture: at its screen position in
 // a full-screen capture (at least as large as the screen), relative to the active window
@@ -85,7 +88,7 @@ QImage decodeOffer(platform::ClipboardSnapshot& offer, QString* error);
 QPoint pointerPlacement(const platform::PointerSnapshot& pointer, QSize picture, QSize screen,
                         const QRect& activeWindow);
 
-// The offered picture as it is stored: 32-bit, the pointer drawn in, 96 dpi, reduced to the
-// depth code when one is given.
+// The offered picture as it is stored: depth code 24 (held at 32 bits), the pointer drawn in,
+// 96 dpi, reduced to the depth code when one is given.
 imaging::ImageModel composeCapture(QImage picture, const platform::ClipboardSnapshot& offer,
                                    const CaptureSettings& settings);

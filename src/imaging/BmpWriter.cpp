@@ -6,6 +6,8 @@
 #include <QFileDevice>
 #include <QtEndian>
 
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 #ifdef Q_OS_UNIX
@@ -34,6 +36,42 @@ struct Layout {
     bool bitfields = false;
     QList<QRgb> palette;
 };
+
+// The file header, the information header, the masks and the palette.
+bool writeHeader(QIODevice& dev, int w, int h, const Layout& lay, qint64 rowBytes, int dpmX,
+                 int dpmY) {
+    const quint32 paletteBytes = quint32(lay.palette.size()) * 4;
+    const quint32 maskBytes = lay.bitfields ? 12 : 0;
+    const quint32 offset = 14 + 40 + maskBytes + paletteBytes;
+    const qint64 fileSize = offset + rowBytes * h;
+    QByteArray head;
+    head.reserve(int(offset));
+    head.append("BM", 2);
+    put32(head, fileSize > 0xFFFFFFFFll ? 0u : quint32(fileSize));
+    put32(head, 0);
+    put32(head, offset);
+    put32(head, 40);
+    put32(head, quint32(w));
+    put32(head, quint32(h));
+    put16(head, 1);
+    put16(head, quint16(lay.bits));
+    put32(head, lay.bitfields ? 3u : 0u);
+    put32(head, quint32(rowBytes * h));
+    put32(head, quint32(qMax(0, dpmX)));
+    put32(head, quint32(qMax(0, dpmY)));
+    put32(head, paletteBytes / 4);
+    put32(head, 0);
+    if (lay.bitfields) {
+        put32(head, 0xF800);
+        put32(head, 0x07E0);
+        put32(head, 0x001F);
+    }
+    for (QRgb c : lay.palette) {
+        const char bgra[4] = {char(qBlue(c)), char(qGreen(c)), char(qRed(c)), 0};
+        head.append(bgra, 4);
+    }
+    return dev.write(head) == head.size();
+}
 
 // Puts the image into the exact in-memory form its rows are copied from.
 QImage prepare(const QImage& src, int code, Layout& lay) {
@@ -127,9 +165,77 @@ bool writeRowsGathered(QIODevice& dev, const QImage& img, qint64 rowBytes) {
 
 } // namespace
 
+void bgrFromRgb32(const uchar* rgb32, uchar* bgr, int width) {
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+    // The bytes of each pixel are already blue, green, red and one more: four are copied and
+    // the fourth is overwritten by the next pixel (or lands in the byte the caller allows
+    // past the row).
+    for (int x = 0; x < width; ++x)
+        std::memcpy(bgr + 3 * x, rgb32 + 4 * x, 4);
+#else
+    const auto* s = reinterpret_cast<const QRgb*>(rgb32);
+    for (int x = 0; x < width; ++x, bgr += 3) {
+        bgr[0] = uchar(qBlue(s[x]));
+        bgr[1] = uchar(qGreen(s[x]));
+        bgr[2] = uchar(qRed(s[x]));
+    }
+#endif
+}
+
+void bgrFromRgb(const uchar* rgb, uchar* bgr, int width, int channels) {
+    for (int x = 0; x < width; ++x, rgb += channels, bgr += 3) {
+        bgr[0] = rgb[2];
+        bgr[1] = rgb[1];
+        bgr[2] = rgb[0];
+    }
+}
+
+bool writeBmp24(QIODevice& dev, QSize size, int dotsPerMeterX, int dotsPerMeterY,
+                const std::function<void(int y, uchar* bgr)>& fill) {
+    const int w = size.width(), h = size.height();
+    if (w <= 0 || h <= 0)
+        return false;
+    Layout lay;
+    lay.bits = 24;
+    const qint64 rowBytes = ((qint64(w) * 24 + 31) / 32) * 4;
+    if (!writeHeader(dev, w, h, lay, rowBytes, dotsPerMeterX, dotsPerMeterY))
+        return false;
+    // About a megabyte at a time: few writes, and the block stays in the cache while it is
+    // filled. Kept for the next picture written on this thread.
+    const qint64 perBlock = std::max<qint64>(1, (qint64(1) << 20) / rowBytes);
+    static thread_local std::vector<uchar> block;
+    block.resize(size_t(perBlock * rowBytes + 4)); // a converter may store a byte past a row
+    qint64 filled = 0;
+    for (int y = h - 1; y >= 0; --y) {
+        uchar* row = block.data() + filled * rowBytes;
+        fill(y, row);
+        std::memset(row + 3 * qint64(w), 0, size_t(rowBytes - 3 * qint64(w)));
+        if (++filled == perBlock || y == 0) {
+            const qint64 n = filled * rowBytes;
+            if (dev.write(reinterpret_cast<const char*>(block.data()), n) != n)
+                return false;
+            filled = 0;
+        }
+    }
+    return true;
+}
+
 bool writeBmp(QIODevice& dev, const QImage& image, int depthCode) {
     if (image.isNull() || !isDepthCode(depthCode))
         return false;
+    // True colour to 24 bits row by row: no converted copy of a large picture.
+    if (depthCode == 24) {
+        const QImage::Format f = image.format();
+        const int w = image.width();
+        if (f == QImage::Format_RGB32 || f == QImage::Format_ARGB32)
+            return writeBmp24(
+                dev, image.size(), image.dotsPerMeterX(), image.dotsPerMeterY(),
+                [&](int y, uchar* bgr) { bgrFromRgb32(image.constScanLine(y), bgr, w); });
+        if (f == QImage::Format_RGB888)
+            return writeBmp24(
+                dev, image.size(), image.dotsPerMeterX(), image.dotsPerMeterY(),
+                [&](int y, uchar* bgr) { bgrFromRgb(image.constScanLine(y), bgr, w, 3); });
+    }
     Layout lay;
     const QImage img = prepare(image, depthCode, lay);
     if (img.isNull())
@@ -137,38 +243,7 @@ bool writeBmp(QIODevice& dev, const QImage& image, int depthCode) {
     const int w = img.width();
     const int h = img.height();
     const qint64 rowBytes = ((qint64(w) * lay.bits + 31) / 32) * 4;
-    const quint32 paletteBytes = quint32(lay.palette.size()) * 4;
-    const quint32 maskBytes = lay.bitfields ? 12 : 0;
-    const quint32 offset = 14 + 40 + maskBytes + paletteBytes;
-    const qint64 fileSize = offset + rowBytes * h;
-
-    QByteArray head;
-    head.reserve(int(offset));
-    head.append("BM", 2);
-    put32(head, fileSize > 0xFFFFFFFFll ? 0u : quint32(fileSize));
-    put32(head, 0);
-    put32(head, offset);
-    put32(head, 40);
-    put32(head, quint32(w));
-    put32(head, quint32(h));
-    put16(head, 1);
-    put16(head, quint16(lay.bits));
-    put32(head, lay.bitfields ? 3u : 0u);
-    put32(head, quint32(rowBytes * h));
-    put32(head, quint32(qMax(0, img.dotsPerMeterX())));
-    put32(head, quint32(qMax(0, img.dotsPerMeterY())));
-    put32(head, paletteBytes / 4);
-    put32(head, 0);
-    if (lay.bitfields) {
-        put32(head, 0xF800);
-        put32(head, 0x07E0);
-        put32(head, 0x001F);
-    }
-    for (QRgb c : lay.palette) {
-        const char bgra[4] = {char(qBlue(c)), char(qGreen(c)), char(qRed(c)), 0};
-        head.append(bgra, 4);
-    }
-    if (dev.write(head) != head.size())
+    if (!writeHeader(dev, w, h, lay, rowBytes, img.dotsPerMeterX(), img.dotsPerMeterY()))
         return false;
 
     const qint64 srcRowBytes = (qint64(w) * img.depth() + 7) / 8;

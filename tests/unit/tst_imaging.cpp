@@ -82,6 +82,26 @@ private slots:
             QCOMPARE(got, src); // lossless depths keep every pixel of the source
     }
 
+    // Captures keep code 24 in the 32-bit form: the file is the one the 24-bit form gives,
+    // whatever padding the width needs.
+    void twentyFourBitsFromThe32BitForm() {
+        for (int w = 1; w <= 5; ++w) {
+            imaging::ImageModel held, converted;
+            held.setImage(pattern(w, 3), 24);
+            converted.setImage(pattern(w, 3));
+            QVERIFY(converted.convertDepth(24));
+            QBuffer a, b;
+            a.open(QIODevice::WriteOnly);
+            b.open(QIODevice::WriteOnly);
+            QVERIFY(held.saveBmp(a) && converted.saveBmp(b));
+            QCOMPARE(a.data(), b.data());
+            QCOMPARE(bitsInHeader(a.data()), quint16(24));
+            imaging::ImageModel back;
+            QVERIFY(back.loadFromData(a.data(), "bmp"));
+            QCOMPARE(back.image().convertToFormat(QImage::Format_RGB32), pattern(w, 3));
+        }
+    }
+
     void resolutionIsWritten() {
         imaging::ImageModel m;
         m.setImage(pattern(4, 4));

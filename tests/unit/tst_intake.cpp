@@ -8,12 +8,14 @@
 #include "platform/null/NullDesktop.h"
 #include "windowfixture.h"
 
+#include <QBuffer>
 #include <QClipboard>
 #include <QDir>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <QtTest>
 
 namespace {
@@ -36,6 +38,11 @@ QList<QPoint> redPixels(const QImage& img) {
             if (img.pixel(x, y) == qRgb(255, 0, 0))
                 out << QPoint(x, y);
     return out;
+}
+int bitsInFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? qFromLittleEndian<quint16>(f.readAll().constData() + 28)
+                                       : -1;
 }
 QImage loadStored(const QString& path) {
     QImage img(path);
@@ -162,8 +169,47 @@ private slots:
         win.ws().folder.setCaptureOptions({true, true, 0});
         QGuiApplication::clipboard()->setImage(solid(200, 100, qRgb(0, 0, 254)));
         win.offer(0);
-        QCOMPARE(QImage(win.temp("002.bmp")).depth(), 32);
+        // A screen has no alpha: 24 bits.
+        QCOMPARE(bitsInFile(win.temp("002.bmp")), 24);
+        QCOMPARE(win.session().picture().depthCode(), 24);
         QVERIFY(!win.w->menus().depthItems[3]->isChecked());
+        QVERIFY(win.w->menus().depthItems[5]->isChecked()); // "24bit"
+    }
+
+    // A PNG in the form screenshot tools offer goes to the file straight from its rows; the
+    // file is the one the same picture makes decoded, pointer and padding alike, and the
+    // window shows the same picture.
+    void pngOfferIsStoredAsTheDecodedPicture() {
+        Window win;
+        win.ws().folder.watcher().setWatching(true);
+        QImage picture(37, 23, QImage::Format_RGB32); // rows of 111 bytes: padded
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                picture.setPixel(x, y, qRgb(x * 7, y * 11, (x * y) & 255));
+        for (bool asPng : {true, false}) {
+            platform::ClipboardSnapshot shot;
+            shot.announcement = {asPng ? 20u : 21u, 700, asPng ? 1u : 2u};
+            shot.pointer = {pointerImage(), QPoint(8, 9)};
+            if (asPng) {
+                QBuffer buf(&shot.pictureBytes);
+                buf.open(QIODevice::WriteOnly);
+                QVERIFY(picture.save(&buf, "PNG"));
+                shot.pictureFormat = "image/png";
+            } else {
+                shot.picture = picture;
+            }
+            win.desktop.lastWatch->inject(shot);
+            win.finishIntakes();
+        }
+        QCOMPARE(win.files(), (QStringList{"001.bmp", "002.bmp"}));
+        QFile direct(win.temp("001.bmp")), decoded(win.temp("002.bmp"));
+        QVERIFY(direct.open(QIODevice::ReadOnly) && decoded.open(QIODevice::ReadOnly));
+        const QByteArray bytes = direct.readAll();
+        QCOMPARE(bytes, decoded.readAll());
+        QCOMPARE(bitsInFile(win.temp("001.bmp")), 24);
+        QCOMPARE(redPixels(loadStored(win.temp("001.bmp"))), QList<QPoint>{QPoint(2, 1)});
+        QCOMPARE(win.session().picture().depthCode(), 24);
+        QCOMPARE(win.picture().image(), loadStored(win.temp("002.bmp")));
     }
 
     void captureWithoutPictureStoresNothing() {
