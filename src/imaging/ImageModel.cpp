@@ -30,14 +30,12 @@ void ImageModel::setImage(QImage image) {
     m_image = std::move(image);
     m_depthCode = depthCodeOf(m_image);
     m_handle = g_nextHandle++;
-    refreshInfo();
 }
 
 void ImageModel::setImage(QImage image, int depthCode) {
     m_image = std::move(image);
     m_depthCode = m_image.isNull() ? 0 : depthCode;
     m_handle = g_nextHandle++;
-    refreshInfo();
 }
 
 void ImageModel::adopt(const ImageModel& other) {
@@ -47,14 +45,12 @@ void ImageModel::adopt(const ImageModel& other) {
     resolutionX = other.resolutionX;
     resolutionY = other.resolutionY;
     range = {};
-    refreshInfo();
 }
 
 void ImageModel::clear() {
     m_image = QImage();
     m_depthCode = 0;
     range = {};
-    refreshInfo();
 }
 
 bool ImageModel::load(const QString& path, QString* error) {
@@ -78,41 +74,8 @@ bool ImageModel::take(const LoadedPicture& loaded) {
     return true;
 }
 
-bool ImageModel::save(const QString& path, int formatCode) const {
-    if (m_image.isNull())
-        return false;
-    const PictureFormat* format = pictureFormatOfCode(formatCode);
-    // A format code names the format; the extension of the path plays no part here.
-    const PictureWriter writer =
-        !format ? PictureWriter::None
-        : formatCode == FormatBmp
-            ? PictureWriter::Bmp
-            : resolveSaveTarget(QStringLiteral("x.") + QLatin1String(format->ext)).writer;
-    if (writer == PictureWriter::None)
-        return false;
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    const int depth = saveDepthCode(*format, m_depthCode);
-    const bool ok =
-        writer == PictureWriter::Bmp
-            ? saveBmp(f)
-            : writePicture(f, writer, convertToDepthCode(m_image, depth), depth, nullptr);
-    f.close();
-    return ok && f.error() == QFileDevice::NoError;
-}
-
 bool ImageModel::saveBmp(QIODevice& dev) const {
     return writeBmp(dev, m_image, m_depthCode);
-}
-
-void ImageModel::refreshInfo() {
-    m_info.width = m_image.width();
-    m_info.height = m_image.height();
-    m_info.depthCode = m_depthCode;
-    m_info.bitsPerPixel = m_image.isNull() ? 0 : bitsOfDepthCode(m_depthCode);
-    // From the form alone: scanning every pixel of a large capture costs too much here.
-    m_info.grey = isGreyDepthCode(m_depthCode) || m_image.format() == QImage::Format_Grayscale8;
 }
 
 void ImageModel::applyResolution() {
@@ -133,7 +96,6 @@ bool ImageModel::convertDepth(int depthCode) {
     m_image = std::move(out);
     m_depthCode = depthCode;
     m_handle = g_nextHandle++;
-    refreshInfo();
     return true;
 }
 

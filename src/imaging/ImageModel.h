@@ -9,15 +9,6 @@ namespace imaging {
 
 struct LoadedPicture;
 
-// Picture facts as the engine reports them after RefreshInfo.
-struct ImageInfo {
-    int width = 0;
-    int height = 0;
-    int bitsPerPixel = 0;
-    bool grey = false;
-    int depthCode = 0;
-};
-
 // Range in picture pixels, x1 y1 x2 y2; all 0 means no range.
 struct Range {
     int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
@@ -27,8 +18,6 @@ struct Range {
 
 class ImageModel {
 public:
-    enum FormatCode { Bitmap = 0 };
-
     // Image handle: 0 while there is no picture; changes whenever the picture is replaced.
     quint64 handle() const { return m_image.isNull() ? 0 : m_handle; }
     const QImage& image() const { return m_image; }
@@ -47,17 +36,8 @@ public:
     // Reads a picture from file bytes as load does; format names the reader ("bmp"), or
     // none to tell it from the bytes.
     bool loadFromData(const QByteArray& bytes, const char* format = nullptr);
-    // Writes the current picture in a format of PictureFiles.h (0 a bitmap at the picture's
-    // depth code), converting a copy where the format keeps fewer depths. The file is
-    // written in place: callers that need atomic replacement write to a
-    // temporary path and rename.
-    bool save(const QString& path, int formatCode) const;
+    // Writes the picture as a bitmap at its depth code.
     bool saveBmp(QIODevice& dev) const;
-
-    ImageModel duplicate() const { return *this; }
-
-    void refreshInfo();
-    const ImageInfo& info() const { return m_info; }
 
     int resolutionX = 0;
     int resolutionY = 0;
@@ -76,7 +56,6 @@ private:
     QImage m_image;
     int m_depthCode = 0;
     quint64 m_handle = 0;
-    ImageInfo m_info;
 };
 
 // Lets Qt's readers take pictures up to the picture budget (PictureBudget.h), beyond Qt's

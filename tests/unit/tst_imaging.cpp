@@ -12,6 +12,10 @@
 #include <QtTest>
 
 namespace {
+bool writeBmp(const imaging::ImageModel& m, const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && m.saveBmp(f);
+}
 QImage pattern(int w, int h) {
     QImage img(w, h, QImage::Format_RGB32);
     for (int y = 0; y < h; ++y)
@@ -50,11 +54,10 @@ private slots:
         m.setImage(src);
         QVERIFY(m.convertDepth(code));
         QCOMPARE(m.depthCode(), code);
-        QCOMPARE(m.info().bitsPerPixel, bits);
 
         QTemporaryDir tmp;
         const QString path = tmp.filePath("x.bmp");
-        QVERIFY(m.save(path, imaging::ImageModel::Bitmap));
+        QVERIFY(writeBmp(m, path));
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray bytes = f.readAll();
@@ -76,8 +79,6 @@ private slots:
                              qAbs(qBlue(a) - qBlue(b)) <= tolerance,
                          qPrintable(QStringLiteral("pixel %1,%2").arg(x).arg(y)));
             }
-        if (code == 40 || code == 80)
-            QVERIFY(back.info().grey);
         if (code == 32 || code == 24)
             QCOMPARE(got, src); // lossless depths keep every pixel of the source
     }
@@ -113,7 +114,7 @@ private slots:
         QVERIFY(m.saveBmp(buf));
         QCOMPARE(qFromLittleEndian<quint32>(buf.data().constData() + 38), 3780u); // 96 dpi
         QTemporaryDir tmp;
-        QVERIFY(m.save(tmp.filePath("r.bmp"), 0));
+        QVERIFY(writeBmp(m, tmp.filePath("r.bmp")));
         imaging::ImageModel back;
         QVERIFY(back.load(tmp.filePath("r.bmp")));
         QCOMPARE(back.resolutionX, 96);
@@ -123,13 +124,10 @@ private slots:
         imaging::ImageModel m;
         QCOMPARE(m.handle(), 0u);
         QTemporaryDir tmp;
-        QVERIFY(!m.save(tmp.filePath("none.bmp"), 0)); // no picture
         QVERIFY(!m.load(tmp.filePath("missing.bmp")));
         m.setImage(pattern(2, 2));
         QVERIFY(m.handle() != 0);
         QVERIFY(!m.convertDepth(12));
-        QVERIFY(!m.save(tmp.filePath("x.bmp"), 99)); // unknown format code
-        QVERIFY(!m.save(tmp.filePath("no/such/folder/x.bmp"), 0));
         QFile broken(tmp.filePath("broken.bmp"));
         QVERIFY(broken.open(QIODevice::WriteOnly));
         broken.write("BM not really");
@@ -137,15 +135,6 @@ private slots:
         const quint64 before = m.handle();
         QVERIFY(!m.load(tmp.filePath("broken.bmp")));
         QCOMPARE(m.handle(), before); // a failed load keeps the picture
-    }
-
-    void duplicateIsIndependent() {
-        imaging::ImageModel m;
-        m.setImage(pattern(3, 3));
-        imaging::ImageModel d = m.duplicate();
-        QVERIFY(d.convertDepth(80));
-        QCOMPARE(m.depthCode(), 32);
-        QCOMPARE(m.image().pixel(1, 1), pattern(3, 3).pixel(1, 1));
     }
 
     void eightKScreenshotLoads() {
@@ -156,11 +145,10 @@ private slots:
         QTemporaryDir tmp;
         imaging::ImageModel m;
         m.setImage(std::move(big));
-        QVERIFY(m.save(tmp.filePath("8k.bmp"), 0));
+        QVERIFY(writeBmp(m, tmp.filePath("8k.bmp")));
         imaging::ImageModel back;
         QVERIFY(back.load(tmp.filePath("8k.bmp")));
-        QCOMPARE(back.info().width, 7680);
-        QCOMPARE(back.info().height, 4320);
+        QCOMPARE(back.image().size(), QSize(7680, 4320));
         QCOMPARE(back.image().pixel(7679, 4319), qRgb(1, 2, 3));
     }
 
