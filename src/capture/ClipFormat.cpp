@@ -26,6 +26,5 @@ int ClipFormat() {
 }
 
 bool CanPasteImage() {
-    const int f = ClipFormat();
-    return f == clipformat::kBitmap || f == clipformat::kDib || f == clipformat::kMetafile;
+    return ClipFormat() == clipformat::kBitmap;
 }

@@ -94,10 +94,10 @@ void yIni::releaseInstance() {
     processInstance().reset();
 }
 
-bool yIni::loadDocument(const QString& sFL) {
+bool yIni::loadDocument(const QString& path) {
     m_doc.clear();
     m_reported.clear();
-    m_filePath = sFL;
+    m_filePath = path;
     const qsizetype dv = m_filePath.indexOf(u"_DV.xml", 0, Qt::CaseInsensitive);
     if (dv >= 0)
         m_filePath.replace(dv, 7, QStringLiteral(".xml"));
@@ -126,37 +126,37 @@ void yIni::loadGroup(const QString& sGp) {
     m_groupText = elementText(kInDocument, sGp);
 }
 
-QVariant yIni::readValue(const QString& sKy, const QVariant& vDef) {
-    const QString t = yinicodec::unescapeValue(elementText(kInGroup, sKy));
-    const int type = vDef.metaType().id();
+QVariant yIni::readValue(const QString& key, const QVariant& fallback) {
+    const QString t = yinicodec::unescapeValue(elementText(kInGroup, key));
+    const int type = fallback.metaType().id();
     if (type == QMetaType::QString)
-        return t.isEmpty() ? vDef : QVariant(t);
+        return t.isEmpty() ? fallback : QVariant(t);
     if (type == QMetaType::Bool) {
         if (t.isEmpty())
-            return vDef;
+            return fallback;
         const std::optional<bool> b = toBoolean(t);
-        return b ? QVariant(*b) : vDef;
+        return b ? QVariant(*b) : fallback;
     }
     if (isDateKind(type)) {
         const QVariant d = toDate(t, type);
-        return d.isValid() ? d : vDef;
+        return d.isValid() ? d : fallback;
     }
-    return t.isEmpty() ? vDef : QVariant(numrules::leadingNumber(t));
+    return t.isEmpty() ? fallback : QVariant(numrules::leadingNumber(t));
 }
 
-void yIni::writeValue(const QString& sKy, const QVariant& vVL) {
-    const QString value = yinicodec::escapeValue(valueText(vVL));
-    const QString open = openTag(sKy);
+void yIni::writeValue(const QString& key, const QVariant& value) {
+    const QString text = yinicodec::escapeValue(valueText(value));
+    const QString open = openTag(key);
     const qsizetype s = m_groupText.indexOf(open);
     if (s >= 0) {
         const qsizetype c = s + open.size();
-        const qsizetype e = m_groupText.indexOf(closeTag(sKy), c);
+        const qsizetype e = m_groupText.indexOf(closeTag(key), c);
         if (e >= 0) {
-            m_groupText.replace(c, e - c, value);
+            m_groupText.replace(c, e - c, text);
             return;
         }
     }
-    m_groupText += makeElement(kKeyElm, sKy, value);
+    m_groupText += makeElement(kKeyElm, key, text);
 }
 
 void yIni::storeGroup() {

@@ -31,17 +31,17 @@ public:
 
     void setMessages(MessageSink* messages) { m_messages = messages; }
 
-    // Loads the document of sFL ("_DV.xml" in any case becomes ".xml"); creates the file
+    // Loads the document of path ("_DV.xml" in any case becomes ".xml"); creates the file
     // empty when missing. False when the file cannot be read or created.
-    bool loadDocument(const QString& sFL);
+    bool loadDocument(const QString& path);
     // Selects a group: the current group text becomes that group's body.
     void loadGroup(const QString& sGp);
     // A value of the current group, typed by the default: a QString default gives text,
     // bool a boolean, QDate/QDateTime/QTime a date, anything else a double read from
     // the leading number (the default itself, unchanged, when the element is empty).
-    QVariant readValue(const QString& sKy, const QVariant& vDef);
+    QVariant readValue(const QString& key, const QVariant& fallback);
     // Replaces the value of a key in the current group text, or appends the key.
-    void writeValue(const QString& sKy, const QVariant& vVL);
+    void writeValue(const QString& key, const QVariant& value);
     // Puts the current group text back into the document (adding the group if needed).
     void storeGroup();
     // Writes the document to the path of the last loadDocument, replacing the file whole.
