@@ -3,6 +3,7 @@
 #include "core/DepthCaptions.h"
 #include "core/Messages.h"
 #include "imaging/Edits.h"
+#include "imaging/PictureFiles.h"
 #include "sizes/RangeList.h"
 #include "sizes/SizeDialog.h"
 #include "workspace/PictureFileCommands.h"
@@ -169,15 +170,28 @@ void PictureEditCommands::pastePicture() {
     if (!offered || !offered->hasImage())
         return; // no picture on the clipboard: the view stays as it is
     m_files.whenEditsSettled([this] {
-        const PictureSession::Busy busy(m_session);
-        const QImage image = QGuiApplication::clipboard()->image();
-        if (image.isNull())
+        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+        if (!data)
             return;
-        ImageModel pasted;
-        pasted.setImage(image);
-        pasted.resolutionX = pasted.resolutionY = 96;
-        pasted.applyResolution();
-        m_session.showPicture(pasted, QString());
+        // The bytes are fetched here; decoding an 8K picture is the worker's.
+        const QByteArray png = data->data(QStringLiteral("image/png"));
+        const QImage decoded = png.isEmpty() ? QGuiApplication::clipboard()->image() : QImage();
+        m_session.beginBusy();
+        m_session.document().runInBackground([this, png, decoded]() -> std::function<void()> {
+            QImage image = decoded;
+            if (image.isNull())
+                image = imaging::loadPictureData(png, QStringLiteral("clipboard.png")).picture;
+            return [this, image] {
+                m_session.endBusy();
+                if (image.isNull())
+                    return;
+                ImageModel pasted;
+                pasted.setImage(image);
+                pasted.resolutionX = pasted.resolutionY = 96;
+                pasted.applyResolution();
+                m_session.showPicture(pasted, QString());
+            };
+        });
     });
 }
 

@@ -50,6 +50,7 @@ private slots:
         f.session().setCurrentFile(f.temp("001.bmp"));
         QGuiApplication::clipboard()->setImage(numbered(30, 20));
         f.ws().edits.pastePicture();
+        f.idle();
         QCOMPARE(f.picture().image().size(), QSize(30, 20));
         QCOMPARE(f.session().picture().resolutionX, 96);
         QCOMPARE(f.session().viewState(), ViewState::Stored);
@@ -58,6 +59,7 @@ private slots:
 
         QGuiApplication::clipboard()->setText(QStringLiteral("no picture"));
         f.ws().edits.pastePicture();
+        f.idle();
         QCOMPARE(f.picture().image().size(), QSize(30, 20));
     }
 

@@ -76,6 +76,7 @@ private slots:
         win.ws().edits.erase();
         QGuiApplication::clipboard()->setImage(solid(5, 5, qRgb(1, 2, 3)));
         win.ws().edits.pastePicture();
+        win.idle();
         win.w->SaveWindowSettings();
         QCOMPARE(win.messages.asked.size(), 4);
         QCOMPARE(win.shown(), QSize(10, 10));
