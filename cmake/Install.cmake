@@ -21,6 +21,8 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Tolvik developers")
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# The debugging information stays in the build tree: it would triple the package.
+set(CPACK_STRIP_FILES ON)
 # The libraries linked (Qt 6, xcb, libimagequant, giflib, openjpeg, libpng, libdeflate) come
 # from dpkg-shlibdeps; what Qt loads at run time (the xcb platform plugin and the cursor
 # library it needs, the TIFF reader) is named here.
