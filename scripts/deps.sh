@@ -13,6 +13,7 @@ PKGS=(
     libimagequant-dev
     libgif-dev libopenjp2-7-dev libpng-dev libdeflate-dev
     cups cups-bsd printer-driver-cups-pdf poppler-utils
+    dpkg-dev desktop-file-utils
 )
 missing=()
 for p in "${PKGS[@]}"; do

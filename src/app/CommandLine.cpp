@@ -50,6 +50,13 @@ CommandLine parseCommandLine(const QStringList& arguments) {
             c.action = CommandLine::Action::Version;
             return c;
         }
+        if (arg == u"--autostart") {
+            if (!takeValue() || (value != u"on" && value != u"off"))
+                return error(QStringLiteral("--autostart には on か off が要ります"));
+            c.action = CommandLine::Action::Autostart;
+            c.autostartOn = value == u"on";
+            return c;
+        }
         if (arg == u"--capture") {
             if (!takeValue())
                 return error(
@@ -103,12 +110,14 @@ CommandLine parseRequest(const QByteArray& request) {
 QString usageText(const QString& programName) {
     return QStringLiteral(
                "使い方: %1 [--capture screen|window|region [--delay 秒]]\n"
+               "        %1 --autostart on|off\n"
                "\n"
                "  (なし)            Tolvik を起動します。動いていれば、そのｳｲﾝﾄﾞｳを前に出します\n"
                "  --capture screen  ﾏｳｽﾎﾟｲﾝﾀのある画面をｷｬﾌﾟﾁｬｰします (Print Screen)\n"
                "  --capture window  ｱｸﾃｨﾌﾞなｳｲﾝﾄﾞｳをｷｬﾌﾟﾁｬｰします (Alt+Print Screen)\n"
                "  --capture region  ﾄﾞﾗｯｸﾞした範囲をｷｬﾌﾟﾁｬｰします (Shift+Print Screen)\n"
                "  --delay 秒        その秒数だけ待ってからｷｬﾌﾟﾁｬｰします (小数も可)\n"
+               "  --autostart on    ﾛｸﾞｲﾝ時に起動します (off でやめます)\n"
                "  --help            この説明\n"
                "  --version         版\n"
                "\n"

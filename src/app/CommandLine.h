@@ -1,6 +1,7 @@
 #pragma once
-// The command line: `tolvik [--capture screen|window|region [--delay SECONDS]]`, --help and
-// --version. A later start hands its request to the running instance as the same words.
+// The command line: `tolvik [--capture screen|window|region [--delay SECONDS]]`, --help,
+// --version and --autostart on|off. A later start hands its request to the running instance as the
+// same words.
 #include "platform/ScreenGrab.h"
 
 #include <QByteArray>
@@ -10,8 +11,9 @@
 #include <optional>
 
 struct CommandLine {
-    enum class Action { Start, Help, Version, Error };
+    enum class Action { Start, Help, Version, Autostart, Error };
     Action action = Action::Start;
+    bool autostartOn = false; // for Autostart: on or off
     std::optional<platform::CaptureKind> capture;
     int delayMs = 0;
     QString error;        // for Error: what was wrong, in words

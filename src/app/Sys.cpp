@@ -6,6 +6,7 @@
 #include "app/SingleInstance.h"
 #include "app/ToolDialog.h"
 #include "app/Translations.h"
+#include "capture/CaptureSession.h"
 #include "capture/ScreenCapturer.h"
 #include "core/TextCodec.h"
 #include "imaging/ImageModel.h"
@@ -16,7 +17,6 @@
 #include "settings/ToolPathStore.h"
 #include "settings/UserData.h"
 #include "settings/yIni.h"
-#include "capture/CaptureSession.h"
 #include "workspace/Workspace.h"
 
 #include <QApplication>
@@ -47,8 +47,9 @@ bool FileExists(const QString& path) {
 
 QString programDataFolder() {
     const QString folder = globals().ProgramDataFolder;
-    return folder.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/apData/")
-                            : folder;
+    return folder.isEmpty()
+               ? installedFile(QCoreApplication::applicationDirPath(), QStringLiteral("apData/"))
+               : folder;
 }
 
 QUrl helpBaseAddress() {

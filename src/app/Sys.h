@@ -11,7 +11,7 @@ namespace Sys {
 struct Globals {
     QString ProgramName;
     QString UserDataFolder;    // ends with "/"
-    QString ProgramDataFolder; // executable folder + "apData/"
+    QString ProgramDataFolder; // "apData/" beside the executable or installed (installedFile)
 };
 Globals& globals();
 

@@ -1,3 +1,4 @@
+#include "app/Autostart.h"
 #include "app/CommandLine.h"
 #include "app/Sys.h"
 #include "platform/Platform.h"
@@ -5,12 +6,13 @@
 #include <QApplication>
 
 #include <cstdio>
+#include <optional>
 
 namespace {
 
-// Help, version and mistakes are told on the terminal, without a window.
-int answer(const CommandLine& c, const char* argv0) {
-    const QString name = Sys::programNameFrom(QString::fromLocal8Bit(argv0));
+// Help, version, the start at login and mistakes are told on the terminal, without a window.
+int answer(const CommandLine& c, int& argc, char* argv[]) {
+    const QString name = Sys::programNameFrom(QString::fromLocal8Bit(argv[0]));
     switch (c.action) {
     case CommandLine::Action::Help:
         std::fputs(usageText(name).toLocal8Bit().constData(), stdout);
@@ -18,6 +20,17 @@ int answer(const CommandLine& c, const char* argv0) {
     case CommandLine::Action::Version:
         std::fputs(versionText(name).toLocal8Bit().constData(), stdout);
         return 0;
+    case CommandLine::Action::Autostart: {
+        // Only for the executable's own path: no display is opened.
+        std::optional<QCoreApplication> core;
+        if (!QCoreApplication::instance())
+            core.emplace(argc, argv);
+        QString said;
+        const bool ok =
+            autostart::set(c.autostartOn, name, QCoreApplication::applicationFilePath(), &said);
+        std::fputs((said + u'\n').toLocal8Bit().constData(), ok ? stdout : stderr);
+        return ok ? 0 : 1;
+    }
     default:
         std::fputs((name + QStringLiteral(": ") + c.error + u'\n').toLocal8Bit().constData(),
                    stderr);
@@ -36,12 +49,12 @@ int main(int argc, char* argv[]) {
         raw << QString::fromLocal8Bit(argv[i]);
     const CommandLine early = parseCommandLine(raw);
     if (early.action != CommandLine::Action::Start && !early.unknown)
-        return answer(early, argv[0]);
+        return answer(early, argc, argv);
 
     platform::chooseSessionPlatform();
     QApplication app(argc, argv);
     const CommandLine command = parseCommandLine(QCoreApplication::arguments());
     if (command.action != CommandLine::Action::Start)
-        return answer(command, argv[0]);
+        return answer(command, argc, argv);
     return Sys::Main(app, command);
 }

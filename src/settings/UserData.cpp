@@ -21,7 +21,19 @@ bool folderExists(const QString& p) {
     return fi.exists() && fi.isDir();
 }
 
+// Where `cmake --install` puts the data, relative to bin/ so any prefix works.
+constexpr auto kInstalledDataFolder = "../share/tolvik/";
+
 } // namespace
+
+QString installedFile(const QString& exeFolder, const QString& name) {
+    const QString e = withSlash(exeFolder);
+    if (QFileInfo::exists(e + name))
+        return e + name;
+    const QString installed = QDir::cleanPath(e + QLatin1String(kInstalledDataFolder) + name) +
+                              (name.endsWith(u'/') ? QStringLiteral("/") : QString());
+    return QFileInfo::exists(installed) ? installed : e + name;
+}
 
 QString specialFolder(int nFlg) {
     QString p;
@@ -61,14 +73,14 @@ void createFolderPath(const QString& sFd) {
 UserDataFolders chooseUserDataFolder(const UserDataEnv& env) {
     UserDataFolders out;
     const QString e = withSlash(env.exeFolder);
-    out.programDataFolder = e + QStringLiteral("apData/");
+    out.programDataFolder = installedFile(e, QStringLiteral("apData/"));
 
     auto special = env.specialFolder ? env.specialFolder : specialFolder;
     const QString sub = QStringLiteral("/Quellen/") + env.programName + u'/';
     const QString d = special(26) + sub;
 
     QString setting = QStringLiteral("%applicaion data%");
-    const QString i = e + QStringLiteral("UserData.ini");
+    const QString i = installedFile(e, QStringLiteral("UserData.ini"));
     auto tell = [&](const QString& text) {
         if (env.messages)
             env.messages->ask(text);
@@ -102,8 +114,9 @@ UserDataFolders chooseUserDataFolder(const UserDataEnv& env) {
     } else {
         // A relative folder belongs to the installation, not to wherever the program was
         // started from.
-        const QString folder =
-            QDir::isRelativePath(setting) ? QDir::cleanPath(e + setting) : setting;
+        const QString folder = QDir::isRelativePath(setting)
+                                   ? QDir::cleanPath(QFileInfo(i).absolutePath() + u'/' + setting)
+                                   : setting;
         if (folderExists(folder)) {
             out.userDataFolder = withSlash(folder);
         } else {

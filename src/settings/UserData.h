@@ -1,6 +1,7 @@
 #pragma once
-// Choice of the per-user data folder from "UserData.ini" beside the executable, the
-// program's self-registration in the tool-path store, and the folder helpers.
+// Choice of the per-user data folder from "UserData.ini" (beside the executable or installed
+// with the data), the program's self-registration in the tool-path store, and the folder
+// helpers.
 #include <QString>
 #include <QStringList>
 
@@ -20,11 +21,16 @@ struct UserDataEnv {
 };
 
 struct UserDataFolders {
-    QString programDataFolder; // executable folder + "apData/"
+    QString programDataFolder; // see installedFile: "apData/", ending with "/"
     QString userDataFolder;    // always ends with "/"
 };
 
 UserDataFolders chooseUserDataFolder(const UserDataEnv& env);
+
+// A data file or folder (a folder's name ends with "/") beside the executable, as a build
+// leaves it, else where an installation puts it (<exe>/../share/tolvik/), else beside the
+// executable again, so a message names the place a user would look first.
+QString installedFile(const QString& exeFolder, const QString& name);
 
 // Special folder path without trailing separator, or empty: 26 = per-user application
 // data, 5 = documents.

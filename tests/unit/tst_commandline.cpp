@@ -52,6 +52,8 @@ private slots:
         QTest::newRow("too long") << "--capture screen --delay 100000" << false;
         QTest::newRow("stray") << "--capture screen extra" << true;
         QTest::newRow("Qt's own") << "-platform xcb" << true;
+        QTest::newRow("autostart alone") << "--autostart" << false;
+        QTest::newRow("autostart yes") << "--autostart yes" << false;
     }
     void mistakes() {
         QFETCH(QString, line);
@@ -66,6 +68,12 @@ private slots:
         QCOMPARE(parse("--capture screen --help").action, Action::Help);
         QCOMPARE(parse("-h").action, Action::Help);
         QCOMPARE(parse("--version").action, Action::Version);
+        for (const char* line : {"--autostart on", "--autostart=off"}) {
+            const CommandLine c = parse(line);
+            QCOMPARE(c.action, Action::Autostart);
+            QCOMPARE(c.autostartOn, QByteArray(line).endsWith("on"));
+        }
+        QVERIFY(usageText("tolvik").contains("--autostart on"));
     }
 };
 

@@ -162,6 +162,28 @@ private slots:
                              fx.defaultFolder() + " を使用します"});
     }
 
+    void installedDataIsFoundFromTheProgram() {
+        Fixture fx; // exe is <root>/bin, as `cmake --install` lays it out
+        const QString installed = fx.root.filePath("share/tolvik");
+        QDir().mkpath(installed + "/apData");
+        QDir().mkpath(installed + "/Captures");
+        QFile ini(installed + "/UserData.ini");
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("Captures");
+        ini.close();
+        UserDataFolders out = chooseUserDataFolder(fx.env());
+        QCOMPARE(out.programDataFolder, installed + "/apData/");
+        QCOMPARE(out.userDataFolder, installed + "/Captures/");
+        QVERIFY(fx.messages.asked.isEmpty());
+
+        // What the build leaves beside the program wins over an installation.
+        QDir().mkpath(fx.exe + "/apData");
+        fx.writeIni("%app%");
+        out = chooseUserDataFolder(fx.env());
+        QCOMPARE(out.programDataFolder, fx.exe + "/apData/");
+        QCOMPARE(out.userDataFolder, fx.exe + "/usData/");
+    }
+
     void missingFolderIsToldOnEveryStart() {
         Fixture fx;
         fx.writeIni("/no/such/folder");
