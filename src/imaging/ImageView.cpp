@@ -104,6 +104,9 @@ void ImageView::updateScrollBars() {
     verticalScrollBar()->setRange(0, std::max(0, h - viewport()->height()));
     horizontalScrollBar()->setPageStep(viewport()->width());
     verticalScrollBar()->setPageStep(viewport()->height());
+    // A wheel notch moves three steps: a tenth of the view, not three pixels.
+    horizontalScrollBar()->setSingleStep(std::max(1, viewport()->width() / 30));
+    verticalScrollBar()->setSingleStep(std::max(1, viewport()->height() / 30));
 }
 
 void ImageView::paintEvent(QPaintEvent*) {
@@ -111,7 +114,8 @@ void ImageView::paintEvent(QPaintEvent*) {
     const QRectF target = imageRectInViewport();
     if (target.isEmpty())
         return;
-    p.setRenderHint(QPainter::SmoothPixmapTransform, m_mode == Fit);
+    // Smoothing helps a picture made smaller; one made larger would only blur its pixels.
+    p.setRenderHint(QPainter::SmoothPixmapTransform, m_mode == Fit && scaleX() < 1.0);
     p.drawImage(target, m_model.image());
     const Range& r = m_model.range;
     if (!r.isEmpty()) {

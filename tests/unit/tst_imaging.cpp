@@ -6,6 +6,7 @@
 
 #include <QBuffer>
 #include <QImageReader>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTransform>
 #include <QtEndian>
@@ -150,6 +151,37 @@ private slots:
         QVERIFY(back.load(tmp.filePath("8k.bmp")));
         QCOMPARE(back.image().size(), QSize(7680, 4320));
         QCOMPARE(back.image().pixel(7679, 4319), qRgb(1, 2, 3));
+    }
+
+    // A small picture fitted to the view keeps sharp pixels; a large one scrolls a tenth of
+    // the view a wheel notch, not three pixels.
+    void fitKeepsPixelsSharpAndTheWheelMovesFar() {
+        imaging::PictureDocument doc;
+        imaging::ImageView v(doc);
+        v.resize(200, 200);
+        v.show();
+        QImage checker(2, 2, QImage::Format_RGB32);
+        checker.setPixel(0, 0, qRgb(0, 0, 0));
+        checker.setPixel(1, 0, qRgb(255, 255, 255));
+        checker.setPixel(0, 1, qRgb(255, 255, 255));
+        checker.setPixel(1, 1, qRgb(0, 0, 0));
+        imaging::ImageModel m;
+        m.setImage(checker);
+        doc.replace(m);
+        QVERIFY(v.display(imaging::ImageView::Fit));
+        const QImage shown = v.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QRect r = v.imageRectInViewport().toRect();
+        for (int y = r.top() + 2; y < r.bottom() - 2; y += 7)
+            for (int x = r.left() + 2; x < r.right() - 2; x += 7) {
+                const QRgb c = shown.pixel(x, y);
+                QVERIFY2(c == qRgb(0, 0, 0) || c == qRgb(255, 255, 255),
+                         qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+            }
+        m.setImage(pattern(2000, 2000));
+        doc.replace(m);
+        v.display(imaging::ImageView::Zoom);
+        QVERIFY(v.verticalScrollBar()->singleStep() >= v.viewport()->height() / 30);
+        QVERIFY(v.verticalScrollBar()->singleStep() > 3);
     }
 
     void viewModesAndRange() {
