@@ -46,27 +46,31 @@ PictureFileCommands::PictureFileCommands(PictureSession& session, MessageSink& m
     operations.implement(O::Print, [this] { print(false); });
 }
 
+// The finish of reading a picture file on the worker: shown, or told. A picture that does
+// not load leaves the one shown and the current file alone.
+std::function<void()> PictureFileCommands::pictureLoaded(const QString& path) {
+    const imaging::LoadedPicture loaded = imaging::loadPicture(path);
+    return [this, path, loaded] {
+        m_session.endBusy();
+        if (loaded.ok)
+            m_session.showPicture(modelOf(loaded), path);
+        else
+            m_messages.notice(QStringLiteral("画像ﾌｧｲﾙを開けませんでした: ") + path + u'\r' +
+                              loaded.error);
+    };
+}
+
 void PictureFileCommands::showFile(const QString& path) {
     m_session.beginBusy();
     m_session.document().runInBackground([this, path]() -> std::function<void()> {
-        if (path.right(4).toLower() == u".txt") {
-            const textcodec::ShownText shown = textcodec::readShownText(path);
-            return [this, path, shown] {
-                m_session.endBusy();
-                if (!shown.error.isEmpty())
-                    m_messages.notice(shown.error);
-                m_session.showText(shown.text, path);
-            };
-        }
-        const imaging::LoadedPicture loaded = imaging::loadPicture(path);
-        return [this, path, loaded] {
+        if (path.right(4).toLower() != u".txt")
+            return pictureLoaded(path);
+        const textcodec::ShownText shown = textcodec::readShownText(path);
+        return [this, path, shown] {
             m_session.endBusy();
-            // A picture that does not load leaves the one shown and the current file alone.
-            if (loaded.ok)
-                m_session.showPicture(modelOf(loaded), path);
-            else
-                m_messages.notice(QStringLiteral("画像ﾌｧｲﾙを開けませんでした: ") + path + u'\r' +
-                                  loaded.error);
+            if (!shown.error.isEmpty())
+                m_messages.notice(shown.error);
+            m_session.showText(shown.text, path);
         };
     });
 }
@@ -78,18 +82,7 @@ void PictureFileCommands::open() {
         if (path.isEmpty())
             return; // cancelled
         m_session.beginBusy();
-        m_session.document().runInBackground([this, path]() -> std::function<void()> {
-            const imaging::LoadedPicture loaded = imaging::loadPicture(path);
-            return [this, path, loaded] {
-                m_session.endBusy();
-                if (!loaded.ok) {
-                    m_messages.notice(QStringLiteral("画像ﾌｧｲﾙを開けませんでした: ") + path +
-                                      u'\r' + loaded.error);
-                    return;
-                }
-                m_session.showPicture(modelOf(loaded), path);
-            };
-        });
+        m_session.document().runInBackground([this, path] { return pictureLoaded(path); });
     });
 }
 

@@ -37,6 +37,8 @@ public:
 private:
     void saved(const imaging::SaveResult& result, quint64 state, bool overCurrentFile);
     void printNow(bool setup);
+    // Reads a picture file (on the worker); what to do with it on the window's thread.
+    std::function<void()> pictureLoaded(const QString& path);
 
     PictureSession& m_session;
     MessageSink& m_messages;

@@ -26,7 +26,6 @@ void PictureSession::showPicture(const imaging::ImageModel& picture, const QStri
 }
 
 void PictureSession::showText(const QString& text, const QString& file) {
-    m_text = text;
     m_currentFile = file;
     emit textChanged(text);
     setViewState(ViewState::Text);

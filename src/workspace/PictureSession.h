@@ -26,7 +26,6 @@ public:
     const QString& currentFile() const { return m_currentFile; }
     ViewState viewState() const { return m_viewState; }
     bool textShown() const { return m_viewState == ViewState::Text; }
-    const QString& text() const { return m_text; }
 
     // A new picture with a new history, as stored in file (empty for none): the view state
     // becomes Stored. keepFile leaves the current file as it was (a capture that could not
@@ -62,7 +61,6 @@ public:
     // The busy pointer around longer work; nested uses keep it until the last one ends.
     void beginBusy();
     void endBusy();
-    bool busy() const { return m_busy > 0; }
     class Busy {
     public:
         explicit Busy(PictureSession& s) : m_s(s) { m_s.beginBusy(); }
@@ -87,7 +85,6 @@ private:
 
     imaging::PictureDocument m_document;
     QString m_currentFile;
-    QString m_text;
     ViewState m_viewState = ViewState::Empty;
     int m_displayMode = Fit;
     double m_zoom = 1.0;
