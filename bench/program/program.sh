@@ -15,13 +15,16 @@
 #                 huge pages for large blocks, alternating
 #   idle          a minute of the shown window over a work folder of 30000 files, the probe
 #                 off: CPU time and wake-ups of the whole process
-# Usage: bench/program/program.sh [BUILD_DIR] [MARKDOWN]  (RUNS=5 by default)
+# Usage: bench/program/program.sh [BUILD_DIR] [MARKDOWN]  (RUNS=5 by default; PARTS: a
+# space-separated choice of captures, edits, hugepages, idle, all by default)
 # Writes its sections into MARKDOWN (docs/benchmarks.md), leaving the others as they are.
 set -euo pipefail
 HERE=$(cd "$(dirname "$0")" && pwd)
 BUILD=$(cd "${1:-$HERE/../../build}" && pwd)
 OUT=$(realpath "${2:-$HERE/../../docs/benchmarks.md}")
 RUNS=${RUNS:-5}
+PARTS=" ${PARTS:-captures edits hugepages idle} "
+want() { [[ $PARTS == *" $1 "* ]]; }
 export TOLVIK_BIN=$BUILD/bin/tolvik CLIPOFFER=$BUILD/tests/e2e/clipoffer IMGTOOL=$BUILD/tests/e2e/imgtool
 BT=$BUILD/bench/tolvik_benchtool
 [ -x "$BT" ] || { echo "build tolvik_benchtool first" >&2; exit 1; }
@@ -92,7 +95,7 @@ for s in "${sizes[@]}"; do
 done
 start_tolvik
 minimise
-for ((run = 1; run <= RUNS; run++)); do
+want captures && for ((run = 1; run <= RUNS; run++)); do
     for s in "${sizes[@]}"; do
         read -r w h <<<"$s"
         for kind in screen photo; do
@@ -150,7 +153,7 @@ timed_edit() {
     sleep 0.3
     add "gap-$name" "$(longest_gap "$ran" "$at")"
 }
-for ((run = 1; run <= RUNS; run++)); do
+want edits && for ((run = 1; run <= RUNS; run++)); do
     timed_edit rotate "command 右90度" xdotool key --clearmodifiers ctrl+r
     timed_edit undo "key Ctrl+Z" xdotool key --clearmodifiers ctrl+z
     timed_edit mirror "command 左右反転" popup_mirror
@@ -163,6 +166,7 @@ for ((run = 1; run <= RUNS; run++)); do
 done
 
 # ---- save to the work folder (Ctrl+W) and open from the list, alternating ----
+if want edits; then
 coproc WAITNEW { "$BT" waitnew "$WORK_DIR"; }
 read -r _ <&"${WAITNEW[0]}"
 n=$(($(grep -c -F "command 作業ﾌｫﾙﾀﾞに保存 ran" "$LOG" || true) + 1))
@@ -209,13 +213,14 @@ for ((run = 1; run <= RUNS; run++)); do
     sleep 0.3
     add "gap-ctrlo" "$(longest_gap "$t0" "$at")"
 done
+fi
 [ -n "${BENCH_KEEP:-}" ] && cp "$LOG" "$RES/tolvik-main.log"
 close_tolvik
 LOAD_END=$(load)
 
 # ---- with and without huge pages, alternating ----
 PLAIN_ENV=${GLIBC_TUNABLES:-}
-for ((run = 1; run <= RUNS; run++)); do
+want hugepages && for ((run = 1; run <= RUNS; run++)); do
     for mode in plain huge; do
         if [ "$mode" = huge ]; then
             export GLIBC_TUNABLES=glibc.malloc.hugetlb=1
@@ -252,6 +257,7 @@ cpu_and_wakes() {
     done
     echo "$ticks $wakes"
 }
+if want idle; then
 for ((i = 0; i < 30000; i++)); do printf '' >"$WORK_DIR/idle$i.txt"; done
 QT_LOGGING_RULES="" start_tolvik
 sleep 10
@@ -265,6 +271,7 @@ for ((run = 1; run <= ${IDLE_RUNS:-3}; run++)); do
 done
 close_tolvik
 rm -f "$WORK_DIR"/idle*.txt
+fi
 
 # ---- the sections ----
 cpu=$(grep -m 1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//')
@@ -272,6 +279,7 @@ mem=$(awk '/MemTotal/ { printf "%.0f GB", $2 / 1048576 }' /proc/meminfo)
 machine="$(nproc) cores ($cpu), $mem, $(. /etc/os-release && echo "$PRETTY_NAME"), disk $(df -T "$WORK_DIR" | awk 'NR == 2 { print $2 }'); load average $LOAD_START at the start and $LOAD_END after the edits (other developers build on the same machine)"
 name() { case $1 in 1920) echo "1920 x 1080" ;; 3840) echo "3840 x 2160" ;; *) echo "7680 x 4320" ;; esac; }
 {
+    if want captures; then
     echo "## Captures in the running program"
     echo
     echo "Made by \`bench/program/program.sh\` ($RUNS runs, each of ours followed at once by the references, so both see the same load; figures are \"median (min–max)\" in ms, ratios per run). Machine: $machine."
@@ -288,6 +296,8 @@ name() { case $1 in 1920) echo "1920 x 1080" ;; 3840) echo "3840 x 2160" ;; *) e
         done
     done
     echo
+    fi
+    if want captures && want edits; then
     echo "## The window answering during 8K operations"
     echo
     echo "The longest time the window's thread did not answer (the probe of \`tolvik.probe\`: a timer every 10 ms, each gap over 20 ms logged; 0 means none over 20 ms) from the start of each operation until its result was on the screen or in the file, 7680 x 4320, same run and machine as above."
@@ -303,6 +313,8 @@ name() { case $1 in 1920) echo "1920 x 1080" ;; 3840) echo "3840 x 2160" ;; *) e
     echo "| open a bitmap from the list, to shown | $(med gap-open) | $(med open) |"
     echo "| open a PNG with Ctrl+O (from Return in the dialog), to shown | $(med gap-ctrlo) | $(med edit-ctrlo) |"
     echo
+    fi
+    if want edits; then
     echo "## Edits in the running program"
     echo
     echo "From the command log's line for the key or menu pick (\`tolvik.commands\`) to the probe's \"picture shown\" (the first paint of the picture view after the change), an 8K screen-like capture shown fitted in the window; against ImageMagick's work on the same stored bitmap, an ordinary file: \`convert big.bmp -rotate 90 null:\` less \`convert big.bmp null:\` (reading alone: $(med im-read) ms)."
@@ -312,6 +324,8 @@ name() { case $1 in 1920) echo "1920 x 1080" ;; 3840) echo "3840 x 2160" ;; *) e
     echo "| turn 90° | $(med edit-rotate) | $(med im-rotate) |"
     echo "| mirror | $(med edit-mirror) | $(med im-mirror) |"
     echo
+    fi
+    if want hugepages; then
     echo "## Huge pages"
     echo
     echo "The program started alternately as it is and with the C library's huge pages for large blocks (\`GLIBC_TUNABLES=glibc.malloc.hugetlb=1\`, what an earlier version set for itself), $RUNS starts each: start to the first paint, opening the 8K bitmap from the list to shown, and a turn to shown."
@@ -321,10 +335,13 @@ name() { case $1 in 1920) echo "1920 x 1080" ;; 3840) echo "3840 x 2160" ;; *) e
     echo "| as it is | $(med hp-start-plain) | $(med hp-open-plain) | $(med edit-hp-rotate-plain) |"
     echo "| huge pages | $(med hp-start-huge) | $(med hp-open-huge) | $(med edit-hp-rotate-huge) |"
     echo
+    fi
+    if want idle; then
     echo "## Idle"
     echo
     echo "The window shown over a work folder of 30000 files, nothing changing, the probe off: CPU time (user and system, every thread, in the kernel's $(getconf CLK_TCK) ticks a second, so 10 ms steps) and context switches of the whole process in a minute, ${IDLE_RUNS:-3} minutes: $(med idle-cpu) ms of CPU and $(med idle-wakes) wake-ups a minute. This replaces an earlier figure of 0.06 ms a minute, which counted only the list's own check on the window's thread."
     echo
+    fi
 } >"$E2E_TMP/sections.md"
 # One section at a time into the markdown file.
 awk -v dir="$E2E_TMP" '/^## / { n++ } { print > (dir "/section-" n ".md") }' "$E2E_TMP/sections.md"

@@ -9,6 +9,7 @@
 #include <QImageReader>
 #include <QPainter>
 
+#include <atomic>
 #include <cmath>
 #include <thread>
 #include <utility>
@@ -90,12 +91,17 @@ namespace {
 
 constexpr int kCaptureDpi = 96;
 
-// The pointer drawn into decoded rows as it is drawn into a picture: through a small patch.
-void drawPointerIntoRows(const imaging::PngRows& rows, const QImage& pointer, QPoint at) {
-    const QRect area = QRect(at, pointer.size()).intersected(QRect(0, 0, rows.width, rows.height));
+// The pointer over the rows it covers, drawn as it is drawn into a picture; null when it
+// covers none (or, for want of a few kilobytes, is left out).
+QImage pointerPatch(const imaging::PngRows& rows, const QImage& pointer, QPoint at, QRect& area) {
+    area = QRect(at, pointer.size()).intersected(QRect(0, 0, rows.width, rows.height));
     if (area.isEmpty())
-        return;
+        return {};
     QImage patch(area.size(), QImage::Format_RGB32);
+    if (patch.isNull()) {
+        area = {};
+        return {};
+    }
     for (int y = 0; y < area.height(); ++y) {
         const unsigned char* s = rows.row(area.y() + y) + qsizetype(area.x()) * rows.channels;
         auto* d = reinterpret_cast<QRgb*>(patch.scanLine(y));
@@ -103,44 +109,81 @@ void drawPointerIntoRows(const imaging::PngRows& rows, const QImage& pointer, QP
             d[x] = qRgb(s[0], s[1], s[2]);
     }
     QPainter(&patch).drawImage(at - area.topLeft(), pointer);
-    for (int y = 0; y < area.height(); ++y) {
-        unsigned char* d = rows.row(area.y() + y) + qsizetype(area.x()) * rows.channels;
-        const auto* s = reinterpret_cast<const QRgb*>(patch.constScanLine(y));
-        for (int x = 0; x < area.width(); ++x, d += rows.channels) {
-            d[0] = uchar(qRed(s[x]));
-            d[1] = uchar(qGreen(s[x]));
-            d[2] = uchar(qBlue(s[x]));
-        }
-    }
+    return patch;
 }
 
 // A PNG capture in the form screenshot tools offer goes to the file with no 32-bit copy on
-// the way: decoded into the kept buffers, the pointer drawn into them, the file written from
-// them, while a helper thread makes the window's picture of the same rows. False, with
-// nothing done, for any other offer or when colours are to be reduced.
+// the way: inflated into the kept buffers, then a helper thread undoes the row filters from
+// the top while this one writes the rows it has finished (the blocks from the top, each at
+// its place in the file), with the pointer laid over the rows it covers; the helper then
+// makes the window's picture. The rows themselves stay as decoded: a row's filter is undone
+// against the row above as it was. False, with nothing done, for any other offer or when
+// colours are to be reduced.
 bool storeCaptureDirect(platform::ClipboardSnapshot& offer, const CaptureSettings& settings,
                         imaging::PngBuffers& buffers, WorkFolder& folder, IntakeOutcome& out) {
     if (settings.reductionCode != 0 || !offer.picture.isNull() ||
         offer.pictureFormat != "image/png")
         return false;
     imaging::PngRows rows;
-    if (imaging::decodePngRows(offer.pictureBytes, buffers, rows, nullptr) !=
+    if (imaging::inflatePngRows(offer.pictureBytes, buffers, rows, nullptr) !=
         imaging::PngDecode::Done)
         return false;
     const QSize size(rows.width, rows.height);
-    if (settings.drawPointer && !offer.pointer.image.isNull())
-        drawPointerIntoRows(
-            rows, offer.pointer.image,
-            pointerPlacement(offer.pointer, size, settings.screen, offer.activeWindow));
+    const bool withPointer = settings.drawPointer && !offer.pointer.image.isNull();
+    const QPoint at =
+        withPointer ? pointerPlacement(offer.pointer, size, settings.screen, offer.activeWindow)
+                    : QPoint();
+    std::atomic<int> ready{0}; // rows above this one are unfiltered
+    auto waitFor = [&](int n) {
+        for (int r = ready.load(std::memory_order_acquire); r < n;
+             r = ready.load(std::memory_order_acquire))
+            ready.wait(r, std::memory_order_acquire);
+    };
     QImage shown;
     {
-        std::jthread helper([&] { shown = imaging::imageOfRows(rows, false); });
+        std::jthread helper([&] {
+            constexpr int kBatch = 32;
+            for (int y = 0; y < rows.height; y += kBatch) {
+                const int end = std::min(y + kBatch, rows.height);
+                imaging::unfilterPngRows(rows, y, end);
+                ready.store(end, std::memory_order_release);
+                ready.notify_one();
+            }
+            shown = imaging::imageOfRows(rows, false);
+            if (withPointer && !shown.isNull())
+                QPainter(&shown).drawImage(at, offer.pointer.image);
+        });
+        QRect area;
+        QImage patch;
+        bool patchMade = !withPointer;
         const int dpm = int(std::lround(kCaptureDpi / 0.0254));
         const WorkFolder::Stored s =
             folder.store(settings.prefix, QStringLiteral(".bmp"), [&](QIODevice& dev) {
-                return imaging::writeBmp24(dev, size, dpm, dpm, [&](int y, uchar* bgr) {
-                    imaging::bgrFromRgb(rows.row(y), bgr, rows.width, rows.channels);
-                });
+                return imaging::writeBmp24(
+                    dev, size, dpm, dpm,
+                    [&](int y, uchar* bgr) {
+                        waitFor(y + 1);
+                        imaging::bgrFromRgb(rows.row(y), bgr, rows.width, rows.channels);
+                        if (!patchMade) {
+                            QRect covers(at, offer.pointer.image.size());
+                            if (y < covers.top())
+                                return;
+                            waitFor(std::min(covers.bottom() + 1, rows.height));
+                            patch = pointerPatch(rows, offer.pointer.image, at, area);
+                            patchMade = true;
+                        }
+                        if (y < area.top() || y > area.bottom())
+                            return;
+                        const auto* p =
+                            reinterpret_cast<const QRgb*>(patch.constScanLine(y - area.top()));
+                        uchar* d = bgr + qsizetype(area.x()) * 3;
+                        for (int x = 0; x < area.width(); ++x, d += 3) {
+                            d[0] = uchar(qBlue(p[x]));
+                            d[1] = uchar(qGreen(p[x]));
+                            d[2] = uchar(qRed(p[x]));
+                        }
+                    },
+                    imaging::RowOrder::TopDown);
             });
         out.kind = s.ok ? IntakeOutcome::Kind::Stored : IntakeOutcome::Kind::NotStored;
         out.path = s.path;

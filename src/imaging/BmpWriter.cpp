@@ -191,7 +191,7 @@ void bgrFromRgb(const uchar* rgb, uchar* bgr, int width, int channels) {
 }
 
 bool writeBmp24(QIODevice& dev, QSize size, int dotsPerMeterX, int dotsPerMeterY,
-                const std::function<void(int y, uchar* bgr)>& fill) {
+                const std::function<void(int y, uchar* bgr)>& fill, RowOrder order) {
     const int w = size.width(), h = size.height();
     if (w <= 0 || h <= 0)
         return false;
@@ -200,24 +200,34 @@ bool writeBmp24(QIODevice& dev, QSize size, int dotsPerMeterX, int dotsPerMeterY
     const qint64 rowBytes = ((qint64(w) * 24 + 31) / 32) * 4;
     if (!writeHeader(dev, w, h, lay, rowBytes, dotsPerMeterX, dotsPerMeterY))
         return false;
+    const qint64 start = dev.pos();
     // About a megabyte at a time: few writes, and the block stays in the cache while it is
     // filled. Kept for the next picture written on this thread.
-    const qint64 perBlock = std::max<qint64>(1, (qint64(1) << 20) / rowBytes);
+    const int perBlock = int(std::clamp<qint64>((qint64(1) << 20) / rowBytes, 1, h));
     static thread_local std::vector<uchar> block;
     block.resize(size_t(perBlock * rowBytes + 4)); // a converter may store a byte past a row
-    qint64 filled = 0;
-    for (int y = h - 1; y >= 0; --y) {
-        uchar* row = block.data() + filled * rowBytes;
-        fill(y, row);
-        std::memset(row + 3 * qint64(w), 0, size_t(rowBytes - 3 * qint64(w)));
-        if (++filled == perBlock || y == 0) {
-            const qint64 n = filled * rowBytes;
-            if (dev.write(reinterpret_cast<const char*>(block.data()), n) != n)
-                return false;
-            filled = 0;
+    // Blocks of rows top .. top + n - 1; in the file the lowest of them comes first.
+    auto put = [&](int top, int n) {
+        for (int i = 0; i < n; ++i) {
+            uchar* row = block.data() + i * rowBytes;
+            fill(top + n - 1 - i, row);
+            std::memset(row + 3 * qint64(w), 0, size_t(rowBytes - 3 * qint64(w)));
         }
+        const qint64 bytes = n * rowBytes;
+        return dev.write(reinterpret_cast<const char*>(block.data()), bytes) == bytes;
+    };
+    if (order == RowOrder::BottomUp) {
+        for (int end = h; end > 0; end -= perBlock)
+            if (!put(std::max(0, end - perBlock), std::min(perBlock, end)))
+                return false;
+        return true;
     }
-    return true;
+    for (int top = 0; top < h; top += perBlock) {
+        const int n = std::min(perBlock, h - top);
+        if (!dev.seek(start + qint64(h - top - n) * rowBytes) || !put(top, n))
+            return false;
+    }
+    return dev.seek(start + qint64(h) * rowBytes);
 }
 
 bool writeBmp(QIODevice& dev, const QImage& image, int depthCode) {

@@ -3,8 +3,7 @@
 #include "core/NumRules.h"
 #include "imaging/DepthCode.h"
 #include "imaging/PaletteFit.h"
-
-#include <QTransform>
+#include "imaging/PixelMoves.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -49,8 +48,7 @@ void takeResult(ImageModel& picture, QImage result, int depthCode) {
 QImage quarterTurn(const QImage& src, bool clockwise) {
     QImage out;
     if (src.depth() >= 8) {
-        // Qt turns whole quarters by tiled row copies, keeping format and palette.
-        out = allocated(src.transformed(QTransform().rotate(clockwise ? 90 : 270)));
+        out = allocated(quarterTurned(src, clockwise));
     } else {
         out = blankLike(src, src.height(), src.width());
         const int w = src.width(), h = src.height();
@@ -184,15 +182,15 @@ bool rotate(ImageModel& picture, Turn turn) {
     QImage out;
     switch (turn) {
     case Turn::MirrorLeftRight:
-        out = src.mirrored(true, false);
-        break;
     case Turn::FlipTopBottom:
-        out = src.mirrored(false, true);
-        break;
     case Turn::Right180:
-    case Turn::Left180:
-        out = src.mirrored(true, true);
+    case Turn::Left180: {
+        const bool leftRight = turn != Turn::FlipTopBottom;
+        const bool topBottom = turn != Turn::MirrorLeftRight;
+        out = src.depth() >= 8 ? allocated(mirroredPixels(src, leftRight, topBottom))
+                               : src.mirrored(leftRight, topBottom);
         break;
+    }
     case Turn::Right90:
     case Turn::Left90:
         out = quarterTurn(src, turn == Turn::Right90);
@@ -230,8 +228,7 @@ bool emphasizeRange(ImageModel& picture, Emphasis kind) {
         for (int x = 0; x < part.width(); ++x)
             line[x] = kind == Emphasis::Relative ? lifted(line[x]) : marked(line[x]);
     }
-    takeResult(picture, replaceRegion(src, picture.depthCode(), region, part),
-               picture.depthCode());
+    takeResult(picture, replaceRegion(src, picture.depthCode(), region, part), picture.depthCode());
     return true;
 }
 

@@ -90,7 +90,7 @@ PngDecode broken(QString* why, const char* text) {
 
 } // namespace
 
-PngDecode decodePngRows(QByteArrayView png, PngBuffers& buffers, PngRows& out, QString* why) {
+PngDecode inflatePngRows(QByteArrayView png, PngBuffers& buffers, PngRows& out, QString* why) {
     const auto* p = reinterpret_cast<const unsigned char*>(png.data());
     const qsizetype size = png.size();
     if (size < 8 + 25 || std::memcmp(p, kSignature, 8) != 0 ||
@@ -176,13 +176,10 @@ PngDecode decodePngRows(QByteArrayView png, PngBuffers& buffers, PngRows& out, Q
     if (libdeflate_zlib_decompress(inflater.get(), packed, packedSize, rows, total, nullptr) !=
         LIBDEFLATE_SUCCESS)
         return broken(why, "the image data does not inflate to the picture's size");
-    const unsigned char* prior = nullptr;
-    for (quint32 y = 0; y < h; ++y) {
-        unsigned char* row = rows + std::size_t(rowBytes + 1) * y;
-        if (!unfilter(row[0], row + 1, prior, rowBytes, bpp))
+    // Known filters only: unfiltering, perhaps done while the rows are written, cannot fail.
+    for (quint32 y = 0; y < h; ++y)
+        if (rows[std::size_t(rowBytes + 1) * y] > 4)
             return broken(why, "unknown row filter");
-        prior = row + 1;
-    }
     out.width = int(w);
     out.height = int(h);
     out.channels = bpp;
@@ -191,6 +188,21 @@ PngDecode decodePngRows(QByteArrayView png, PngBuffers& buffers, PngRows& out, Q
     out.dotsPerMeterX = dpmX;
     out.dotsPerMeterY = dpmY;
     return PngDecode::Done;
+}
+
+void unfilterPngRows(const PngRows& rows, int from, int to) {
+    const qsizetype n = qsizetype(rows.width) * rows.channels;
+    for (int y = from; y < to; ++y) {
+        unsigned char* row = rows.row(y);
+        unfilter(row[-1], row, y > 0 ? rows.row(y - 1) : nullptr, n, rows.channels);
+    }
+}
+
+PngDecode decodePngRows(QByteArrayView png, PngBuffers& buffers, PngRows& out, QString* why) {
+    const PngDecode d = inflatePngRows(png, buffers, out, why);
+    if (d == PngDecode::Done)
+        unfilterPngRows(out, 0, out.height);
+    return d;
 }
 
 QImage imageOfRows(const PngRows& rows, bool keepAlpha) {

@@ -51,6 +51,12 @@ enum class PngDecode {
 
 PngDecode decodePngRows(QByteArrayView png, PngBuffers& buffers, PngRows& out, QString* why);
 
+// The same in two steps, so that rows can be used while the later ones are undone: the data
+// inflated (the rows still filtered, each filter known), then rows from .. to - 1 unfiltered,
+// in order from the top.
+PngDecode inflatePngRows(QByteArrayView png, PngBuffers& buffers, PngRows& out, QString* why);
+void unfilterPngRows(const PngRows& rows, int from, int to);
+
 // The rows as a picture of their own: 32-bit, with the alpha channel when the rows have one
 // and keepAlpha is set; null when there is no memory for it.
 QImage imageOfRows(const PngRows& rows, bool keepAlpha);

@@ -182,14 +182,16 @@ private slots:
     void pngOfferIsStoredAsTheDecodedPicture() {
         Window win;
         win.ws().folder.watcher().setWatching(true);
-        QImage picture(37, 23, QImage::Format_RGB32); // rows of 111 bytes: padded
+        // Rows of 2997 bytes: padded, and written in blocks of 349 rows, the pointer across
+        // the first boundary. Green is never 0: the pointer's red is the only pure red.
+        QImage picture(999, 800, QImage::Format_RGB32);
         for (int y = 0; y < picture.height(); ++y)
             for (int x = 0; x < picture.width(); ++x)
-                picture.setPixel(x, y, qRgb(x * 7, y * 11, (x * y) & 255));
+                picture.setPixel(x, y, qRgb(x * 7, (y * 11) | 1, (x * y) & 255));
         for (bool asPng : {true, false}) {
             platform::ClipboardSnapshot shot;
             shot.announcement = {asPng ? 20u : 21u, 700, asPng ? 1u : 2u};
-            shot.pointer = {pointerImage(), QPoint(8, 9)};
+            shot.pointer = {pointerImage(), QPoint(8, 355)};
             if (asPng) {
                 QBuffer buf(&shot.pictureBytes);
                 buf.open(QIODevice::WriteOnly);
@@ -207,7 +209,7 @@ private slots:
         const QByteArray bytes = direct.readAll();
         QCOMPARE(bytes, decoded.readAll());
         QCOMPARE(bitsInFile(win.temp("001.bmp")), 24);
-        QCOMPARE(redPixels(loadStored(win.temp("001.bmp"))), QList<QPoint>{QPoint(2, 1)});
+        QCOMPARE(redPixels(loadStored(win.temp("001.bmp"))), QList<QPoint>{QPoint(2, 347)});
         QCOMPARE(win.session().picture().depthCode(), 24);
         QCOMPARE(win.picture().image(), loadStored(win.temp("002.bmp")));
     }
