@@ -1,5 +1,7 @@
 #include "app/QtMessageSink.h"
 
+#include "app/ToolDialog.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -63,13 +65,29 @@ QWidget* dialogParent() {
 } // namespace
 
 QString QtMessageSink::openFileName(const QString& title, const QString& filters) {
-    return QFileDialog::getOpenFileName(dialogParent(), title, QString(), filters);
+    QFileDialog dialog(dialogParent(), title, QString(), filters);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    fitFileDialog(dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 QString QtMessageSink::saveFileName(const QString& filters, QString* selectedFilter) {
     // The caller asks about replacing, once the extension is known.
-    return QFileDialog::getSaveFileName(dialogParent(), QString(), QString(), filters,
-                                        selectedFilter, QFileDialog::DontConfirmOverwrite);
+    QFileDialog dialog(dialogParent(), QString(), QString(), filters);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (selectedFilter && !selectedFilter->isEmpty())
+        dialog.selectNameFilter(*selectedFilter);
+    fitFileDialog(dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    if (selectedFilter)
+        *selectedFilter = dialog.selectedNameFilter();
+    return dialog.selectedFiles().constFirst();
 }
 
 bool QtMessageSink::choosePrinter(QPrinter& printer) {

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSortFilterProxyModel>
 
 namespace {
@@ -25,6 +27,17 @@ protected:
 
 } // namespace
 
+void fitFileDialog(QFileDialog& dialog) {
+    const QWidget* parent = dialog.parentWidget();
+    const QScreen* screen = parent && parent->screen() ? parent->screen() : dialog.screen();
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QSize room = screen->availableGeometry().size();
+    dialog.resize((room * 3 / 5).expandedTo(dialog.sizeHint()).boundedTo(room));
+}
+
 std::unique_ptr<QFileDialog> makeToolDialog(QWidget* parent, const tools::ToolQuestion& question) {
     auto dialog =
         std::make_unique<QFileDialog>(parent, question.title, question.folder, question.filter);
@@ -34,6 +47,7 @@ std::unique_ptr<QFileDialog> makeToolDialog(QWidget* parent, const tools::ToolQu
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setFilter(QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot);
     dialog->setProxyModel(new ExecutablesAndFolders(dialog.get()));
+    fitFileDialog(*dialog);
     return dialog;
 }
 

@@ -1,6 +1,7 @@
 #include "app/Autostart.h"
 #include "app/CommandLine.h"
 #include "app/Sys.h"
+#include "app/Translations.h"
 #include "platform/Platform.h"
 
 #include <QApplication>
@@ -52,6 +53,7 @@ int main(int argc, char* argv[]) {
         return answer(early, argc, argv);
 
     platform::chooseSessionPlatform();
+    translations::japaneseDatesFromStart();
     QApplication app(argc, argv);
     const CommandLine command = parseCommandLine(QCoreApplication::arguments());
     if (command.action != CommandLine::Action::Start)

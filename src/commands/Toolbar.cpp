@@ -3,25 +3,30 @@
 #include "core/Twips.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QToolButton>
+
+#include <algorithm>
 
 namespace {
 struct ButtonDef {
     Operation op;
-    const char16_t* tip;
+    const char16_t* description;
+    // Whose key the tooltip names: the button's own operation, except for pasting, whose key
+    // is the picture paste (the same work while a picture is shown).
+    Operation keyOf;
 };
 
-// Button 3 explores the work folder, as its tooltip promises. Several tooltips name keys
-// that do something else (Ctrl+C copies, Ctrl+X does nothing); users know these texts.
+// Button 3 explores the work folder, as its tooltip promises.
 constexpr std::array<ButtonDef, Toolbar::kCount> kButtons{{
-    {Operation::Open, u"Ctrl+O 画像ﾌｧｲﾙを開きます"},
-    {Operation::Overwrite, u"Ctrl+S 上書き保存"},
-    {Operation::SaveToWorkFolder, u"Ctrl+W 作業ﾌｫﾙﾀﾞに保存"},
-    {Operation::ExploreWorkFolder, u"Ctrl+W 作業ﾌｫﾙﾀﾞをｴｸｽﾌﾟﾛｰﾗｰで開きます"},
-    {Operation::Paste, u"Ctrl+C 現在の画像をｸﾘｯﾌﾟﾎﾞｰﾄﾞに貼り付けます"},
-    {Operation::Trim, u"Ctrl+X 画像をﾄﾘﾐﾝｸﾞします"},
-    {Operation::FoldVertical, u"Ctrl+T 縦方向に綴じこめます"},
-    {Operation::FoldHorizontal, u"Ctrl+Y 横方向に綴じこめます"},
+    {Operation::Open, u"画像ﾌｧｲﾙを開きます", Operation::Open},
+    {Operation::Overwrite, u"上書き保存", Operation::Overwrite},
+    {Operation::SaveToWorkFolder, u"作業ﾌｫﾙﾀﾞに保存", Operation::SaveToWorkFolder},
+    {Operation::ExploreWorkFolder, u"作業ﾌｫﾙﾀﾞをｴｸｽﾌﾟﾛｰﾗｰで開きます", Operation::ExploreWorkFolder},
+    {Operation::Paste, u"現在の画像をｸﾘｯﾌﾟﾎﾞｰﾄﾞに貼り付けます", Operation::PasteImage},
+    {Operation::Trim, u"画像をﾄﾘﾐﾝｸﾞします", Operation::Trim},
+    {Operation::FoldVertical, u"縦方向に綴じこめます", Operation::FoldVertical},
+    {Operation::FoldHorizontal, u"横方向に綴じこめます", Operation::FoldHorizontal},
 }};
 
 bool inRange(int index) {
@@ -61,6 +66,25 @@ std::optional<Operation> Toolbar::operation(int index) {
     return inRange(index) ? std::optional(kButtons[size_t(index)].op) : std::nullopt;
 }
 
+QString Toolbar::keyName(int index) {
+    if (!inRange(index))
+        return {};
+    // A Ctrl key where there is one: it is the one the band has always named.
+    const std::vector<QKeyCombination> keys =
+        OperationRegistry::keys(kButtons[size_t(index)].keyOf);
+    const auto ctrl = std::find_if(keys.begin(), keys.end(), [](QKeyCombination k) {
+        return k.keyboardModifiers().testFlag(Qt::ControlModifier);
+    });
+    if (keys.empty())
+        return {};
+    return QKeySequence(ctrl != keys.end() ? *ctrl : keys.front())
+        .toString(QKeySequence::PortableText);
+}
+
 QString Toolbar::toolTip(int index) {
-    return inRange(index) ? QString::fromUtf16(kButtons[size_t(index)].tip) : QString();
+    if (!inRange(index))
+        return {};
+    const QString description = QString::fromUtf16(kButtons[size_t(index)].description);
+    const QString key = keyName(index);
+    return key.isEmpty() ? description : key + u' ' + description;
 }

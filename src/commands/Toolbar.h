@@ -30,6 +30,9 @@ public:
 
     // The operation a button triggers; none outside 0..7.
     static std::optional<Operation> operation(int index);
+    // The key the button's tooltip names, as Qt writes it ("Ctrl+T"); empty for a button whose
+    // work has no key. The keys are the operations' own, so the two cannot disagree.
+    static QString keyName(int index);
     static QString toolTip(int index);
 
 private:

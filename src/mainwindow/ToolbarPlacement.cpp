@@ -3,20 +3,29 @@
 #include <algorithm>
 
 namespace {
-// A maximised window, once restored, still gives the toolbar its width and a small gap.
-constexpr int kShiftFromMaximised = 71;
+// A maximised window, once restored, leaves the toolbar's frame this much more room.
+constexpr int kGapFromMaximised = 3;
 } // namespace
 
-ToolbarPlacement placeDrawingToolbar(const QRect& window, bool maximised) {
+ToolbarPlacement placeDrawingToolbar(const QRect& window, bool maximised,
+                                     const QMargins& toolbarFrame, const QSize& toolbar,
+                                     const QRect& screen) {
+    const int frameWidth = toolbar.width() + toolbarFrame.left() + toolbarFrame.right();
+    const int frameHeight = toolbar.height() + toolbarFrame.top() + toolbarFrame.bottom();
     ToolbarPlacement out;
-    out.toolbar = {window.left() - kDrawingToolbarWidth, std::max(0, window.top())};
     out.window = window;
-    if (out.toolbar.x() >= 0)
-        return out;
-    out.restore = maximised;
-    out.shift = maximised ? kShiftFromMaximised : kDrawingToolbarWidth - window.left();
-    out.window =
-        QRect(window.left() + out.shift, window.top(), window.width() - out.shift, window.height());
-    out.toolbar.setX(0);
+    int left = window.left() - frameWidth;
+    if (left < screen.left()) {
+        out.restore = maximised;
+        out.shift =
+            maximised ? frameWidth + kGapFromMaximised : screen.left() + frameWidth - window.left();
+        out.window = QRect(window.left() + out.shift, window.top(), window.width() - out.shift,
+                           window.height());
+        left = screen.left();
+    }
+    // Its bottom on the screen if it can be, its title bar on the screen whatever happens.
+    const int top =
+        std::max(screen.top(), std::min(window.top(), screen.bottom() + 1 - frameHeight));
+    out.toolbar = QRect(QPoint(left + toolbarFrame.left(), top + toolbarFrame.top()), toolbar);
     return out;
 }

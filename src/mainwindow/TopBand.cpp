@@ -3,10 +3,15 @@
 #include "core/Twips.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QRegularExpression>
+#include <QShortcut>
+
+#include <algorithm>
 
 namespace {
 void place(QWidget* w, int left, int top, int width, int height) {
@@ -28,16 +33,20 @@ TopBand::TopBand(QWidget* parent) : QWidget(parent) {
         menuLabels[size_t(i)]->setCursor(Qt::PointingHandCursor);
         menuLabels[size_t(i)]->setAccessibleName(QString::fromUtf16(captions[i]).remove(u'&'));
         place(menuLabels[size_t(i)], lefts[i], 45, 750, 255);
+        menuLabels[size_t(i)]->installEventFilter(this);
+        // The underlined letter opens the menu, as a menu bar's would.
+        auto* key = new QShortcut(QKeySequence::mnemonic(QString::fromUtf16(captions[i])), this);
+        connect(key, &QShortcut::activated, this, [this, i] { emit menuRequested(i); });
     }
     buttonArea = new QWidget(this);
     buttonArea->setObjectName(QStringLiteral("imBtnArea"));
     // Wide enough for all eight buttons; a narrower area would clip the last ones away.
     place(buttonArea, kButtonAreaLeftTwips, 0, kButtonAreaWidthTwips, kHeightTwips);
 
-    auto* line = new QFrame(this);
-    line->setFrameShape(QFrame::VLine);
-    line->setStyleSheet(QStringLiteral("color: grey"));
-    place(line, 4605, 15, 15, 300);
+    m_line = new QFrame(this);
+    m_line->setFrameShape(QFrame::VLine);
+    m_line->setStyleSheet(QStringLiteral("color: grey"));
+    place(m_line, kLineLeftTwips, 15, 15, 300);
 
     scaleDisplay = new QCheckBox(QStringLiteral("ｽｹｰﾙ表示"), this);
     scaleDisplay->setObjectName(QStringLiteral("chDsp0"));
@@ -58,4 +67,54 @@ TopBand::TopBand(QWidget* parent) : QWidget(parent) {
     prefixLabel->setBuddy(prefixBox);
     prefixBox->setToolTip(QStringLiteral("画像を連番で保存時の連番の前部分"));
     place(prefixBox, 9645, 15, 585, 270);
+    layOut();
+}
+
+void TopBand::layOut() {
+    // The designed places are where each control starts at the least; a text wider than its
+    // designed width (another font, another size) gets its room and pushes the rest right.
+    int right = 0;
+    auto next = [&right](QWidget* w, int leftTwips, int widthPx) {
+        const int left = std::max(twips::toPx(leftTwips), right + kGapPx);
+        w->setGeometry(left, w->y(), widthPx, w->height());
+        right = left + widthPx;
+        return left - twips::toPx(leftTwips);
+    };
+    auto fitted = [](QWidget* w) { return std::max(w->width(), w->sizeHint().width()); };
+    const int lefts[] = {75, 860, 1645, 2430};
+    for (size_t i = 0; i < menuLabels.size(); ++i) {
+        menuLabels[i]->resize(twips::toPx(750), menuLabels[i]->height());
+        next(menuLabels[i], lefts[i], fitted(menuLabels[i]));
+    }
+    const int shift = next(buttonArea, kButtonAreaLeftTwips, twips::toPx(kButtonAreaWidthTwips));
+    m_line->move(twips::toPx(kLineLeftTwips) + shift, m_line->y());
+    scaleDisplay->resize(twips::toPx(1200), scaleDisplay->height());
+    next(scaleDisplay, 6045, fitted(scaleDisplay));
+    captureWait->resize(twips::toPx(1395), captureWait->height());
+    next(captureWait, 7335, fitted(captureWait));
+    prefixLabel->resize(twips::toPx(750), prefixLabel->height());
+    next(prefixLabel, 8850, fitted(prefixLabel));
+    // The box scrolls its text; its designed width is enough.
+    next(prefixBox, 9645, twips::toPx(585));
+}
+
+int TopBand::neededWidth() const {
+    return prefixBox->geometry().right() + 1 + twips::toPx(75); // the same margin as on the left
+}
+
+void TopBand::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        layOut();
+}
+
+bool TopBand::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+        for (size_t i = 0; i < menuLabels.size(); ++i)
+            if (watched == menuLabels[i]) {
+                emit menuRequested(int(i));
+                return true;
+            }
+    return QWidget::eventFilter(watched, event);
 }

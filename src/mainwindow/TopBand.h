@@ -6,6 +6,7 @@
 #include <array>
 
 class QCheckBox;
+class QFrame;
 class QLabel;
 class QLineEdit;
 
@@ -13,13 +14,17 @@ class TopBand : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kHeightTwips = 340;
-    // The prefix box's right edge and the same margin as on the left.
+    // The prefix box's right edge and the same margin as on the left, at the designed font.
     static constexpr int kWidthTwips = 10305;
     // From the first button's left edge to just before the first check button.
     static constexpr int kButtonAreaLeftTwips = 3240;
     static constexpr int kButtonAreaWidthTwips = 2760;
 
     explicit TopBand(QWidget* parent = nullptr);
+
+    // The width the band needs to show every control whole, as laid out with the fonts of
+    // this screen; the window is never narrower.
+    int neededWidth() const;
 
     // "ﾌｧｲﾙ", "編集" and "設定" open their popups; "ﾍﾙﾌﾟ" the help page.
     std::array<QLabel*, 4> menuLabels{};
@@ -28,4 +33,19 @@ public:
     QCheckBox* captureWait = nullptr;  // "ｷｬﾌﾞﾁｬｰ待機"
     QLabel* prefixLabel = nullptr;
     QLineEdit* prefixBox = nullptr;
+
+signals:
+    // A menu label clicked, or its underlined letter pressed with Alt (0..3, left to right).
+    void menuRequested(int index);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    static constexpr int kLineLeftTwips = 4605;
+    static constexpr int kGapPx = 2;
+    void layOut();
+
+    QFrame* m_line = nullptr;
 };

@@ -21,9 +21,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QSignalBlocker>
@@ -47,8 +45,12 @@ fmMain::fmMain(platform::Desktop& desktop, MessageSink& messages, const QString&
     m_view = new imaging::ImageView(m_workspace->session.document(), this);
     m_view->setObjectName(QStringLiteral("ikImg"));
     m_view->setAccessibleName(QStringLiteral("画像"));
-    for (QLabel* label : m_top->menuLabels)
-        label->installEventFilter(this);
+    connect(m_top, &TopBand::menuRequested, this, [this](int i) {
+        if (i < int(m_menus->popups.size()))
+            m_menus->showPopup(i);
+        else
+            m_workspace->tools.showHelp();
+    });
     new Toolbar(m_top->buttonArea, *m_operations, TopBand::kButtonAreaLeftTwips);
     // The window sees every key before the focused control does (and leaves it to it).
     qApp->installEventFilter(this);
@@ -77,7 +79,7 @@ fmMain::fmMain(platform::Desktop& desktop, MessageSink& messages, const QString&
     connect(m_top->prefixBox, &QLineEdit::textEdited, this, &fmMain::prefixEdited);
 
     // Designed size; the loaded settings place it. Never so small that the band is cut off.
-    setMinimumSize(twips::toPx(TopBand::kWidthTwips),
+    setMinimumSize(std::max(twips::toPx(TopBand::kWidthTwips), m_top->neededWidth()),
                    twips::toPx(TopBand::kHeightTwips + kMinListHeightTwips));
     resize(twips::toPx(11400), twips::toPx(7800));
 }
@@ -239,17 +241,6 @@ bool fmMain::eventFilter(QObject* watched, QEvent* event) {
                 m_operations->action(*op)->trigger();
         }
         return false;
-    }
-    if (event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        for (size_t i = 0; i < m_top->menuLabels.size(); ++i)
-            if (watched == m_top->menuLabels[i]) {
-                if (i < m_menus->popups.size())
-                    m_menus->showPopup(int(i));
-                else
-                    m_workspace->tools.showHelp();
-                return true;
-            }
     }
     return QWidget::eventFilter(watched, event);
 }

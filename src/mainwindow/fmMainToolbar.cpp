@@ -10,6 +10,20 @@
 #include "workspace/Workspace.h"
 
 #include <QAction>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <algorithm>
+
+namespace {
+// How far a window's frame reaches beyond its own area on each side.
+QMargins frameOf(const QWidget& w) {
+    const QRect frame = w.frameGeometry();
+    const QRect inner = w.geometry();
+    return {inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
+            frame.bottom() - inner.bottom()};
+}
+} // namespace
 
 void fmMain::toggleToolbar() {
     if (!m_toolbarShown)
@@ -48,12 +62,19 @@ void fmMain::ShowToolbar(bool show) {
         return;
     }
     const QRect before = geometry();
-    const ToolbarPlacement place = placeDrawingToolbar(frameGeometry(), isMaximized());
+    // Until the toolbar has had a frame, the window's own stands in for it.
+    const QMargins barFrame = frameOf(*m_drawBar).isNull() ? frameOf(*this) : frameOf(*m_drawBar);
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const ToolbarPlacement place = placeDrawingToolbar(
+        frameGeometry(), isMaximized(), barFrame,
+        QSize(kDrawingToolbarWidth,
+              std::max(m_drawBar->minimumSizeHint().height(), m_drawBar->sizeHint().height())),
+        screen ? screen->availableGeometry() : frameGeometry());
     if (place.restore)
         showNormal();
     if (place.shift != 0)
         setGeometry(before.adjusted(place.shift, 0, 0, 0));
-    m_drawBar->move(place.toolbar);
+    m_drawBar->setGeometry(place.toolbar);
     m_drawBar->show();
     m_drawBar->raise();
 }

@@ -3,13 +3,13 @@
 #include "core/Messages.h"
 #include "core/NumRules.h"
 #include "core/Twips.h"
+#include "sizes/PresetColumns.h"
 #include "sizes/SizeList.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QEvent>
 #include <QFocusEvent>
-#include <QFontDatabase>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
@@ -58,24 +58,6 @@ QLabel* separatorMark(QWidget* parent, const QString& objectName, int left, int 
 
 bool holdsSeparator(const QString& text) {
     return text.contains(u':') || text.contains(u',');
-}
-
-// The presets align their columns with blanks, so they need a fixed pitch; the labels
-// include kanji and half-width katakana, so the font must carry Japanese glyphs.
-QFont presetFont() {
-    const QStringList families = QFontDatabase::families();
-    for (const QString& preferred : {QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic")})
-        if (families.contains(preferred))
-            return QFont(preferred, 9);
-    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    if (QFontDatabase::writingSystems(fixed.family()).contains(QFontDatabase::Japanese))
-        return fixed;
-    for (const QString& family : QFontDatabase::families(QFontDatabase::Japanese))
-        if (QFontDatabase::isFixedPitch(family)) {
-            fixed.setFamily(family);
-            return fixed;
-        }
-    return fixed; // glyph fallback still shows the text, if less well aligned
 }
 
 } // namespace
@@ -163,7 +145,6 @@ void SizeDialog::buildControls() {
                                     QStringLiteral("印刷ｻｲｽﾞをｾﾝﾁで指定する")};
     const QString middleTexts[2] = {QStringLiteral("px      縦"), QStringLiteral("cm    縦")};
     const QString units[2] = {QStringLiteral("px"), QStringLiteral("cm")};
-    const QFont fixed = presetFont();
     for (int k = 0; k < 2; ++k) {
         const int top = kSideTop[k];
         const size_t s = size_t(k);
@@ -193,7 +174,7 @@ void SizeDialog::buildControls() {
         m_presets[s] = new QListWidget(this);
         m_presets[s]->setObjectName(QStringLiteral("lsSize%1").arg(k));
         m_presets[s]->setAccessibleName(QStringLiteral("参照 ") + units[k]);
-        m_presets[s]->setFont(fixed);
+        m_presets[s]->setItemDelegate(new PresetColumns(m_presets[s]));
         place(m_presets[s], kRight + 615, top + 720, 2400, 1710);
 
         m_swap[s] = new QCheckBox(QStringLiteral("縦横入替"), this);

@@ -153,8 +153,12 @@ void ScrnSz(int& nWd, int& nHi) {
     if (const auto& source = workAreaSource())
         area = source();
     else if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        if (const QScreen* screen = QGuiApplication::primaryScreen())
-            area = screen->availableGeometry();
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            // In device pixels, the pixels of a capture, whatever the screen's scale.
+            const QRectF logical = screen->availableGeometry();
+            const qreal ratio = screen->devicePixelRatio();
+            area = QRect(0, 0, qRound(logical.width() * ratio), qRound(logical.height() * ratio));
+        }
     nWd = std::max(area.width(), 0);
     nHi = std::max(area.height(), 0);
 }

@@ -72,7 +72,8 @@ std::optional<ScaledSize> scalePreset(const Preset& preset, double percent, bool
 
 // --- screen work area ---
 
-// Width and height of the primary screen without panels and task bars; 0, 0 without one.
+// Width and height of the primary screen without panels and task bars, in device pixels;
+// 0, 0 without one.
 void ScrnSz(int& nWd, int& nHi);
 // Tests put a fixed rectangle in place of the screen; an empty function restores it.
 void setWorkAreaSource(std::function<QRect()> source);

@@ -48,22 +48,32 @@ class TestDrawingToolbar : public QObject {
     Q_OBJECT
 private slots:
     void placement() {
-        // Room on the left: the toolbar goes beside the window, which stays.
-        ToolbarPlacement p = placeDrawingToolbar(QRect(300, 40, 800, 600), false);
-        QCOMPARE(p.toolbar, QPoint(232, 40));
+        const QMargins frame(2, 19, 2, 2); // a title bar of 19 px
+        const QSize bar(68, 400);
+        const QRect screen(0, 0, 1280, 800);
+        // Room on the left: the toolbar's frame goes beside the window's, title bars level.
+        ToolbarPlacement p =
+            placeDrawingToolbar(QRect(300, 40, 800, 600), false, frame, bar, screen);
+        QCOMPARE(p.toolbar, QRect(232 - 4 + 2, 40 + 19, 68, 400));
         QCOMPARE(p.window, QRect(300, 40, 800, 600));
         QVERIFY(!p.restore);
-        // Too little room: the left edge moves to 68, the right edge stays.
-        p = placeDrawingToolbar(QRect(20, -5, 800, 600), false);
-        QCOMPARE(p.toolbar, QPoint(0, 0));
-        QCOMPARE(p.window.left(), 68);
+        // Too little room: the window's left edge moves to the toolbar frame's right, its
+        // right edge stays; a title bar above the screen comes down onto it.
+        p = placeDrawingToolbar(QRect(20, -5, 800, 600), false, frame, bar, screen);
+        QCOMPARE(p.toolbar, QRect(2, 19, 68, 400));
+        QCOMPARE(p.window.left(), 72);
         QCOMPARE(p.window.right(), QRect(20, -5, 800, 600).right());
         QCOMPARE(p.window.top(), -5);
-        // Maximised: restored, then 71 further right and that much narrower.
-        p = placeDrawingToolbar(QRect(0, 0, 1280, 800), true);
+        // Maximised: restored, then made room for, the toolbar whole on the screen.
+        p = placeDrawingToolbar(QRect(0, -19, 1280, 819), true, frame, bar, screen);
         QVERIFY(p.restore);
-        QCOMPARE(p.toolbar, QPoint(0, 0));
-        QCOMPARE(p.window, QRect(71, 0, 1280 - 71, 800));
+        QCOMPARE(p.toolbar, QRect(2, 19, 68, 400));
+        QCOMPARE(p.window, QRect(75, -19, 1280 - 75, 819));
+        // Low on a screen that starts elsewhere: lifted until its bottom is on it.
+        const QRect second(1280, 100, 1024, 600);
+        p = placeDrawingToolbar(QRect(1600, 500, 400, 300), false, frame, bar, second);
+        QCOMPARE(p.toolbar, QRect(1600 - 72 + 2, 700 - 421 + 19, 68, 400));
+        QVERIFY(second.contains(p.toolbar.marginsAdded(frame)));
     }
 
     void menuItemFollowsTheFlag() {

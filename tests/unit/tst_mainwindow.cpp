@@ -6,6 +6,7 @@
 #include "mainwindow/TopBand.h"
 #include "mainwindow/fmMain.h"
 #include "platform/null/NullDesktop.h"
+#include "settings/Shell.h"
 #include "windowfixture.h"
 
 #include <QAbstractButton>
@@ -13,6 +14,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -163,7 +165,36 @@ private slots:
         }
         QCOMPARE(win.band().menuLabels[0]->accessibleName(), QStringLiteral("ﾌｧｲﾙ(F)"));
         QCOMPARE(win.w->findChild<QWidget*>("imBtn3")->accessibleName(),
-                 QStringLiteral("Ctrl+W 作業ﾌｫﾙﾀﾞをｴｸｽﾌﾟﾛｰﾗｰで開きます"));
+                 QStringLiteral("Ctrl+E 作業ﾌｫﾙﾀﾞをｴｸｽﾌﾟﾛｰﾗｰで開きます"));
+    }
+
+    void altWithTheUnderlinedLetterOpensItsMenu() {
+        Window win;
+        win.w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(win.w.get()));
+        PopupMenus& menus = win.w->menus();
+        menus.popup = [](QMenu* m) { m->popup(QPoint(0, 0)); }; // shown without blocking
+        const std::pair<Qt::Key, QMenu*> keys[] = {{Qt::Key_F, menus.popups[0]},
+                                                   {Qt::Key_E, menus.popups[1]},
+                                                   {Qt::Key_U, menus.popups[2]}};
+        for (const auto& [key, menu] : keys) {
+            QTest::keyClick(win.w.get(), key, Qt::AltModifier);
+            QVERIFY(menu->isVisible());
+            for (QMenu* other : menus.popups)
+                QCOMPARE(other->isVisible(), other == menu);
+            menu->close();
+            QTRY_VERIFY(win.w->isActiveWindow());
+        }
+        const shell::UrlOpener saved = shell::urlOpener();
+        QList<QUrl> opened;
+        shell::urlOpener() = [&](const QUrl& u) {
+            opened << u;
+            return true;
+        };
+        QTest::keyClick(win.w.get(), Qt::Key_H, Qt::AltModifier);
+        shell::urlOpener() = saved;
+        QCOMPARE(opened.size(), 1);
+        QVERIFY2(opened[0].toString().endsWith(u"tolvik.htm"), qPrintable(opened[0].toString()));
     }
 
     void refreshSelectsCurrentFileWithoutShowingIt() {

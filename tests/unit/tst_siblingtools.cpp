@@ -143,6 +143,11 @@ private slots:
             return names;
         };
         QTRY_COMPARE(listed(), (QStringList{"Marlo.AppImage", "bin"}));
+        // Wide enough for the columns of the detailed list, not just its hint.
+        const QSize room = dialog->screen()->availableGeometry().size();
+        QVERIFY(dialog->width() >= room.width() * 3 / 5);
+        QVERIFY(dialog->height() >= room.height() * 3 / 5);
+        QVERIFY(dialog->width() <= room.width());
     }
 
     void windowStartsTools() {

@@ -1,4 +1,5 @@
 // The size dialog driven through its own controls.
+#include "sizes/PresetColumns.h"
 #include "sizes/SizeDialog.h"
 #include "sizes/SizeList.h"
 #include "testsupport.h"
@@ -199,6 +200,41 @@ private slots:
         QCOMPARE(box(d, QStringLiteral("txCap"))->text(), u"L判 100%"_qs);
         QCOMPARE(box(d, QStringLiteral("txSizeX1"))->text(), u"8.9"_qs);
         QCOMPARE(box(d, QStringLiteral("txSizeY1"))->text(), u"12.7"_qs);
+    }
+
+    void presetColumnsLineUpInAnyFont() {
+        RecordingMessages messages;
+        SizeDialog d(QString(), 640, 480, messages);
+        for (const char* name : {"lsSize0", "lsSize1"}) {
+            auto* list = control<QListWidget>(d, QString::fromLatin1(name));
+            auto* columns = qobject_cast<sizes::PresetColumns*>(list->itemDelegate());
+            QVERIFY(columns);
+            const QFontMetrics metrics(list->font());
+            std::vector<QRect> first;
+            for (int row = 0; row < list->count(); ++row) {
+                const QString text = list->item(row)->text();
+                const std::vector<sizes::PresetColumns::Field> fields = columns->fields(text, 16);
+                QCOMPARE(fields.size(), size_t(4)); // name, width, sign, height
+                QStringList shown;
+                for (size_t c = 0; c < fields.size(); ++c) {
+                    shown << fields[c].text;
+                    // Each text has room in its column, and the columns do not overlap.
+                    QVERIFY2(metrics.horizontalAdvance(fields[c].text) <= fields[c].column.width(),
+                             qPrintable(text));
+                    if (c > 0)
+                        QVERIFY(fields[c].column.left() > fields[c - 1].column.right());
+                }
+                QCOMPARE(shown.join(u' '), text.simplified());
+                // The numbers end at the same place on every row.
+                QCOMPARE(fields[1].align, Qt::Alignment(Qt::AlignRight));
+                QCOMPARE(fields[3].align, Qt::Alignment(Qt::AlignRight));
+                if (first.empty())
+                    for (const auto& f : fields)
+                        first.push_back(f.column);
+                for (size_t c = 0; c < fields.size(); ++c)
+                    QCOMPARE(fields[c].column, first[c]);
+            }
+        }
     }
 
     void calculatorIsLookedUpOnThePath() {

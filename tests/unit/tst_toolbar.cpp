@@ -1,3 +1,4 @@
+#include "commands/KeyTable.h"
 #include "commands/Operations.h"
 #include "commands/Toolbar.h"
 #include "core/Twips.h"
@@ -5,9 +6,15 @@
 #include "windowfixture.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCheckBox>
 #include <QIcon>
 #include <QImage>
+#include <QKeySequence>
+#include <QLabel>
 #include <QPixmap>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTest>
 #include <QToolButton>
 
@@ -21,6 +28,7 @@ private slots:
     void sameScreenPositionsInsideAnOffsetHost();
     void outOfRangeIndexes();
     void clickTriggersItsAction();
+    void tooltipNamesTheKeyThatWorks();
     void pictures();
     void wholeInTheWindow_data();
     void wholeInTheWindow();
@@ -53,13 +61,12 @@ void TestToolbar::buttons_data() {
     QTest::newRow("2 save to work folder")
         << 2 << QRect(262, 1, 16, 16) << u"Ctrl+W 作業ﾌｫﾙﾀﾞに保存"_qs;
     QTest::newRow("3 explore") << 3 << QRect(285, 1, 16, 16)
-                               << u"Ctrl+W 作業ﾌｫﾙﾀﾞをｴｸｽﾌﾟﾛｰﾗｰで開きます"_qs;
+                               << u"Ctrl+E 作業ﾌｫﾙﾀﾞをｴｸｽﾌﾟﾛｰﾗｰで開きます"_qs;
     QTest::newRow("4 paste") << 4 << QRect(314, 1, 16, 16)
-                             << u"Ctrl+C 現在の画像をｸﾘｯﾌﾟﾎﾞｰﾄﾞに貼り付けます"_qs;
-    QTest::newRow("5 trim") << 5 << QRect(336, 1, 16, 16) << u"Ctrl+X 画像をﾄﾘﾐﾝｸﾞします"_qs;
-    QTest::newRow("6 fold rows") << 6 << QRect(358, 1, 16, 16) << u"Ctrl+T 縦方向に綴じこめます"_qs;
-    QTest::newRow("7 fold columns")
-        << 7 << QRect(381, 1, 16, 16) << u"Ctrl+Y 横方向に綴じこめます"_qs;
+                             << u"Ctrl+V 現在の画像をｸﾘｯﾌﾟﾎﾞｰﾄﾞに貼り付けます"_qs;
+    QTest::newRow("5 trim") << 5 << QRect(336, 1, 16, 16) << u"Ctrl+T 画像をﾄﾘﾐﾝｸﾞします"_qs;
+    QTest::newRow("6 fold rows") << 6 << QRect(358, 1, 16, 16) << u"縦方向に綴じこめます"_qs;
+    QTest::newRow("7 fold columns") << 7 << QRect(381, 1, 16, 16) << u"横方向に綴じこめます"_qs;
 }
 
 void TestToolbar::buttons() {
@@ -125,6 +132,29 @@ void TestToolbar::clickTriggersItsAction() {
     QVERIFY(triggered.isEmpty());
 }
 
+void TestToolbar::tooltipNamesTheKeyThatWorks() {
+    for (int i = 0; i < Toolbar::kCount; ++i) {
+        const QString tip = bar_->button(i)->toolTip();
+        const Operation op = *Toolbar::operation(i);
+        static const QRegularExpression keyFirst(
+            QStringLiteral("^((?:Ctrl\\+|Shift\\+|Alt\\+)*(?:F\\d+|[A-Z])) "));
+        const QRegularExpressionMatch key = keyFirst.match(tip);
+        if (!key.hasMatch()) {
+            // No key named: none runs this work.
+            QVERIFY2(OperationRegistry::keys(op).empty(), qPrintable(tip));
+            continue;
+        }
+        const QKeySequence named = QKeySequence::fromString(key.captured(1));
+        QCOMPARE(named.count(), 1);
+        const std::optional<Operation> run =
+            keytable::operation(int(named[0].key()), named[0].keyboardModifiers());
+        QVERIFY2(run, qPrintable(tip));
+        // Pasting's key is the picture paste, the same work while a picture is shown.
+        QVERIFY2(*run == op || (op == Operation::Paste && *run == Operation::PasteImage),
+                 qPrintable(tip));
+    }
+}
+
 void TestToolbar::pictures() {
     QList<QImage> seen;
     for (int i = 0; i < Toolbar::kCount; ++i) {
@@ -146,12 +176,22 @@ void TestToolbar::pictures() {
 
 void TestToolbar::wholeInTheWindow_data() {
     QTest::addColumn<bool>("smallest");
-    QTest::newRow("designed size") << false;
-    QTest::newRow("smallest size") << true;
+    QTest::addColumn<int>("fontPixels"); // 0: the default font
+    QTest::newRow("designed size") << false << 0;
+    QTest::newRow("smallest size") << true << 0;
+    QTest::newRow("smallest size, large font") << true << 20;
 }
 
 void TestToolbar::wholeInTheWindow() {
     QFETCH(bool, smallest);
+    QFETCH(int, fontPixels);
+    const QFont appFont = QApplication::font();
+    const auto restoreFont = qScopeGuard([&] { QApplication::setFont(appFont); });
+    if (fontPixels > 0) {
+        QFont large = appFont;
+        large.setPixelSize(fontPixels);
+        QApplication::setFont(large);
+    }
     WindowFixture win;
     fmMain& w = *win.w;
     if (smallest)
@@ -161,10 +201,14 @@ void TestToolbar::wholeInTheWindow() {
     QVERIFY(w.width() >= twips::toPx(TopBand::kWidthTwips));
     QCOMPARE(w.width(), smallest ? w.minimumWidth() : twips::toPx(11400));
     QWidget& band = win.band();
-    // The band's other controls fit too.
-    for (QWidget* c : band.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+    // The band's other controls fit too, each with room for its whole text.
+    for (QWidget* c : band.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         QVERIFY2(w.rect().contains(QRect(c->mapTo(&w, QPoint()), c->size())),
                  qPrintable(c->objectName()));
+        if (qobject_cast<QLabel*>(c) || qobject_cast<QCheckBox*>(c))
+            QVERIFY2(c->width() >= c->sizeHint().width(),
+                     qPrintable(c->accessibleName() + u' ' + QString::number(c->width())));
+    }
     const QList<QToolButton*> buttons = w.findChildren<QToolButton*>();
     QCOMPARE(buttons.size(), Toolbar::kCount);
     for (QToolButton* b : buttons) {
