@@ -77,6 +77,14 @@ is_hidden "$TOLVIK_WIN" && fail "the restored window is still marked hidden"
 [ "$(xdotool getwindowname "$TOLVIK_WIN")" = "Tolvik" ] ||
     fail "the window title is '$(xdotool getwindowname "$TOLVIK_WIN")', not 'Tolvik'"
 
+# The README's picture of the window, as a user sees it after collecting.
+if [ -n "${SCREENSHOT_DIR:-}" ]; then
+    sleep 1
+    import -window "$TOLVIK_WIN" "$SCREENSHOT_DIR/screenshot-x11.png" ||
+        fail "import could not grab the window"
+    note "screenshot: $SCREENSHOT_DIR/screenshot-x11.png"
+fi
+
 # Restored, the capture wait is over: a new picture on the clipboard stays there.
 xclip_offer image/png "$E2E_TMP/shot4.png"
 sleep 3

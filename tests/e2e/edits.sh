@@ -41,7 +41,7 @@ drag 10 40 90 60
 wait_for 10 "a second range" bash -c "[ \$(grep -c 'range [0-9]' '$E2E_TMP/tolvik.log') -gt $n ]"
 read -r _ fy1 _ fy2 <<<"$(last_range)"
 before=$(logged "command 縦方向 ran")
-click "Ctrl+T 縦方向に綴じこめます"
+click "縦方向に綴じこめます"
 wait_for 20 "the fold to run" bash -c "[ \$(grep -c -F 'command 縦方向 ran' '$E2E_TMP/tolvik.log') -gt $before ]"
 edits+=(foldrows "$fy1" "$fy2")
 
