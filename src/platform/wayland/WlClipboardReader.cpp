@@ -180,8 +180,10 @@ WlClipboardReader::WlClipboardReader(Deliver deliver, QStringList pictureTypes)
         };
         std::optional<ClipboardSnapshot> snap =
             snapshotOfOffer(st.offers[offer], st.pictureTypes, read);
-        if (!snap)
-            return; // ours
+        if (!snap) {
+            qCInfo(lcClipboard) << "offer" << st.notices << "is our own: passed over";
+            return;
+        }
         snap->announcement = {0, 0, st.notices};
         if (snap->lost)
             qCWarning(lcClipboard) << "offer" << st.notices << "lost:" << snap->lostReason
