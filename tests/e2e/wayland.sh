@@ -21,7 +21,9 @@ fi
 # Everything the session touches lives in a scratch folder that user owns.
 SCRATCH="$E2E_TMP/session"
 mkdir -p "$SCRATCH/run" "$SCRATCH/home/.local/share" "$SCRATCH/home/.config" "$SCRATCH/prog"
-cp -r "$(dirname "$TOLVIK_BIN")/." "$SCRATCH/prog/"
+# The program with what it finds beside it (the tests' executables share its folder).
+cp -r "$TOLVIK_BIN" "$(dirname "$TOLVIK_BIN")/UserData.ini" "$(dirname "$TOLVIK_BIN")/apData" \
+    "$SCRATCH/prog/"
 cp "$CLIPOFFER" "$SCRATCH/prog/"
 chmod 755 "$E2E_TMP"
 chmod 700 "$SCRATCH/run"
@@ -73,7 +75,6 @@ def walk(n):
         walk(c)
 walk(json.load(sys.stdin))'
 }
-tlog() { grep -c -F "$1" "$SCRATCH/tolvik.log" || true; }
 
 "$IMGTOOL" make 640 400 "$SCRATCH/shot1.png" 1
 "$IMGTOOL" make 640 400 "$SCRATCH/shot2.png" 2
