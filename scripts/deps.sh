@@ -6,6 +6,7 @@ PKGS=(
     qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins qt6-qpa-plugins libgl-dev
     qt6-translations-l10n fonts-ipafont-gothic
     libxcb1-dev libxcb-xfixes0-dev libxcb-res0-dev libxcb-randr0-dev libxcb-cursor0
+    libwayland-dev libwayland-bin sway xwayland wl-clipboard grim
     xvfb xauth openbox xclip xdotool x11-utils wmctrl
     dbus-daemon at-spi2-core python3-pyatspi
     clang-14 libclang-rt-14-dev

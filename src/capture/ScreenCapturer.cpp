@@ -2,6 +2,7 @@
 
 #include "capture/RegionOverlay.h"
 #include "core/Messages.h"
+#include "platform/Platform.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -150,7 +151,9 @@ void ScreenCapturer::deliver(const QImage& picture, platform::PointerSnapshot po
     pointer.pos -= area.topLeft();
     s.pointer = pointer;
     s.activeWindow = QRect(QPoint(), picture.size());
-    QGuiApplication::clipboard()->setImage(picture);
+    auto* data = new QMimeData;
+    data->setImageData(picture);
+    platform::putOnClipboard(data);
     emit captured(s);
 }
 

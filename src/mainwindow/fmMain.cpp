@@ -12,6 +12,7 @@
 #include "imaging/ImageView.h"
 #include "mainwindow/FileList.h"
 #include "mainwindow/TopBand.h"
+#include "platform/Platform.h"
 #include "workspace/Workspace.h"
 
 #include <QAction>
@@ -256,7 +257,7 @@ void fmMain::viewStateChanged() {
 }
 
 void fmMain::LayoutWindow() {
-    if (isMinimized())
+    if (outOfSight())
         return;
     m_workspace->folder.captureWait().setWaiting(false);
     const int w = width();
@@ -275,8 +276,9 @@ void fmMain::LayoutWindow() {
 void fmMain::Form_Resize() {
     if (m_minimisingForWait)
         return;
-    // Minimising starts capture wait; the relayout of a restored window ends it.
-    if (isMinimized())
+    // Minimising (or the compositor hiding the window) starts capture wait; the relayout of a
+    // restored window ends it.
+    if (outOfSight())
         m_workspace->folder.captureWait().setWaiting(true);
     else
         LayoutWindow();
@@ -287,7 +289,7 @@ void fmMain::captureWaitChanged(bool on) {
         const QSignalBlocker block(m_top->captureWait);
         m_top->captureWait->setChecked(on);
     }
-    if (on && !isMinimized()) {
+    if (on && !outOfSight()) {
         m_minimisingForWait = true;
         showMinimized();
         m_minimisingForWait = false;
@@ -347,8 +349,11 @@ void fmMain::pasteText() {
 
 void fmMain::copyText(bool minimise) {
     const QString s = m_Rtxt->textCursor().selection().toPlainText();
-    if (!s.isEmpty())
-        QGuiApplication::clipboard()->setText(s);
+    if (!s.isEmpty()) {
+        auto* data = new QMimeData;
+        data->setText(s);
+        platform::putOnClipboard(data);
+    }
     // The copy is placed before capture wait begins, so it is not taken back in.
     if (minimise)
         showMinimized();
@@ -391,6 +396,19 @@ void fmMain::changeEvent(QEvent* event) {
         Form_Resize();
     else if (event->type() == QEvent::ActivationChange && isActiveWindow())
         RefreshFileList();
+}
+
+void fmMain::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (m_visibility)
+        return;
+    m_visibility = m_desktop.createVisibilityWatch(winId());
+    if (m_visibility)
+        connect(m_visibility.get(), &platform::WindowVisibilityWatch::hiddenChanged, this,
+                [this](bool hidden) {
+                    m_hiddenByCompositor = hidden;
+                    Form_Resize();
+                });
 }
 
 void fmMain::resizeEvent(QResizeEvent* event) {

@@ -4,6 +4,7 @@
 // command sets); handles the keys, the window's settings and the drawing toolbar's window.
 #include "imaging/ImageModel.h"
 #include "mainwindow/FolderStamp.h"
+#include "platform/Platform.h"
 #include "settings/WindowSettings.h"
 #include "workspace/WindowHost.h"
 
@@ -76,6 +77,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -91,6 +93,8 @@ private:
     void viewStateChanged();
     void LayoutWindow();
     void Form_Resize();
+    // Minimised, or hidden by a compositor that does not minimise (sway's scratchpad).
+    bool outOfSight() const { return isMinimized() || m_hiddenByCompositor; }
     void captureWaitChanged(bool on);
     void File1_Click();
     void selectCurrentFile();
@@ -130,6 +134,8 @@ private:
     QString m_stampPath;
     bool m_textShown = false;
     bool m_minimisingForWait = false;
+    bool m_hiddenByCompositor = false;
+    std::unique_ptr<platform::WindowVisibilityWatch> m_visibility;
     DrawingToolbar* m_drawBar = nullptr;          // a tool window, a child of this one
     imaging::DrawingSession* m_drawing = nullptr; // a child of this window
     bool m_toolbarShown = false;

@@ -6,7 +6,11 @@
 #include "platform/x11/X11Desktop.h"
 #endif
 
+#include <QClipboard>
 #include <QGuiApplication>
+#include <QImageReader>
+
+#include <algorithm>
 
 namespace platform {
 
@@ -16,6 +20,37 @@ std::unique_ptr<Desktop> createDesktop() {
         return createX11Desktop();
 #endif
     return std::make_unique<NullDesktop>();
+}
+
+void putOnClipboard(QMimeData* data) {
+    data->setData(QLatin1String(kOwnOfferFormat),
+                  QByteArray::number(QCoreApplication::applicationPid()));
+    QGuiApplication::clipboard()->setMimeData(data);
+}
+
+QStringList readablePictureTypes() {
+    // Uncompressed and lossless first: cheap to decode and exactly the captured pixels.
+    QStringList out = {QStringLiteral("image/bmp"), QStringLiteral("image/x-bmp"),
+                       QStringLiteral("image/png")};
+    const QList<QByteArray> readable = QImageReader::supportedMimeTypes();
+    for (const QByteArray& t : readable) {
+        const QString type = QString::fromLatin1(t);
+        if (!out.contains(type))
+            out << type;
+    }
+    out.erase(std::remove_if(out.begin(), out.end(),
+                             [&](const QString& t) { return !readable.contains(t.toLatin1()); }),
+              out.end());
+    return out;
+}
+
+ClipboardRoad chooseClipboardRoad(const QString& forced, bool waylandSession, bool dataControl) {
+    if (forced == QLatin1String("x11") || !dataControl)
+        return ClipboardRoad::X11;
+    if (forced == QLatin1String("wayland"))
+        return ClipboardRoad::Wayland;
+    // Without data control (GNOME) XWayland still sees what Wayland programs copy.
+    return waylandSession ? ClipboardRoad::Wayland : ClipboardRoad::X11;
 }
 
 bool waylandSession() {

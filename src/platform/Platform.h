@@ -3,6 +3,7 @@
 // needs the window system beyond Qt's widgets goes through here, so that an X11,
 // a Windows and a headless test backend can stand behind it.
 #include <QImage>
+#include <QMimeData>
 #include <QObject>
 #include <QPoint>
 #include <QRect>
@@ -91,6 +92,18 @@ struct Capabilities {
     bool activeWindow = false;
 };
 
+// Tells when the compositor hides a window of ours without minimising it, and shows it again
+// (a tiling compositor's scratchpad, another workspace): the window is told nothing itself.
+class WindowVisibilityWatch : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    ~WindowVisibilityWatch() override = default;
+
+signals:
+    void hiddenChanged(bool hidden);
+};
+
 class Desktop {
 public:
     virtual ~Desktop() = default;
@@ -107,14 +120,35 @@ public:
     virtual std::unique_ptr<ScreenSource> createScreenSource() = 0;
     virtual std::unique_ptr<CaptureKeys> createCaptureKeys() = 0;
     virtual std::unique_ptr<ScreenshotService> createScreenshotService() = 0;
+
+    // For the top-level window of that native id; null where hiding is seen as minimising.
+    virtual std::unique_ptr<WindowVisibilityWatch> createVisibilityWatch(quint64 window) {
+        Q_UNUSED(window);
+        return nullptr;
+    }
 };
+
+// Marks every offer this program puts on the clipboard, so a watch that cannot tell who owns
+// an offer (Wayland's) still knows its own: offers are not ours to take in.
+inline constexpr char kOwnOfferFormat[] = "application/x-tolvik-offer";
+// Puts data on the clipboard as this program's offer (marked), taking it over.
+void putOnClipboard(QMimeData* data);
+
+// Picture formats that can be decoded here, most wanted first.
+QStringList readablePictureTypes();
+
+// Which road clipboard offers come by: the X server's (also through XWayland) or the
+// compositor's data control. TOLVIK_CLIPBOARD=x11|wayland forces one where it can be had.
+enum class ClipboardRoad { X11, Wayland };
+ClipboardRoad chooseClipboardRoad(const QString& forced, bool waylandSession, bool dataControl);
 
 // The backend for the desktop session: X11 when the program runs on an X server (also
 // through XWayland), the headless one otherwise.
 std::unique_ptr<Desktop> createDesktop();
 
-// Under a Wayland session the program runs through XWayland: the clipboard owner and the
-// pointer can only be read there. Call before the application object exists.
+// Under a Wayland session the program runs through XWayland: keys, windows and the pointer can
+// only be read there (the clipboard may come from the compositor, see chooseClipboardRoad).
+// Call before the application object exists.
 void chooseSessionPlatform();
 
 } // namespace platform

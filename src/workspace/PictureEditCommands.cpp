@@ -4,6 +4,7 @@
 #include "core/Messages.h"
 #include "imaging/Edits.h"
 #include "imaging/PictureFiles.h"
+#include "platform/Platform.h"
 #include "sizes/RangeList.h"
 #include "sizes/SizeDialog.h"
 #include "workspace/PictureFileCommands.h"
@@ -158,7 +159,9 @@ void PictureEditCommands::copyPicture(bool minimise) {
             copy.resolutionX = copy.resolutionY = 96;
             copy.applyResolution();
             // Offers of this process are not taken back in as captures or copies.
-            QGuiApplication::clipboard()->setImage(copy.image());
+            auto* data = new QMimeData;
+            data->setImageData(copy.image());
+            platform::putOnClipboard(data);
         }
         if (minimise)
             m_host.minimise();

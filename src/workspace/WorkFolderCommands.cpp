@@ -54,6 +54,10 @@ void WorkFolderCommands::captureOffered(const platform::ClipboardSnapshot& offer
     CaptureSettings settings;
     // A desktop that gives no pointer image leaves the picture as it was taken.
     settings.drawPointer = m_options.drawPointer && m_desktop.capabilities().pointerImage;
+    if (m_options.drawPointer && !settings.drawPointer && !m_toldNoPointer) {
+        m_toldNoPointer = true;
+        m_messages.notice(QStringLiteral("このﾃﾞｽｸﾄｯﾌﾟではｷｬﾌﾟﾁｬｰにﾏｳｽﾎﾟｲﾝﾀを描き込めません"));
+    }
     settings.reductionCode = m_options.reductionCode;
     settings.prefix = m_prefix;
     settings.screen = m_desktop.primaryScreenSize();

@@ -69,6 +69,7 @@ private:
     CaptureOptions m_options;
     QString m_prefix;
     int m_lostOffers = 0;
+    bool m_toldNoPointer = false;
     std::deque<quint64> m_workFolderSaves; // picture states on their way to the work folder
     std::unique_ptr<CaptureIntake> m_intake;
     std::unique_ptr<ClipboardWatcher> m_watcher;

@@ -59,6 +59,25 @@ private slots:
         QVERIFY(!box.isChecked() && !win.ws().folder.watcher().hooked());
         QVERIFY(win.w->isMinimized());
     }
+
+    void hiddenByTheCompositor() {
+        WindowFixture win;
+        win.w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(win.w.get()));
+        CaptureSession& session = win.ws().folder.captureWait();
+        QVERIFY(win.desktop.lastVisibility);
+        // Hidden without being minimised (sway's scratchpad): waiting begins, the window is
+        // left as it is, and the resize that comes with hiding does not end it.
+        emit win.desktop.lastVisibility->hiddenChanged(true);
+        QVERIFY(session.waiting() && win.band().captureWait->isChecked());
+        QVERIFY(!win.w->isMinimized());
+        win.w->resize(win.w->width() - 20, win.w->height() - 20);
+        QCoreApplication::processEvents();
+        QVERIFY(session.waiting());
+        // Shown again: waiting ends as on restoring.
+        emit win.desktop.lastVisibility->hiddenChanged(false);
+        QVERIFY(!session.waiting() && !win.band().captureWait->isChecked());
+    }
 };
 
 QTEST_MAIN(TestCaptureSession)

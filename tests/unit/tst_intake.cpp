@@ -156,6 +156,11 @@ private slots:
         QGuiApplication::clipboard()->setImage(solid(200, 100, qRgb(0, 0, 190)));
         win.offer(0);
         QVERIFY(redPixels(loadStored(win.temp("003.bmp"))).isEmpty());
+        // Said once, not with every capture.
+        QGuiApplication::clipboard()->setImage(solid(200, 100, qRgb(0, 0, 180)));
+        win.offer(0);
+        QVERIFY(QFileInfo::exists(win.temp("004.bmp")));
+        QCOMPARE(win.messages.notices.filter(QStringLiteral("ﾏｳｽﾎﾟｲﾝﾀを描き込めません")).size(), 1);
     }
 
     void colourReduction() {

@@ -89,6 +89,13 @@ public:
         lastWatch = w.get();
         return w;
     }
+    // Tests tell the window it was hidden or shown through its hiddenChanged().
+    WindowVisibilityWatch* lastVisibility = nullptr;
+    std::unique_ptr<WindowVisibilityWatch> createVisibilityWatch(quint64) override {
+        auto w = std::make_unique<WindowVisibilityWatch>();
+        lastVisibility = w.get();
+        return w;
+    }
     std::unique_ptr<ScreenSource> createScreenSource() override {
         return std::make_unique<NullScreenSource>(*this);
     }

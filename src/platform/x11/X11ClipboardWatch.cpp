@@ -2,10 +2,7 @@
 
 #include "platform/x11/XSelectionReader.h"
 
-#include <QImageReader>
 #include <QMetaObject>
-
-#include <algorithm>
 
 namespace platform::x11 {
 
@@ -38,19 +35,7 @@ void X11ClipboardWatch::setActive(bool on) {
 }
 
 QStringList X11ClipboardWatch::pictureTypes() {
-    // Uncompressed and lossless first: cheap to decode and exactly the captured pixels.
-    QStringList out = {QStringLiteral("image/bmp"), QStringLiteral("image/x-bmp"),
-                       QStringLiteral("image/png")};
-    const QList<QByteArray> readable = QImageReader::supportedMimeTypes();
-    for (const QByteArray& t : readable) {
-        const QString type = QString::fromLatin1(t);
-        if (!out.contains(type))
-            out << type;
-    }
-    out.erase(std::remove_if(out.begin(), out.end(),
-                             [&](const QString& t) { return !readable.contains(t.toLatin1()); }),
-              out.end());
-    return out;
+    return readablePictureTypes();
 }
 
 } // namespace platform::x11

@@ -7,19 +7,39 @@
 #include "platform/x11/XScreen.h"
 
 #include <QGuiApplication>
+#include <QLoggingCategory>
 #include <QScreen>
+
+#ifdef TOLVIK_HAVE_WAYLAND
+#include "platform/wayland/SwayVisibility.h"
+#include "platform/wayland/WaylandClipboardWatch.h"
+#include "platform/wayland/WlClipboardReader.h"
+#endif
 
 namespace platform {
 
 namespace {
 
+Q_LOGGING_CATEGORY(lcDesktop, "tolvik.desktop", QtWarningMsg)
+
 class X11Desktop : public Desktop {
 public:
-    X11Desktop() : m_conn(std::make_shared<x11::XConnection>()) {}
+    X11Desktop() : m_conn(std::make_shared<x11::XConnection>()) {
+#ifdef TOLVIK_HAVE_WAYLAND
+        const bool wayland = waylandSession();
+        m_road = chooseClipboardRoad(qEnvironmentVariable("TOLVIK_CLIPBOARD"), wayland,
+                                     wayland && wayland::dataControlAvailable());
+#endif
+        qCInfo(lcDesktop) << "clipboard watched through"
+                          << (m_road == ClipboardRoad::Wayland ? "the compositor" : "the X server");
+    }
 
     Capabilities capabilities() const override {
-        return {m_conn->isValid() && m_conn->hasXFixes(), m_conn->isValid() && m_conn->hasXFixes(),
-                m_conn->isValid()};
+        const bool xfixes = m_conn->isValid() && m_conn->hasXFixes();
+        // The compositor tells only what is offered: no pointer, no window.
+        if (m_road == ClipboardRoad::Wayland)
+            return {true, false, false};
+        return {xfixes, xfixes, m_conn->isValid()};
     }
     QSize primaryScreenSize() override {
         // Qt's geometry is in scaled pixels; captures and the pointer are in device pixels.
@@ -27,6 +47,10 @@ public:
         return s ? (QSizeF(s->geometry().size()) * s->devicePixelRatio()).toSize() : QSize();
     }
     std::unique_ptr<ClipboardWatch> createClipboardWatch() override {
+#ifdef TOLVIK_HAVE_WAYLAND
+        if (m_road == ClipboardRoad::Wayland)
+            return std::make_unique<wayland::WaylandClipboardWatch>();
+#endif
         return std::make_unique<x11::X11ClipboardWatch>();
     }
     std::unique_ptr<ScreenSource> createScreenSource() override {
@@ -45,8 +69,20 @@ public:
         return createScreenshotPortal();
     }
 
+    std::unique_ptr<WindowVisibilityWatch> createVisibilityWatch(quint64 window) override {
+#ifdef TOLVIK_HAVE_WAYLAND
+        // Sway hides windows without minimising them; its socket says which.
+        const QString sway = qEnvironmentVariable("SWAYSOCK");
+        if (waylandSession() && !sway.isEmpty())
+            return std::make_unique<wayland::SwayVisibility>(sway, window);
+#endif
+        Q_UNUSED(window);
+        return nullptr;
+    }
+
 private:
     std::shared_ptr<x11::XConnection> m_conn;
+    ClipboardRoad m_road = ClipboardRoad::X11;
 };
 
 } // namespace
