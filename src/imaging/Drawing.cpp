@@ -41,12 +41,6 @@ int pixelBlock(const Shape& s) {
     return std::max(2, s.width * 3);
 }
 
-QFont textFont(const Shape& s) {
-    QFont f;
-    f.setPixelSize(std::max(4, s.fontSize));
-    return f;
-}
-
 QPen strokePen(const Shape& s, int width) {
     return QPen(s.colour, std::max(1, width), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
 }
@@ -116,6 +110,22 @@ void pixelate(QImage& img, const QRect& rect, int block) {
         }
 }
 
+// The text on a transparent layer covering box: only the glyphs' pixels are painted.
+QImage textLayer(const Shape& s, const QRect& box) {
+    QImage layer(box.size(), QImage::Format_ARGB32_Premultiplied);
+    if (layer.isNull())
+        throw std::bad_alloc();
+    layer.fill(Qt::transparent);
+    QPainter p(&layer);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QFont f = textFont(s);
+    p.setFont(f);
+    p.setPen(s.colour);
+    const QPoint at = s.points.first() - box.topLeft();
+    p.drawText(QPoint(at.x(), at.y() + QFontMetrics(f).ascent()), s.text);
+    return layer;
+}
+
 bool complete(const Shape& s) {
     if (s.points.isEmpty())
         return false;
@@ -171,6 +181,12 @@ QString drawToolText(DrawTool tool) {
         break;
     }
     return QStringLiteral("選択");
+}
+
+QFont textFont(const Shape& s) {
+    QFont f;
+    f.setPixelSize(std::max(4, s.fontSize));
+    return f;
 }
 
 QRect shapeBounds(const Shape& s) {
@@ -255,11 +271,10 @@ void paintShape(QPainter& p, const Shape& s, bool preview) {
         break;
     }
     case DrawTool::Text: {
-        const QFont f = textFont(s);
-        p.setFont(f);
-        p.setPen(s.colour);
-        p.drawText(QPointF(s.points.first().x(), s.points.first().y() + QFontMetrics(f).ascent()),
-                   s.text);
+        // Laid out in picture pixels whatever the painter's scale, so the text shown while it
+        // is typed has exactly the glyphs the picture takes, scaled as the picture is.
+        const QRect box = shapeBounds(s);
+        p.drawImage(box.topLeft(), textLayer(s, box));
         break;
     }
     case DrawTool::Number:
@@ -300,8 +315,7 @@ bool drawShape(ImageModel& picture, const Shape& s) {
         p.translate(-region.topLeft());
         paintShape(p, s);
     }
-    picture.setImage(replaceRegion(src, picture.depthCode(), region, part),
-                     picture.depthCode());
+    picture.setImage(replaceRegion(src, picture.depthCode(), region, part), picture.depthCode());
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include "imaging/ImageModel.h"
 
 #include <QColor>
+#include <QFont>
 #include <QImage>
 #include <QList>
 #include <QPoint>
@@ -47,11 +48,15 @@ bool isDragTool(DrawTool tool);
 // The history's text for a shape of the tool.
 QString drawToolText(DrawTool tool);
 
+// The font a text shape is drawn in, its size in picture pixels.
+QFont textFont(const Shape& shape);
+
 // The pixels the shape may touch, not yet limited to the picture.
 QRect shapeBounds(const Shape& shape);
 
 // Paints the shape in picture coordinates. Pixelate needs the picture's pixels and is drawn
-// only by drawShape; preview paints its outline instead.
+// only by drawShape; preview paints its outline instead. Text is laid out in picture pixels on
+// a transparent layer, so under a view's scale it is the drawn text scaled, pixel for pixel.
 void paintShape(QPainter& painter, const Shape& shape, bool preview = false);
 
 // Draws the shape into the picture: only pixels within shapeBounds change; form, palette,

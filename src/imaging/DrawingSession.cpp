@@ -75,9 +75,14 @@ void DrawingSession::release(const QPoint& at) {
 void DrawingSession::placeText(const QPoint& at, const QString& text) {
     if (m_tool != DrawTool::Text || text.isEmpty() || m_doc.handle() == 0)
         return;
+    commit(textShape(at, text));
+}
+
+Shape DrawingSession::textShape(const QPoint& at, const QString& text) const {
     Shape s = shapeAt(at);
+    s.tool = DrawTool::Text;
     s.text = text;
-    commit(s);
+    return s;
 }
 
 void DrawingSession::cancel() {

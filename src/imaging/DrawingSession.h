@@ -33,6 +33,8 @@ public:
     void move(const QPoint& at);
     void release(const QPoint& at);
     void placeText(const QPoint& at, const QString& text);
+    // The shape placeText would draw now, for showing the text while it is typed.
+    Shape textShape(const QPoint& at, const QString& text) const;
     bool inProgress() const { return m_pending.has_value(); }
     const Shape& pending() const { return *m_pending; }
     // Drops the shape in progress.

@@ -2,6 +2,8 @@
 
 #include "imaging/DrawingSession.h"
 
+#include <QFontMetrics>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -15,11 +17,14 @@
 namespace imaging {
 
 namespace {
-// The text tool's box: Return commits (returnPressed), Escape cancels.
+// The text tool's box: Return commits (returnPressed), Escape cancels. It keeps what the input
+// method is still composing, so the view can show it in place.
 class TextEntry : public QLineEdit {
 public:
     using QLineEdit::QLineEdit;
     std::function<void()> cancelled;
+    std::function<void()> composed;
+    QString composing;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override {
@@ -28,6 +33,12 @@ protected:
             return;
         }
         QLineEdit::keyPressEvent(event);
+    }
+    void inputMethodEvent(QInputMethodEvent* event) override {
+        QLineEdit::inputMethodEvent(event);
+        composing = event->preeditString();
+        if (composed)
+            composed();
     }
 };
 } // namespace
@@ -126,12 +137,38 @@ void ImageView::paintEvent(QPaintEvent*) {
         p.setPen(QPen(Qt::black, 1, Qt::DashLine));
         p.drawRect(rr);
     }
-    if (m_drawing && m_drawing->inProgress()) {
+    const bool typing = m_drawing && m_textEntry;
+    if ((m_drawing && m_drawing->inProgress()) || typing) {
         // The shape in progress, drawn as the picture will take it, at the view's scale.
         p.setClipRect(target);
         p.translate(target.topLeft());
         p.scale(scaleX(), scaleY());
-        paintShape(p, m_drawing->pending(), true);
+        if (typing)
+            paintTyped(p);
+        else
+            paintShape(p, m_drawing->pending(), true);
+    }
+}
+
+void ImageView::paintTyped(QPainter& p) const {
+    const auto* entry = static_cast<const TextEntry*>(m_textEntry.data());
+    const int cursor = entry->cursorPosition();
+    QString text = entry->text();
+    text.insert(cursor, entry->composing);
+    const imaging::Shape s = m_drawing->textShape(m_textAt, text);
+    paintShape(p, s, true);
+    // Before the first letter a caret marks where the text begins; what the input method is
+    // composing is underlined.
+    const QFontMetrics fm(textFont(s));
+    const QPoint at = s.points.first();
+    p.setPen(QPen(s.colour, 0));
+    if (text.isEmpty()) {
+        p.drawLine(QPointF(at.x() + 0.5, at.y()), QPointF(at.x() + 0.5, at.y() + fm.height()));
+    } else if (!entry->composing.isEmpty()) {
+        const double from = at.x() + fm.horizontalAdvance(text.left(cursor));
+        const double to = from + fm.horizontalAdvance(entry->composing);
+        const double y = at.y() + fm.ascent() + fm.underlinePos() + 0.5;
+        p.drawLine(QPointF(from, y), QPointF(to, y));
     }
 }
 
@@ -165,7 +202,7 @@ void ImageView::setDrawing(DrawingSession* session) {
     m_drawing = session;
     if (session)
         connect(session, &DrawingSession::changed, this, [this] {
-            if (!drawing())
+            if (!drawing() || m_drawing->tool() != DrawTool::Text)
                 closeTextEntry(false);
             viewport()->setCursor(drawing() ? Qt::CrossCursor : Qt::ArrowCursor);
             viewport()->update();
@@ -190,13 +227,19 @@ void ImageView::openTextEntry(const QPointF& viewportPos) {
     QFont f = entry->font();
     f.setPixelSize(std::max(8, int(std::lround(m_drawing->fontSize * scaleY()))));
     entry->setFont(f);
+    // The box only takes the keys and the input method's text, unseen: the view shows the text
+    // as the picture will take it (paintEvent), over the picture and nothing else.
     QPalette pal = entry->palette();
-    pal.setColor(QPalette::Text, m_drawing->colour);
+    for (const auto role :
+         {QPalette::Base, QPalette::Text, QPalette::Highlight, QPalette::HighlightedText})
+        pal.setColor(role, Qt::transparent);
     entry->setPalette(pal);
     entry->setAttribute(Qt::WA_InputMethodEnabled);
     entry->setGeometry(int(viewportPos.x()), int(viewportPos.y()), 240, entry->sizeHint().height());
     entry->cancelled = [this] { closeTextEntry(false); };
+    entry->composed = [this] { viewport()->update(); };
     connect(entry, &QLineEdit::returnPressed, this, [this] { closeTextEntry(true); });
+    connect(entry, &QLineEdit::textChanged, viewport(), qOverload<>(&QWidget::update));
     m_textEntry = entry;
     entry->show();
     entry->setFocus();
@@ -210,6 +253,7 @@ void ImageView::closeTextEntry(bool commit) {
     const QString text = entry->text();
     entry->hide();
     entry->deleteLater(); // it may be inside its own key handler
+    viewport()->update();
     setFocus();
     if (commit && m_drawing)
         m_drawing->placeText(m_textAt, text);

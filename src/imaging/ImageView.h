@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QPointer>
 
+class QPainter;
+
 namespace imaging {
 
 class DrawingSession;
@@ -56,6 +58,8 @@ private:
     QPoint toPixel(const QPointF& viewportPos) const;
     void openTextEntry(const QPointF& viewportPos);
     void closeTextEntry(bool commit);
+    // The text being typed, in picture coordinates on p.
+    void paintTyped(QPainter& p) const;
 
     PictureDocument& m_doc;
     const ImageModel& m_model;

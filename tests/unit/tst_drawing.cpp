@@ -1,8 +1,12 @@
 // Drawing on the headless model: every tool's pixels stay within its bounds, the figures land
 // where they are drawn, palette pictures keep their form, and a drawing session commits each
-// shape as one step of the history and reports the current shape's points.
+// shape as one step of the history and reports the current shape's points. Text shows while it
+// is typed exactly as the picture then takes it.
 #include "imaging/DrawingSession.h"
+#include "imaging/ImageView.h"
 
+#include <QInputMethodEvent>
+#include <QLineEdit>
 #include <QPainter>
 #include <QtTest>
 
@@ -38,6 +42,15 @@ QList<QPoint> changed(const QImage& a, const QImage& b) {
             if (a.pixel(x, y) != b.pixel(x, y))
                 out << QPoint(x, y);
     return out;
+}
+QRect boundsOf(const QList<QPoint>& points) {
+    QRect r;
+    for (const QPoint& q : points)
+        r |= QRect(q, q);
+    return r;
+}
+QImage shown(const ImageView& view) {
+    return view.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 } // namespace
 
@@ -160,6 +173,45 @@ private slots:
         QCOMPARE(m.image().pixel(12, 10), qRgb(250, 10, 10));
         for (int x = 0; x < 24; ++x)
             QCOMPARE(m.image().pixel(x, 3), img.pixel(x, 3));
+    }
+
+    // While it is typed, the text covers exactly the pixels it then gets and leaves the rest of
+    // the picture as it is, at any zoom.
+    void typedTextShowsAsDrawn() {
+        PictureDocument doc;
+        doc.replace(modelOf(patterned(120, 80)));
+        DrawingSession session(doc);
+        session.setTool(DrawTool::Text);
+        session.colour = Qt::blue;
+        session.fontSize = 18;
+        ImageView view(doc);
+        view.setDrawing(&session);
+        view.resize(320, 240);
+        view.show();
+        for (const int zoom : {1, 2}) {
+            view.setZoom(zoom);
+            QVERIFY(view.display(ImageView::Zoom));
+            const QImage plain = shown(view);
+            QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, QPoint(14, 20) * zoom);
+            QLineEdit* entry = view.textEntry();
+            QVERIFY(entry);
+            QInputMethodEvent typed;
+            typed.setCommitString(QStringLiteral("済みWg"));
+            QCoreApplication::sendEvent(entry, &typed);
+            const QList<QPoint> preview = changed(plain, shown(view));
+            QTest::keyClick(entry, Qt::Key_Return);
+            QVERIFY(!view.textEntry());
+            const QImage drawnView = shown(view);
+            const QList<QPoint> drawn = changed(plain, drawnView);
+            QVERIFY(!drawn.isEmpty());
+            QCOMPARE(boundsOf(preview), boundsOf(drawn));
+            const QSet<QPoint> glyphs(drawn.cbegin(), drawn.cend());
+            for (const QPoint& q : preview)
+                QVERIFY2(
+                    glyphs.contains(q),
+                    qPrintable(QStringLiteral("%1,%2 at zoom %3").arg(q.x()).arg(q.y()).arg(zoom)));
+            doc.history().undo();
+        }
     }
 
     void sessionCommitsShapesAsSteps() {
