@@ -16,7 +16,8 @@
 #   idle          a minute of the shown window over a work folder of 30000 files, the probe
 #                 off: CPU time and wake-ups of the whole process
 # Usage: bench/program/program.sh [BUILD_DIR] [MARKDOWN]  (RUNS=5 by default; PARTS: a
-# space-separated choice of captures, edits, hugepages, idle, all by default)
+# space-separated choice of captures, edits, hugepages, idle, all by default; REPORT_PARTS:
+# the sections to write, PARTS by default)
 # Writes its sections into MARKDOWN (docs/benchmarks.md), leaving the others as they are.
 set -euo pipefail
 HERE=$(cd "$(dirname "$0")" && pwd)
@@ -25,6 +26,9 @@ OUT=$(realpath "${2:-$HERE/../../docs/benchmarks.md}")
 RUNS=${RUNS:-5}
 PARTS=" ${PARTS:-captures edits hugepages idle} "
 want() { [[ $PARTS == *" $1 "* ]]; }
+# The sections written: those measured, or REPORT_PARTS from the figures BENCH_KEEP holds.
+REPORT_PARTS=" ${REPORT_PARTS:-$PARTS} "
+report() { [[ $REPORT_PARTS == *" $1 "* ]]; }
 export TOLVIK_BIN=$BUILD/bin/tolvik CLIPOFFER=$BUILD/tests/e2e/clipoffer IMGTOOL=$BUILD/tests/e2e/imgtool
 BT=$BUILD/bench/tolvik_benchtool
 [ -x "$BT" ] || { echo "build tolvik_benchtool first" >&2; exit 1; }
@@ -270,7 +274,7 @@ for ((run = 1; run <= ${IDLE_RUNS:-3}; run++)); do
     add idle-wakes "$((w1 - w0))"
 done
 close_tolvik
-rm -f "$WORK_DIR"/idle*.txt
+find "$WORK_DIR" -maxdepth 1 -name "idle*.txt" -delete
 fi
 
 # ---- the sections ----
@@ -279,7 +283,7 @@ mem=$(awk '/MemTotal/ { printf "%.0f GB", $2 / 1048576 }' /proc/meminfo)
 machine="$(nproc) cores ($cpu), $mem, $(. /etc/os-release && echo "$PRETTY_NAME"), disk $(df -T "$WORK_DIR" | awk 'NR == 2 { print $2 }'); load average $LOAD_START at the start and $LOAD_END after the edits (other developers build on the same machine)"
 name() { case $1 in 1920) echo "1920 x 1080" ;; 3840) echo "3840 x 2160" ;; *) echo "7680 x 4320" ;; esac; }
 {
-    if want captures; then
+    if report captures; then
     echo "## Captures in the running program"
     echo
     echo "Made by \`bench/program/program.sh\` ($RUNS runs, each of ours followed at once by the references, so both see the same load; figures are \"median (min–max)\" in ms, ratios per run). Machine: $machine."
@@ -297,7 +301,7 @@ name() { case $1 in 1920) echo "1920 x 1080" ;; 3840) echo "3840 x 2160" ;; *) e
     done
     echo
     fi
-    if want captures && want edits; then
+    if report captures && report edits; then
     echo "## The window answering during 8K operations"
     echo
     echo "The longest time the window's thread did not answer (the probe of \`tolvik.probe\`: a timer every 10 ms, each gap over 20 ms logged; 0 means none over 20 ms) from the start of each operation until its result was on the screen or in the file, 7680 x 4320, same run and machine as above."
@@ -314,7 +318,7 @@ name() { case $1 in 1920) echo "1920 x 1080" ;; 3840) echo "3840 x 2160" ;; *) e
     echo "| open a PNG with Ctrl+O (from Return in the dialog), to shown | $(med gap-ctrlo) | $(med edit-ctrlo) |"
     echo
     fi
-    if want edits; then
+    if report edits; then
     echo "## Edits in the running program"
     echo
     echo "From the command log's line for the key or menu pick (\`tolvik.commands\`) to the probe's \"picture shown\" (the first paint of the picture view after the change), an 8K screen-like capture shown fitted in the window; against ImageMagick's work on the same stored bitmap, an ordinary file: \`convert big.bmp -rotate 90 null:\` less \`convert big.bmp null:\` (reading alone: $(med im-read) ms)."
@@ -325,7 +329,7 @@ name() { case $1 in 1920) echo "1920 x 1080" ;; 3840) echo "3840 x 2160" ;; *) e
     echo "| mirror | $(med edit-mirror) | $(med im-mirror) |"
     echo
     fi
-    if want hugepages; then
+    if report hugepages; then
     echo "## Huge pages"
     echo
     echo "The program started alternately as it is and with the C library's huge pages for large blocks (\`GLIBC_TUNABLES=glibc.malloc.hugetlb=1\`, what an earlier version set for itself), $RUNS starts each: start to the first paint, opening the 8K bitmap from the list to shown, and a turn to shown."
@@ -336,7 +340,7 @@ name() { case $1 in 1920) echo "1920 x 1080" ;; 3840) echo "3840 x 2160" ;; *) e
     echo "| huge pages | $(med hp-start-huge) | $(med hp-open-huge) | $(med edit-hp-rotate-huge) |"
     echo
     fi
-    if want idle; then
+    if report idle; then
     echo "## Idle"
     echo
     echo "The window shown over a work folder of 30000 files, nothing changing, the probe off: CPU time (user and system, every thread, in the kernel's $(getconf CLK_TCK) ticks a second, so 10 ms steps) and context switches of the whole process in a minute, ${IDLE_RUNS:-3} minutes: $(med idle-cpu) ms of CPU and $(med idle-wakes) wake-ups a minute. This replaces an earlier figure of 0.06 ms a minute, which counted only the list's own check on the window's thread."

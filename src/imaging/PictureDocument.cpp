@@ -66,23 +66,39 @@ void PictureDocument::restore(const ImageModel& state, quint64 id) {
     emit changed();
 }
 
-void PictureDocument::newPicture() {
+std::vector<QImage> PictureDocument::newPicture() {
     ++m_generation;
     m_queue.clear();
+    std::vector<QImage> old{m_model.image()};
+    for (int i = 0; i < m_history.count(); ++i) {
+        const auto* step = static_cast<const EditStep*>(m_history.command(i));
+        old.push_back(step->before().image());
+        old.push_back(step->after().image());
+    }
     m_history.clear();
     m_keptResolution.reset();
     m_state = m_storedState = ++m_lastState;
+    return old;
+}
+
+// The history of an 8K picture is hundreds of megabytes; handing them back to the system
+// would keep the window's thread a tenth of a second. The worker lets them go after what it
+// is doing, once this thread holds them no more.
+void PictureDocument::letGo(std::vector<QImage> old) {
+    m_worker.start([old = std::move(old)]() mutable { old.clear(); });
 }
 
 void PictureDocument::replace(const ImageModel& picture) {
-    newPicture();
+    std::vector<QImage> old = newPicture();
     m_model.adopt(picture);
+    letGo(std::move(old));
     emit changed();
 }
 
 void PictureDocument::clear() {
-    newPicture();
+    std::vector<QImage> old = newPicture();
     m_model.clear();
+    letGo(std::move(old));
     emit changed();
 }
 

@@ -13,6 +13,7 @@
 #include <deque>
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace imaging {
 
@@ -86,7 +87,8 @@ private:
     class EditStep;
     friend class EditStep;
     void restore(const ImageModel& state, quint64 id);
-    void newPicture();
+    std::vector<QImage> newPicture(); // the pictures it lets go
+    void letGo(std::vector<QImage> old);
     void trimHistory();
     void apply(const QString& text, ImageModel after);
     void finishBackground(quint64 generation, const QString& text, EditOutcome outcome,

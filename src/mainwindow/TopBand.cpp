@@ -70,7 +70,17 @@ TopBand::TopBand(QWidget* parent) : QWidget(parent) {
     layOut();
 }
 
+QList<QWidget*> TopBand::secondRow() const {
+    return {scaleDisplay, captureWait, prefixLabel, prefixBox};
+}
+
 void TopBand::layOut() {
+    const bool wrapped = m_twoRows;
+    if (wrapped) { // back to one row; wrapped again below with the new widths
+        for (QWidget* w : secondRow())
+            w->move(w->pos() - m_wrapShift);
+        m_twoRows = false;
+    }
     // The designed places are where each control starts at the least; a text wider than its
     // designed width (another font, another size) gets its room and pushes the rest right.
     int right = 0;
@@ -96,10 +106,27 @@ void TopBand::layOut() {
     next(prefixLabel, 8850, fitted(prefixLabel));
     // The box scrolls its text; its designed width is enough.
     next(prefixBox, 9645, twips::toPx(585));
+    m_oneRowWidth = prefixBox->geometry().right() + 1 + twips::toPx(75); // margin as on the left
+    if (wrapped)
+        fitTo(m_fitWidth);
+}
+
+void TopBand::fitTo(int width) {
+    m_fitWidth = width;
+    const bool twoRows = width < m_oneRowWidth;
+    if (twoRows != m_twoRows) {
+        // The second row starts at the band's left margin, one row further down.
+        if (twoRows)
+            m_wrapShift = QPoint(twips::toPx(75) - scaleDisplay->x(), twips::toPx(kHeightTwips));
+        for (QWidget* w : secondRow())
+            w->move(twoRows ? w->pos() + m_wrapShift : w->pos() - m_wrapShift);
+        m_twoRows = twoRows;
+    }
+    setFixedHeight(twips::toPx(kHeightTwips) * (m_twoRows ? 2 : 1));
 }
 
 int TopBand::neededWidth() const {
-    return prefixBox->geometry().right() + 1 + twips::toPx(75); // the same margin as on the left
+    return m_oneRowWidth;
 }
 
 void TopBand::changeEvent(QEvent* event) {

@@ -1,6 +1,8 @@
 #pragma once
 // The top band of the main window: the four menu labels, the place of the toolbar
 // buttons, the two check buttons and the prefix box, at their designed positions.
+#include <QList>
+#include <QPoint>
 #include <QWidget>
 
 #include <array>
@@ -22,9 +24,16 @@ public:
 
     explicit TopBand(QWidget* parent = nullptr);
 
-    // The width the band needs to show every control whole, as laid out with the fonts of
-    // this screen; the window is never narrower.
+    // The width the band needs to show every control whole in one row, as laid out with the
+    // fonts of this screen; the window asks never to be narrower.
     int neededWidth() const;
+
+    // Lays the band out for the window's width and takes the height that needs. A window
+    // manager may still make the window narrower than it asks (a tiling one, or a floating
+    // one that places windows at a fixed share of the screen): then the check buttons and the
+    // prefix box go to a second row, so that no control is cut off.
+    void fitTo(int width);
+    bool inTwoRows() const { return m_twoRows; }
 
     // "ﾌｧｲﾙ", "編集" and "設定" open their popups; "ﾍﾙﾌﾟ" the help page.
     std::array<QLabel*, 4> menuLabels{};
@@ -46,6 +55,11 @@ private:
     static constexpr int kLineLeftTwips = 4605;
     static constexpr int kGapPx = 2;
     void layOut();
+    QList<QWidget*> secondRow() const;
 
     QFrame* m_line = nullptr;
+    int m_oneRowWidth = 0;
+    int m_fitWidth = 0;
+    bool m_twoRows = false;
+    QPoint m_wrapShift;
 };

@@ -262,7 +262,8 @@ void fmMain::LayoutWindow() {
     m_workspace->folder.captureWait().setWaiting(false);
     const int w = width();
     const int h = height();
-    const int band = twips::toPx(TopBand::kHeightTwips);
+    m_top->fitTo(w);
+    const int band = m_top->height();
     m_top->setGeometry(0, 0, w, band);
     m_File1->setVisible(true);
     const int fw = m_File1->width();

@@ -176,15 +176,18 @@ void TestToolbar::pictures() {
 
 void TestToolbar::wholeInTheWindow_data() {
     QTest::addColumn<bool>("smallest");
-    QTest::addColumn<int>("fontPixels"); // 0: the default font
-    QTest::newRow("designed size") << false << 0;
-    QTest::newRow("smallest size") << true << 0;
-    QTest::newRow("smallest size, large font") << true << 20;
+    QTest::addColumn<int>("fontPixels");  // 0: the default font
+    QTest::addColumn<int>("forcedWidth"); // a window manager ignoring the minimum; 0: none
+    QTest::newRow("designed size") << false << 0 << 0;
+    QTest::newRow("smallest size") << true << 0 << 0;
+    QTest::newRow("smallest size, large font") << true << 20 << 0;
+    QTest::newRow("narrower than asked") << false << 0 << 480;
 }
 
 void TestToolbar::wholeInTheWindow() {
     QFETCH(bool, smallest);
     QFETCH(int, fontPixels);
+    QFETCH(int, forcedWidth);
     const QFont appFont = QApplication::font();
     const auto restoreFont = qScopeGuard([&] { QApplication::setFont(appFont); });
     if (fontPixels > 0) {
@@ -196,13 +199,28 @@ void TestToolbar::wholeInTheWindow() {
     fmMain& w = *win.w;
     if (smallest)
         w.resize(1, 1); // held at the minimum
+    if (forcedWidth > 0) {
+        w.setMinimumSize(0, 0);
+        w.resize(forcedWidth, 500);
+    }
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QVERIFY(w.width() >= twips::toPx(TopBand::kWidthTwips));
-    QCOMPARE(w.width(), smallest ? w.minimumWidth() : twips::toPx(11400));
     QWidget& band = win.band();
+    if (forcedWidth > 0) {
+        QCOMPARE(w.width(), forcedWidth);
+        QCOMPARE(band.height(), 2 * twips::toPx(TopBand::kHeightTwips)); // a second row
+        for (QWidget* below :
+             {static_cast<QWidget*>(&win.list()), static_cast<QWidget*>(&win.view())})
+            QCOMPARE(below->y(), band.height());
+    } else {
+        QVERIFY(w.width() >= twips::toPx(TopBand::kWidthTwips));
+        QCOMPARE(w.width(), smallest ? w.minimumWidth() : twips::toPx(11400));
+        QCOMPARE(band.height(), twips::toPx(TopBand::kHeightTwips));
+    }
     // The band's other controls fit too, each with room for its whole text.
     for (QWidget* c : band.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        QVERIFY2(band.geometry().contains(QRect(c->mapTo(&w, QPoint()), c->size())),
+                 qPrintable(c->objectName()));
         QVERIFY2(w.rect().contains(QRect(c->mapTo(&w, QPoint()), c->size())),
                  qPrintable(c->objectName()));
         if (qobject_cast<QLabel*>(c) || qobject_cast<QCheckBox*>(c))
