@@ -280,7 +280,7 @@ fi
 # ---- the sections ----
 cpu=$(grep -m 1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//')
 mem=$(awk '/MemTotal/ { printf "%.0f GB", $2 / 1048576 }' /proc/meminfo)
-machine="$(nproc) cores ($cpu), $mem, $(. /etc/os-release && echo "$PRETTY_NAME"), disk $(df -T "$WORK_DIR" | awk 'NR == 2 { print $2 }'); load average $LOAD_START at the start and $LOAD_END after the edits (other developers build on the same machine)"
+machine="$(nproc) cores ($cpu), $mem, $(. /etc/os-release && echo "$PRETTY_NAME"), disk $(df -T "$WORK_DIR" | awk 'NR == 2 { print $2 }'); load average $LOAD_START at the start and $LOAD_END after the edits"
 name() { case $1 in 1920) echo "1920 x 1080" ;; 3840) echo "3840 x 2160" ;; *) echo "7680 x 4320" ;; esac; }
 {
     if report captures; then
