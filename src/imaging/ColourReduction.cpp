@@ -5,6 +5,8 @@
 #include <array>
 #include <climits>
 #include <memory>
+#include <new>
+#include <thread>
 #include <vector>
 
 namespace imaging {
@@ -67,32 +69,44 @@ uchar nearest(const QList<QRgb>& table, QRgb c) {
     return uchar(best);
 }
 
-// Each pixel takes its nearest palette colour. Screens repeat few colours, so a cache of
-// the colours already seen makes nearly every pixel a lookup: faster on an 8K capture than
-// the library's own undithered remapping, and as close to the picture (measured).
-void remapNearest(const QImage& rgb, const QList<QRgb>& table, QImage& out) {
+// Each pixel takes its nearest palette colour; the sum of the squared distances is returned.
+// Screens repeat few colours, so a cache of the colours already seen makes nearly every pixel
+// a lookup: faster on an 8K capture than the library's own undithered remapping, and as close
+// to the picture (measured).
+qint64 remapNearest(const QImage& rgb, const QList<QRgb>& table, QImage& out) {
     constexpr int kBits = 18;
     std::vector<QRgb> keys(size_t(1) << kBits, 0);
     std::vector<uchar> cached(size_t(1) << kBits, 0);
-    for (int y = 0; y < rgb.height(); ++y) {
+    std::vector<int> distance(size_t(1) << kBits, 0);
+    const int width = rgb.width(), height = rgb.height();
+    qint64 total = 0;
+    for (int y = 0; y < height; ++y) {
         const auto* s = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
         uchar* d = out.scanLine(y);
         QRgb lastKey = 0;
         uchar lastIndex = 0;
-        for (int x = 0; x < rgb.width(); ++x) {
+        int lastDistance = 0;
+        for (int x = 0; x < width; ++x) {
             const QRgb key = s[x] | kOpaque;
             if (key != lastKey) {
                 const quint32 h = (key * 0x9E3779B1u) >> (32 - kBits);
                 if (keys[h] != key) {
                     keys[h] = key;
                     cached[h] = nearest(table, key);
+                    const QRgb c = table[cached[h]];
+                    const int dr = qRed(key) - qRed(c), dg = qGreen(key) - qGreen(c),
+                              db = qBlue(key) - qBlue(c);
+                    distance[h] = dr * dr + dg * dg + db * db;
                 }
                 lastKey = key;
                 lastIndex = cached[h];
+                lastDistance = distance[h];
             }
             d[x] = lastIndex;
+            total += lastDistance;
         }
     }
+    return total;
 }
 
 struct LiqFree {
@@ -107,6 +121,17 @@ void rgbaRow(liq_color rowOut[], int row, int width, void* user) {
     const auto* s = reinterpret_cast<const QRgb*>(img->constScanLine(row));
     for (int x = 0; x < width; ++x)
         rowOut[x] = {uchar(qRed(s[x])), uchar(qGreen(s[x])), uchar(qBlue(s[x])), 255};
+}
+
+// Every stride-th row of a picture, for remapping a sample of a large one.
+struct RowSample {
+    const QImage* image;
+    int stride;
+};
+
+void sampledRow(liq_color rowOut[], int row, int width, void* user) {
+    const auto* sample = static_cast<const RowSample*>(user);
+    rgbaRow(rowOut, row * sample->stride, width, const_cast<QImage*>(sample->image));
 }
 
 QImage adaptivePalette(const QImage& rgb, int maxColours, bool dither) {
@@ -136,16 +161,52 @@ QImage adaptivePalette(const QImage& rgb, int maxColours, bool dither) {
             table.append(qRgb(pal->entries[i].r, pal->entries[i].g, pal->entries[i].b));
         return table;
     };
-    if (!dither) {
-        const QList<QRgb> table = tableOf(liq_get_palette(result.get()));
-        remapNearest(rgb, table, out);
-        out.setColorTable(table);
-        return out;
-    }
-    liq_set_dithering_level(result.get(), 1.0f);
     std::vector<unsigned char*> rows(size_t(out.height()));
     for (int y = 0; y < out.height(); ++y)
         rows[size_t(y)] = out.scanLine(y);
+    liq_set_dithering_level(result.get(), 1.0f);
+    if (!dither) {
+        // The library refines its palette while it remaps, and a dithered remapping moves the
+        // entries to where the picture's colours are; each pixel then takes its nearest colour
+        // of whichever palette comes closer, so flat areas get no noise.
+        const QList<QRgb> first = tableOf(liq_get_palette(result.get()));
+        qint64 firstError = -1;
+        {
+            // The first palette's remapping runs beside the sample's.
+            std::jthread helper([&] {
+                try {
+                    firstError = remapNearest(rgb, first, out);
+                } catch (const std::bad_alloc&) {
+                }
+            });
+            // On a large picture a sample of its rows moves the palette as well, at a fraction
+            // of the cost of a dithered remapping of every row.
+            RowSample sample{&rgb,
+                             std::max(1, int(qint64(rgb.width()) * rgb.height() / (2 << 20)))};
+            const int sampledRows = (rgb.height() + sample.stride - 1) / sample.stride;
+            LiqPtr<liq_image> sampled(liq_image_create_custom(attr.get(), sampledRow, &sample,
+                                                              rgb.width(), sampledRows, 0.0));
+            QImage scratch(rgb.width(), sampledRows, QImage::Format_Indexed8);
+            if (!sampled || scratch.isNull())
+                return {};
+            for (int y = 0; y < sampledRows; ++y)
+                rows[size_t(y)] = scratch.scanLine(y);
+            if (liq_write_remapped_image_rows(result.get(), sampled.get(), rows.data()) != LIQ_OK)
+                return {};
+        }
+        if (firstError < 0)
+            return {};
+        const QList<QRgb> second = tableOf(liq_get_palette(result.get()));
+        QImage refined(rgb.size(), QImage::Format_Indexed8);
+        if (refined.isNull())
+            return {};
+        if (second != first && remapNearest(rgb, second, refined) < firstError) {
+            refined.setColorTable(second);
+            return refined;
+        }
+        out.setColorTable(first);
+        return out;
+    }
     if (liq_write_remapped_image_rows(result.get(), image.get(), rows.data()) != LIQ_OK)
         return {};
     // The palette is final only after remapping.

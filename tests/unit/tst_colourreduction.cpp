@@ -149,6 +149,43 @@ private slots:
                  qPrintable(QStringLiteral("%1 and %2 dB").arg(db256).arg(db16)));
     }
 
+    // Real screenshots come as close as pngquant 2.17 brings them, with its default
+    // dithering or without, whichever is closer (dB), and every flat area keeps one colour.
+    void realScreenshotsAsCloseAsPngquant_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("colours");
+        QTest::addColumn<double>("pngquant");
+        QTest::newRow("accessories, 256") << "accessories.png" << 256 << 62.13;
+        QTest::newRow("accessories, 16") << "accessories.png" << 16 << 40.88;
+        QTest::newRow("terminal, 256") << "terminal.png" << 256 << 61.42;
+        QTest::newRow("terminal, 16") << "terminal.png" << 16 << 37.49;
+        QTest::newRow("viewer, 256") << "viewer.png" << 256 << 40.33;
+        QTest::newRow("viewer, 16") << "viewer.png" << 16 << 30.08;
+    }
+    void realScreenshotsAsCloseAsPngquant() {
+        QFETCH(QString, file);
+        QFETCH(int, colours);
+        QFETCH(double, pngquant);
+        const QImage shot = QImage(QStringLiteral(TOLVIK_BENCH_DATA "/") + file)
+                                .convertToFormat(QImage::Format_RGB32);
+        QVERIFY(!shot.isNull());
+        const QImage out = imaging::reduceColours(shot, colours);
+        const double db = psnr(shot, out);
+        QVERIFY2(db >= pngquant - 0.005, qPrintable(QString::number(db)));
+        int noisy = 0;
+        for (int y = 1; y + 1 < shot.height(); ++y)
+            for (int x = 1; x + 1 < shot.width(); ++x) {
+                bool flat = true, same = true;
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        flat = flat && shot.pixel(x + dx, y + dy) == shot.pixel(x, y);
+                        same = same && out.pixelIndex(x + dx, y + dy) == out.pixelIndex(x, y);
+                    }
+                noisy += flat && !same;
+            }
+        QCOMPARE(noisy, 0);
+    }
+
     // Flat panels keep one colour each; a noisy photograph is told apart and dithered.
     void dithersOnlyPhotographs() {
         const QImage ui = userInterface();
