@@ -106,6 +106,7 @@ private slots:
         f.ws().files.save(false);
         QTRY_COMPARE(imaging::loadPicture(camera).picture.size(), QSize(16, 12));
         QCOMPARE(QDir(f.data.path()).entryList({"IMG*"}), QStringList{"IMG_0001.JPG"});
+        f.idle(); // the save's outcome taken in
         f.session().setCurrentFile(f.data.filePath("notes.txt"));
         f.ws().files.save(false); // the dialog, cancelled
         QCOMPARE(f.messages.dialogs, QStringList{"save"});
@@ -122,6 +123,7 @@ private slots:
         f.ws().files.save(true);
         QTRY_VERIFY(readAll(f.data.filePath("r_out.png")).startsWith("\x89PNG"));
         QVERIFY(!f.messages.saveFilters.contains(QStringLiteral("FPX")));
+        f.idle(); // the save's outcome taken in: the next one asks at once
 
         const QString shot = f.data.filePath("shot.bmp");
         QVERIFY(QFile::copy(f.data.filePath("r_out.png"), shot));
