@@ -153,6 +153,8 @@ bool storeCaptureDirect(platform::ClipboardSnapshot& offer, const CaptureSetting
             if (withPointer && !shown.isNull())
                 QPainter(&shown).drawImage(at, offer.pointer.image);
         });
+        // The pointer's patch is made once the rows it covers are unfiltered.
+        const QRect covers = withPointer ? QRect(at, offer.pointer.image.size()) : QRect();
         QRect area;
         QImage patch;
         bool patchMade = !withPointer;
@@ -165,7 +167,6 @@ bool storeCaptureDirect(platform::ClipboardSnapshot& offer, const CaptureSetting
                         waitFor(y + 1);
                         imaging::bgrFromRgb(rows.row(y), bgr, rows.width, rows.channels);
                         if (!patchMade) {
-                            QRect covers(at, offer.pointer.image.size());
                             if (y < covers.top())
                                 return;
                             waitFor(std::min(covers.bottom() + 1, rows.height));

@@ -72,11 +72,11 @@ QString Toolbar::keyName(int index) {
     // A Ctrl key where there is one: it is the one the band has always named.
     const std::vector<QKeyCombination> keys =
         OperationRegistry::keys(kButtons[size_t(index)].keyOf);
+    if (keys.empty())
+        return {};
     const auto ctrl = std::find_if(keys.begin(), keys.end(), [](QKeyCombination k) {
         return k.keyboardModifiers().testFlag(Qt::ControlModifier);
     });
-    if (keys.empty())
-        return {};
     return QKeySequence(ctrl != keys.end() ? *ctrl : keys.front())
         .toString(QKeySequence::PortableText);
 }

@@ -33,7 +33,6 @@ public:
     // one that places windows at a fixed share of the screen): then the check buttons and the
     // prefix box go to a second row, so that no control is cut off.
     void fitTo(int width);
-    bool inTwoRows() const { return m_twoRows; }
 
     // "ﾌｧｲﾙ", "編集" and "設定" open their popups; "ﾍﾙﾌﾟ" the help page.
     std::array<QLabel*, 4> menuLabels{};
